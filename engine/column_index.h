@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tabulora {
+
+// Column names in order of first appearance with a hash index; names compare byte for byte.
+class ColumnIndex {
+public:
+    ColumnIndex();
+    // Returns the 0-based column of `name`, appending it when new.
+    uint32_t FindOrAdd(std::string_view name);
+    // Returns the 0-based column of `name`, or kNotFound.
+    uint32_t Find(std::string_view name) const;
+    const std::vector<std::string>& Names() const { return names_; }
+    uint32_t Size() const { return static_cast<uint32_t>(names_.size()); }
+
+    static constexpr uint32_t kNotFound = UINT32_MAX;
+
+private:
+    static uint64_t Hash(std::string_view name);
+    size_t Slot(std::string_view name, uint64_t hash) const;
+    void Grow();
+
+    std::vector<std::string> names_;
+    std::vector<uint32_t> slots_;   // column + 1, or 0 for an empty slot
+    uint32_t predicted_ = 0;        // records usually repeat the previous record's member order
+};
+
+}  // namespace tabulora

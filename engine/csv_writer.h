@@ -1,0 +1,87 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/text_codec.h"
+
+namespace tabulora {
+
+// A field is quoted when it holds the separator or a double quote; inner quotes are doubled.
+// Nothing else (blanks, backslashes, other punctuation) causes quoting.
+std::string QuoteCsvField(std::string_view field, std::string_view separator);
+
+// Appends fields to a CSV line with the separator's quoting rule, reusing one lookup table.
+class CsvFieldWriter {
+public:
+    explicit CsvFieldWriter(std::string separator);
+    const std::string& Separator() const { return separator_; }
+    void AppendField(std::string& out, std::string_view field) const;
+
+private:
+    bool NeedsQuotes(std::string_view field) const;
+    std::string separator_;
+    bool special_[256] = {};
+};
+
+// The finished CSV: the header line (when wanted) and the row lines, in UTF-8. Rows completed
+// before later columns appeared are padded with empty fields when the text is produced, so every
+// row line carries one field per column.
+class CsvDocument {
+public:
+    struct RowRun {         // consecutive row lines completed with the same column count
+        size_t endOffset;   // end of the run in `rows`
+        uint32_t columnCount;
+    };
+
+    bool hasHeader = false;
+    std::string header;          // without line break
+    std::string rows;            // row lines, each ended by CR LF
+    std::vector<RowRun> runs;
+    std::string separator;
+    uint32_t columnCount = 0;
+    uint64_t rowCount = 0;
+
+    // Calls `emit` with consecutive pieces of the whole CSV text.
+    template <class Emit>
+    void ForEachPiece(Emit&& emit) const;
+    std::string Text() const;
+};
+
+// Writes the CSV text to `path` through a temporary file in the same folder that replaces the
+// target only when complete. Throws FileError("Cannot create file "<path>". <reason>") on any
+// failure; the temporary file is removed and an existing target keeps its content.
+void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
+                  const AnsiCodec& ansi);
+
+template <class Emit>
+void CsvDocument::ForEachPiece(Emit&& emit) const {
+    static constexpr std::string_view kLineBreak = "\r\n";
+    if (hasHeader) {
+        emit(std::string_view(header));
+        emit(kLineBreak);
+    }
+    std::string padding;
+    size_t begin = 0;
+    for (const RowRun& run : runs) {
+        std::string_view text(rows.data() + begin, run.endOffset - begin);
+        begin = run.endOffset;
+        if (run.columnCount >= columnCount || separator.empty()) {
+            emit(text);
+            continue;
+        }
+        padding.clear();
+        for (uint32_t i = run.columnCount; i < columnCount; ++i) padding += separator;
+        // Cells never hold CR or LF, so every CR LF in a run ends a row line.
+        for (size_t pos = 0; pos < text.size();) {
+            size_t lineEnd = text.find("\r\n", pos);
+            emit(text.substr(pos, lineEnd - pos));
+            emit(std::string_view(padding));
+            emit(kLineBreak);
+            pos = lineEnd + 2;
+        }
+    }
+}
+
+}  // namespace tabulora
