@@ -25,7 +25,7 @@ public:
     const std::vector<std::string>& ColumnNames() const { return columns_.Names(); }
 
 private:
-    void AddKeyedLine(size_t tabs, std::string_view name, std::string_view value);
+    void AddKeyedLine(std::string_view name, std::string_view value);
     void SetCell(uint32_t column, std::string_view value);
     bool CellSet(uint32_t column) const;
     void DegerlerSatiriEkle();

@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "engine/conversion.h"
+#include "engine/text_codec.h"
+
+namespace tabulora::cli {
+
+struct Options {
+    CsvOptions csv;
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::string outputFile;     // -o: one CSV of all inputs
+    std::string outputFolder;   // --output-dir: one CSV per input
+    std::vector<std::string> inputs;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;   // a usage error when not empty
+};
+
+// Parses the arguments after the program name (UTF-8).
+ParseResult ParseArguments(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+}  // namespace tabulora::cli

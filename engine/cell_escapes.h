@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tabulora {
+
+// Decodes the escapes of a member name or value as the reformatter left them: \" \\ \/ and
+// \uXXXX of a printable character (or a surrogate pair) are replaced; every other escape, control
+// characters included, stays as written, so a cell never holds CR, LF or TAB.
+void DecodeCellEscapes(std::string_view text, std::string& out);
+
+}  // namespace tabulora

@@ -1,0 +1,73 @@
+#include "engine/csv_writer.h"
+
+#include <cstring>
+
+#include "engine/file_io.h"
+
+namespace tabulora {
+
+CsvFieldWriter::CsvFieldWriter(std::string separator) : separator_(std::move(separator)) {
+    special_[static_cast<unsigned char>('"')] = true;
+    if (!separator_.empty()) special_[static_cast<unsigned char>(separator_[0])] = true;
+}
+
+bool CsvFieldWriter::NeedsQuotes(std::string_view field) const {
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (!special_[static_cast<unsigned char>(field[i])]) continue;
+        if (field[i] == '"') return true;
+        // The separator may be several UTF-8 bytes; its first byte alone is no match.
+        if (field.compare(i, separator_.size(), separator_) == 0) return true;
+    }
+    return false;
+}
+
+void CsvFieldWriter::AppendField(std::string& out, std::string_view field) const {
+    if (!NeedsQuotes(field)) {
+        out.append(field);
+        return;
+    }
+    out += '"';
+    for (const char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+std::string QuoteCsvField(std::string_view field, std::string_view separator) {
+    std::string out;
+    CsvFieldWriter(std::string(separator)).AppendField(out, field);
+    return out;
+}
+
+std::string CsvDocument::Text() const {
+    std::string text;
+    ForEachPiece([&text](std::string_view piece) { text.append(piece); });
+    return text;
+}
+
+void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
+                  const AnsiCodec& ansi) {
+    AtomicFileWriter file(path);
+    if (encoding == TextEncoding::Utf8) {
+        document.ForEachPiece([&file](std::string_view piece) { file.Write(piece); });
+    } else {
+        // Converted in slices that end at line breaks, so no character is split and memory
+        // holds one slice at a time.
+        constexpr size_t kSlice = 1 << 20;
+        document.ForEachPiece([&](std::string_view piece) {
+            while (!piece.empty()) {
+                size_t cut = piece.size();
+                if (cut > kSlice) {
+                    const size_t lineBreak = piece.find('\n', kSlice);
+                    cut = lineBreak == std::string_view::npos ? piece.size() : lineBreak + 1;
+                }
+                file.Write(ansi.FromUtf8(piece.substr(0, cut)));
+                piece.remove_prefix(cut);
+            }
+        });
+    }
+    file.Commit();
+}
+
+}  // namespace tabulora

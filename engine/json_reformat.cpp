@@ -1,0 +1,307 @@
+#include "engine/json_reformat.h"
+
+#include <cstring>
+#include <vector>
+
+#include "engine/json_chars.h"
+#include "engine/output_buffer.h"
+
+namespace tabulora {
+namespace {
+
+// Writes the line layout of JSON values read from a zero-terminated text. Nested containers
+// are followed with an explicit stack, so nesting depth never costs native stack.
+class Reformatter {
+public:
+    Reformatter(const char* text, OutputBuffer& out) : pos_(text), out_(out) {}
+
+    // Reads one top-level value. Returns false when reading stopped (the output so far stands);
+    // otherwise `NextValue` is where a following value may begin.
+    bool ReformatValue();
+    const char* NextValue() const { return next_; }
+
+private:
+    enum class Step { Value, ArrayElement, ObjectMember, AfterValue, ValueDone, Stop, TopDone };
+
+    void Break();
+    Step BeginValue();
+    Step AfterStringOrContainer();
+    Step ValueDone();
+    Step Scalar();
+    bool ReadMemberName();
+    void WriteName();
+
+    const char* pos_;            // nullptr: the text ended or reading failed
+    const char* next_ = nullptr;
+    char separator_ = 0;         // separator byte after the value just read; 0 when none
+    unsigned level_ = 0;
+    std::vector<char> open_;     // '[' or '{' for every open container
+    std::string name_;           // the decoded member name
+    OutputBuffer& out_;
+};
+
+void Reformatter::Break() {
+    // Two breaks in a row collapse into one: the indentation of the first one stays.
+    if (out_.LastByte() == '\t' || level_ >= 65536) return;
+    char* p = out_.Reserve(2 + level_);
+    p[0] = '\r';
+    p[1] = '\n';
+    std::memset(p + 2, '\t', level_);
+    out_.Commit(2 + level_);
+}
+
+bool Reformatter::ReformatValue() {
+    Step step = Step::Value;
+    for (;;) {
+        switch (step) {
+            case Step::Value:
+                step = BeginValue();
+                break;
+            case Step::AfterValue:
+                step = AfterStringOrContainer();
+                break;
+            case Step::ValueDone:
+                step = ValueDone();
+                break;
+            case Step::ArrayElement:
+                if (!pos_) return false;
+                Break();
+                step = Step::Value;
+                break;
+            case Step::ObjectMember:
+                if (!ReadMemberName()) return false;
+                WriteName();
+                out_.Append(": ", 2);
+                pos_ = SkipBlanks(pos_);
+                step = Step::Value;
+                break;
+            case Step::Stop:
+                return false;
+            case Step::TopDone:
+                return true;
+        }
+    }
+}
+
+Reformatter::Step Reformatter::BeginValue() {
+    pos_ = SkipBlanks(pos_);
+    switch (*pos_) {
+        case '"': {
+            const char* close = FindStringEnd(pos_ + 1);
+            if (!close) return Step::Stop;
+            out_.Append(pos_, close + 1 - pos_);
+            pos_ = close + 1;
+            return Step::AfterValue;
+        }
+        case '[': {
+            const char* inside = SkipBlanks(pos_ + 1);
+            if (*inside == ']') {
+                out_.Append("[]", 2);
+                pos_ = inside + 1;
+                return Step::AfterValue;
+            }
+            if (open_.size() >= kMaxNestingDepth) return Step::Stop;
+            pos_ = inside;
+            Break();
+            ++level_;
+            out_.Append('[');
+            open_.push_back('[');
+            return Step::ArrayElement;
+        }
+        case '{': {
+            if (open_.size() >= kMaxNestingDepth) return Step::Stop;
+            pos_ = SkipBlanks(pos_ + 1);
+            out_.Append('{');
+            ++level_;
+            Break();
+            if (*pos_ == '}') {
+                pos_ = SkipBlanks(pos_ + 1);
+                --level_;
+                Break();
+                out_.Append('}');
+                return Step::AfterValue;
+            }
+            open_.push_back('{');
+            return Step::ObjectMember;
+        }
+        default:
+            return Scalar();
+    }
+}
+
+// After a string or a container: the next non-blank byte is the separator, whatever it is.
+Reformatter::Step Reformatter::AfterStringOrContainer() {
+    separator_ = 0;
+    if (open_.empty()) {
+        // A top-level value: what follows is looked at by the caller, not taken as a separator.
+        next_ = pos_;
+        return pos_ ? Step::TopDone : Step::Stop;
+    }
+    if (!pos_) return Step::ValueDone;
+    pos_ = SkipBlanks(pos_);
+    if (*pos_ == '\0') {
+        pos_ = nullptr;
+        return Step::ValueDone;
+    }
+    separator_ = *pos_;
+    pos_ = SkipBlanks(pos_ + 1);
+    return Step::ValueDone;
+}
+
+// Continues the enclosing container after one of its values.
+Reformatter::Step Reformatter::ValueDone() {
+    if (open_.empty()) return Step::Stop;   // a top-level scalar ends the reading
+    if (separator_ == 0) return Step::Stop;
+    const char container = open_.back();
+    const char closing = container == '[' ? ']' : '}';
+    if (separator_ == closing) {
+        open_.pop_back();
+        --level_;
+        Break();
+        out_.Append(closing);
+        return Step::AfterValue;
+    }
+    out_.Append(separator_);
+    if (container == '[') return Step::ArrayElement;
+    Break();
+    return Step::ObjectMember;
+}
+
+// A number, true, false or null, followed by anything up to the next field-end byte.
+Reformatter::Step Reformatter::Scalar() {
+    separator_ = 0;
+    const char* p = SkipBlanks(pos_);
+    const char* value = nullptr;
+    size_t length = 0;
+    const char* after = nullptr;
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '0' && IsDigit(p[1])) {
+        // a leading zero fails
+    } else if (c == '-' || IsDigit(c)) {
+        after = p;
+        while (IsNumberChar(*after)) ++after;
+        value = p;
+        length = after - p;
+    } else if (StartsWithLiteral(p, "null")) {
+        after = p + 4;
+    } else if (StartsWithLiteral(p, "false")) {
+        value = p;
+        length = 5;
+        after = p + 5;
+    } else if (StartsWithLiteral(p, "true")) {
+        value = p;
+        length = 4;
+        after = p + 4;
+    }
+    if (value)
+        out_.Append(value, length);
+    else
+        out_.Append("null", 4);
+    if (!after) {
+        pos_ = nullptr;
+        return Step::Stop;
+    }
+    // Bytes between the value and the next field-end byte are dropped.
+    const char* end = FindFieldEnd(after);
+    if (*end == '\0') {
+        pos_ = nullptr;
+    } else {
+        separator_ = *end;
+        pos_ = end[1] == '\0' ? nullptr : end + 1;
+    }
+    return Step::ValueDone;
+}
+
+// Reads a member name and the colon (or, after a bare name, equals sign) that follows it.
+bool Reformatter::ReadMemberName() {
+    if (!pos_) return false;
+    const char* p = SkipBlanks(pos_);
+    name_.clear();
+    if (*p == '"') {
+        p = DecodeQuotedName(p + 1, name_);
+        if (!p) return false;
+        p = FindFieldEnd(p);
+        if (*p != ':' || p[1] == '\0') return false;
+        pos_ = p + 1;
+        return true;
+    }
+    if (*p == '\'') {
+        const char* start = ++p;
+        while (static_cast<unsigned char>(*p) >= 0x20 && *p != '\'') ++p;
+        if (*p != '\'') return false;
+        name_.assign(start, p);
+        p = SkipBlanks(p + 1);
+        if (*p != ':') return false;
+        pos_ = p + 1;
+        return true;
+    }
+    if (IsIdentifierStart(*p)) {
+        const char* start = p++;
+        while (IsIdentifierChar(*p)) ++p;
+        name_.assign(start, p);
+        p = SkipBlanks(p);
+        if (*p != ':' && *p != '=') return false;
+        pos_ = p + 1;
+        return true;
+    }
+    return false;
+}
+
+void Reformatter::WriteName() {
+    char* p = out_.Reserve(name_.size() * 6 + 2);
+    char* start = p;
+    *p++ = '"';
+    p = WriteEscapedName(name_, p);
+    *p++ = '"';
+    out_.Commit(p - start);
+}
+
+std::string TrimBlanks(std::string_view text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+}  // namespace
+
+std::string ReformatJSONText(std::string_view text) {
+    if (text.empty()) return {};
+    const std::string copy(text);   // guarantees the terminating zero byte
+    OutputBuffer out;
+    Reformatter(copy.c_str(), out).ReformatValue();
+    return std::string(out.Data(), out.Size());
+}
+
+std::string HumanReadableJson(std::string_view text) {
+    const std::string copy(text);
+    std::string joined;
+    const char* pos = copy.c_str();
+    for (bool first = true;; first = false) {
+        OutputBuffer out;
+        Reformatter reformatter(pos, out);
+        const bool complete = *pos != '\0' && reformatter.ReformatValue();
+        if (!first) joined += "\r\n";
+        joined += TrimBlanks(std::string_view(out.Data(), out.Size()));
+        if (!complete) break;
+        pos = SkipBlanks(reformatter.NextValue());
+        if (*pos == '\0') break;
+    }
+    return joined;
+}
+
+void ReformatAllValues(std::string_view text, ReformatSink& sink) {
+    OutputBuffer out(&sink);
+    const char* pos = text.data();
+    for (bool first = true;; first = false) {
+        if (!first) out.Append("\r\n", 2);
+        Reformatter reformatter(pos, out);
+        const bool complete = *pos != '\0' && reformatter.ReformatValue();
+        if (!complete) break;
+        pos = SkipBlanks(reformatter.NextValue());
+        if (*pos == '\0') break;
+    }
+    out.Flush();
+}
+
+}  // namespace tabulora

@@ -1,0 +1,65 @@
+#pragma once
+#include <cstddef>
+#include <cstring>
+#include <memory>
+
+#include "engine/json_reformat.h"
+
+namespace tabulora {
+
+// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks. With a
+// sink, filled chunks are handed on before the buffer grows past kChunk, so memory stays bounded.
+class OutputBuffer {
+public:
+    static constexpr size_t kChunk = 64 * 1024;
+
+    explicit OutputBuffer(ReformatSink* sink = nullptr) : sink_(sink) {}
+
+    // Room for `count` more bytes at the end; Commit says how many were written.
+    char* Reserve(size_t count) {
+        if (sink_ && size_ >= kChunk) Flush();
+        if (capacity_ - size_ < count) Grow(count);
+        return data_.get() + size_;
+    }
+    void Commit(size_t count) { size_ += count; }
+
+    void Append(const char* bytes, size_t count) {
+        std::memcpy(Reserve(count), bytes, count);
+        size_ += count;
+    }
+    void Append(char byte) {
+        *Reserve(1) = byte;
+        ++size_;
+    }
+
+    // The last byte ever written, also when it was already handed on; 0 before the first.
+    char LastByte() const { return size_ ? data_[size_ - 1] : lastFlushed_; }
+
+    const char* Data() const { return data_.get(); }
+    size_t Size() const { return size_; }
+
+    void Flush() {
+        if (!sink_ || size_ == 0) return;
+        lastFlushed_ = data_[size_ - 1];
+        sink_->Write(data_.get(), size_);
+        size_ = 0;
+    }
+
+private:
+    void Grow(size_t count) {
+        size_t capacity = capacity_ ? capacity_ * 2 : kChunk;
+        while (capacity - size_ < count) capacity *= 2;
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (size_) std::memcpy(bigger.get(), data_.get(), size_);
+        data_ = std::move(bigger);
+        capacity_ = capacity;
+    }
+
+    ReformatSink* sink_;
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    char lastFlushed_ = 0;
+};
+
+}  // namespace tabulora

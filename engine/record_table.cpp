@@ -1,0 +1,167 @@
+#include "engine/record_table.h"
+
+#include <cstring>
+
+#include "engine/cell_escapes.h"
+
+namespace tabulora {
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+std::string_view Trim(const char* begin, const char* end) {
+    while (begin < end && IsBlank(*begin)) ++begin;
+    while (end > begin && IsBlank(end[-1])) --end;
+    return std::string_view(begin, end - begin);
+}
+
+// The text itself when it holds no backslash, else its decoded form in `scratch`.
+std::string_view Unescaped(std::string_view text, std::string& scratch) {
+    if (std::memchr(text.data(), '\\', text.size()) == nullptr) return text;
+    scratch.clear();
+    DecodeCellEscapes(text, scratch);
+    return scratch;
+}
+
+}  // namespace
+
+RecordTableBuilder::RecordTableBuilder(std::string separator, bool includeHeader)
+    : fields_(separator), includeHeader_(includeHeader) {
+    csv_.separator = std::move(separator);
+}
+
+void RecordTableBuilder::AddLine(std::string_view line) {
+    size_t tabs = 0;
+    while (tabs < line.size() && line[tabs] == '\t') ++tabs;
+    const std::string_view text = Trim(line.data(), line.data() + line.size());
+    if (text.empty()) return;
+
+    if (text[0] != '"') {
+        // The closing brace of a record ends its row.
+        const bool closesRecord = text == "}" || text == "},";
+        if (closesRecord && recordDepth_ > 0 && static_cast<long>(tabs) == recordDepth_ - 1 && rowHasCell_)
+            DegerlerSatiriEkle();
+        return;
+    }
+
+    // A keyed line: a double-quoted name, blanks, a colon and the value.
+    const char* end = text.data() + text.size();
+    const char* p = text.data() + 1;
+    while (p < end && *p != '"') p += *p == '\\' ? 2 : 1;
+    if (p >= end) return;
+    const std::string_view name(text.data() + 1, p - text.data() - 1);
+    ++p;
+    while (p < end && IsBlank(*p)) ++p;
+    if (p == end || *p != ':') return;
+
+    std::string_view value = Trim(p + 1, end);
+    if (!value.empty() && value.back() == ',') value = Trim(value.data(), value.data() + value.size() - 1);
+    if (!value.empty() && value.front() == '"' && value.back() == '"')
+        value = value.size() == 1 ? std::string_view() : value.substr(1, value.size() - 2);
+    if (value == "{") value = {};
+    if (name.empty() || value.empty()) return;
+
+    if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
+    if (static_cast<long>(tabs) != recordDepth_) return;
+    AddKeyedLine(Unescaped(name, scratchName_), Unescaped(value, scratchValue_));
+}
+
+void RecordTableBuilder::AddKeyedLine(std::string_view name, std::string_view value) {
+    const uint32_t column = columns_.FindOrAdd(name);
+    // The first column's name recurring in a row that already holds it starts the next record.
+    if (column == 0 && CellSet(0)) DegerlerSatiriEkle();
+    SetCell(column, value);
+}
+
+bool RecordTableBuilder::CellSet(uint32_t column) const {
+    return column < row_.size() && row_[column].generation == rowGeneration_;
+}
+
+void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
+    if (column >= row_.size()) row_.resize(column + 1);
+    Cell& cell = row_[column];
+    cell.generation = rowGeneration_;
+    cell.offset = rowText_.size();
+    cell.length = static_cast<uint32_t>(value.size());
+    rowText_.append(value);
+    rowHasCell_ = true;
+}
+
+// Appends the completed row's CSV line and starts an empty row.
+void RecordTableBuilder::DegerlerSatiriEkle() {
+    std::string& rows = csv_.rows;
+    const uint32_t columnCount = columns_.Size();
+    for (uint32_t column = 0; column < columnCount; ++column) {
+        if (column > 0) rows += fields_.Separator();
+        if (CellSet(column)) {
+            const Cell& cell = row_[column];
+            fields_.AppendField(rows, std::string_view(rowText_.data() + cell.offset, cell.length));
+        }
+    }
+    rows += "\r\n";
+    if (csv_.runs.empty() || csv_.runs.back().columnCount != columnCount)
+        csv_.runs.push_back({rows.size(), columnCount});
+    else
+        csv_.runs.back().endOffset = rows.size();
+    ++csv_.rowCount;
+
+    rowText_.clear();
+    rowHasCell_ = false;
+    if (++rowGeneration_ == 0) {   // after 2^32 rows: forget old generations explicitly
+        for (Cell& cell : row_) cell.generation = 0;
+        rowGeneration_ = 1;
+    }
+}
+
+CsvDocument RecordTableBuilder::Finish() {
+    // The last row counts when it holds a cell; a text without any row still gives one line.
+    if (rowHasCell_ || csv_.rowCount == 0) DegerlerSatiriEkle();
+    csv_.columnCount = columns_.Size();
+    csv_.hasHeader = includeHeader_;
+    if (includeHeader_) {
+        for (uint32_t column = 0; column < csv_.columnCount; ++column) {
+            if (column > 0) csv_.header += fields_.Separator();
+            fields_.AppendField(csv_.header, columns_.Names()[column]);
+        }
+    }
+    return std::move(csv_);
+}
+
+void LineSplitter::Write(const char* data, size_t size) {
+    const char* p = data;
+    const char* end = data + size;
+    if (pendingCR_) {
+        pendingCR_ = false;
+        if (p < end && *p == '\n') ++p;
+    }
+    while (p < end) {
+        const char* lineEnd = p;
+        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+        if (lineEnd == end) {
+            pending_.append(p, end);
+            return;
+        }
+        if (pending_.empty()) {
+            builder_.AddLine(std::string_view(p, lineEnd - p));
+        } else {
+            pending_.append(p, lineEnd);
+            builder_.AddLine(pending_);
+            pending_.clear();
+        }
+        p = lineEnd + 1;
+        if (*lineEnd == '\r') {
+            if (p == end)
+                pendingCR_ = true;
+            else if (*p == '\n')
+                ++p;
+        }
+    }
+}
+
+void LineSplitter::Finish() {
+    if (!pending_.empty()) builder_.AddLine(pending_);
+    pending_.clear();
+    pendingCR_ = false;
+}
+
+}  // namespace tabulora
