@@ -1,0 +1,152 @@
+// Reading inputs, writing outputs and naming them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/conversion.h"
+#include "engine/file_error.h"
+#include "engine/text_file.h"
+#include "platform/ansi_codec.h"
+#include "temp_folder.h"
+
+namespace tabulora {
+namespace {
+
+const AnsiCodec& Ansi() { return SystemAnsiCodec(); }   // Windows-1252 in these tests
+
+struct LoadCase {
+    const char* name;
+    std::string bytes;
+    TextEncoding encoding;
+    bool ok;
+    std::string text;
+};
+
+class LoadTextFileTest : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadTextFileTest, DecodesByMarkOrEncoding) {
+    TempFolder folder;
+    const LoadedText loaded = LoadTextFile(folder.Write("in.json", GetParam().bytes), GetParam().encoding, Ansi());
+    EXPECT_EQ(loaded.ok, GetParam().ok);
+    EXPECT_EQ(loaded.text, GetParam().text);
+    if (!GetParam().ok) {
+        EXPECT_EQ(loaded.error, "No mapping for the Unicode character exists in the target multi-byte code page");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, LoadTextFileTest,
+    ::testing::Values(
+        LoadCase{"Utf8", "{\"a\":\"\xC3\xA9\"}", TextEncoding::Utf8, true, "{\"a\":\"\xC3\xA9\"}"},
+        LoadCase{"Utf8MarkUnderUtf8", "\xEF\xBB\xBF[\xC3\xA9]", TextEncoding::Utf8, true, "[\xC3\xA9]"},
+        LoadCase{"Utf8MarkUnderAnsi", "\xEF\xBB\xBF[\xC3\xA9]", TextEncoding::Ansi, true, "[\xC3\xA9]"},
+        LoadCase{"AnsiLetters", "[\xE9\x80]", TextEncoding::Ansi, true, "[\xC3\xA9\xE2\x82\xAC]"},
+        LoadCase{"AnsiBytesFailUnderUtf8", "[\xE9]", TextEncoding::Utf8, false, ""},
+        LoadCase{"OverlongUtf8Fails", "[\xC0\xAF]", TextEncoding::Utf8, false, ""},
+        LoadCase{"EncodedSurrogateFails", "[\xED\xA0\x80]", TextEncoding::Utf8, false, ""},
+        LoadCase{"CutSequenceFails", "[\xE2\x82", TextEncoding::Utf8, false, ""},
+        LoadCase{"Utf16LittleEndian", std::string("\xFF\xFE[\0\xE9\0=\xD8\0\xDE]\0", 12), TextEncoding::Utf8, true,
+                 "[\xC3\xA9\xF0\x9F\x98\x80]"},
+        LoadCase{"Utf16BigEndianUnderAnsi", std::string("\xFE\xFF\0[\0\xE9\0]", 8), TextEncoding::Ansi, true,
+                 "[\xC3\xA9]"},
+        LoadCase{"Utf16LoneSurrogate", std::string("\xFF\xFE\x00\xD8x\0", 6), TextEncoding::Utf8, true,
+                 "\xEF\xBF\xBDx"},
+        LoadCase{"OnlyAMark", "\xEF\xBB\xBF", TextEncoding::Utf8, true, ""},
+        LoadCase{"ZeroBytesAreKept", std::string("[1,\0]", 5), TextEncoding::Utf8, true, std::string("[1,\0]", 5)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LoadTextFile, MissingFileAndFolderFail) {
+    TempFolder folder;
+    const LoadedText missing = LoadTextFile(folder / "missing.json", TextEncoding::Utf8, Ansi());
+    EXPECT_FALSE(missing.ok);
+    EXPECT_FALSE(missing.error.empty());
+    std::filesystem::create_directory(TempFolder::Native(folder / "dir.json"));
+    EXPECT_FALSE(LoadTextFile(folder / "dir.json", TextEncoding::Utf8, Ansi()).ok);
+}
+
+CsvDocument Document(const std::string& json, const std::string& separator = ",") {
+    JsonToCsvConverter converter(CsvOptions{true, separator});
+    converter.AddJsonText(json);
+    return converter.Finish();
+}
+
+TEST(WriteCsvFile, Utf8HasNoByteOrderMarkAndReplacesTheTarget) {
+    TempFolder folder;
+    const std::string target = folder.Write("out.csv", "old content that is longer than the new one");
+    WriteCsvFile(Document("{\"\xC3\xA9\":\"\xE2\x82\xAC\"}"), target, TextEncoding::Utf8, Ansi());
+    EXPECT_EQ(TempFolder::Read(target), "\xC3\xA9\r\n\xE2\x82\xAC\r\n");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"out.csv"});
+}
+
+TEST(WriteCsvFile, AnsiConvertsAndReplacesWhatTheCodePageLacks) {
+    TempFolder folder;
+    const std::string target = folder / "out.csv";
+    WriteCsvFile(Document(R"({"a":"\u00e9\u20ac\u4e2d"})"), target, TextEncoding::Ansi, Ansi());
+    EXPECT_EQ(TempFolder::Read(target), "a\r\n\xE9\x80?\r\n");
+}
+
+TEST(WriteCsvFile, LargeOutputIsWrittenWhole) {
+    std::string json = "[";
+    for (int i = 0; i < 200000; ++i) json += (i ? ",{\"n\":" : "{\"n\":") + std::to_string(i) + ",\"s\":\"\xC3\xA9\"}";
+    json += "]";
+    TempFolder folder;
+    for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Ansi}) {
+        const std::string target = folder / "big.csv";
+        WriteCsvFile(Document(json), target, encoding, Ansi());
+        const std::string csv = TempFolder::Read(target);
+        const std::string last = encoding == TextEncoding::Utf8 ? "199999,\xC3\xA9\r\n" : "199999,\xE9\r\n";
+        EXPECT_EQ(csv.substr(csv.size() - last.size()), last);
+        EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 200001);
+    }
+}
+
+TEST(WriteCsvFile, FailureLeavesNothingBehindAndNamesTheTarget) {
+    TempFolder folder;
+    const std::string intoMissingFolder = folder / "no-such-folder/out.csv";
+    try {
+        WriteCsvFile(Document("{\"a\":1}"), intoMissingFolder, TextEncoding::Utf8, Ansi());
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + intoMissingFolder + "\". ", 0), 0u)
+            << error.what();
+    }
+    // A folder in the target's place: the temporary file is removed again.
+    std::filesystem::create_directory(TempFolder::Native(folder / "taken.csv"));
+    EXPECT_THROW(WriteCsvFile(Document("{\"a\":1}"), folder / "taken.csv", TextEncoding::Utf8, Ansi()), FileError);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"taken.csv"});
+}
+
+TEST(UniqueFileName, CountsFromTwoAndIgnoresFolders) {
+    TempFolder folder;
+    EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data.csv");
+    folder.Write("data.csv", "");
+    EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data (2).csv");
+    folder.Write("data (2).csv", "");
+    std::filesystem::create_directory(TempFolder::Native(folder / "data (3).csv"));
+    EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data (3).csv");
+    folder.Write("noext", "");
+    EXPECT_EQ(UniqueFileName(folder / "noext"), folder / "noext (2)");
+    folder.Write("a.b.csv", "");
+    EXPECT_EQ(UniqueFileName(folder / "a.b.csv"), folder / "a.b (2).csv");
+}
+
+TEST(CsvNameInFolder, DropsTheLastExtension) {
+#ifdef _WIN32
+    EXPECT_EQ(CsvNameInFolder("C:\\out", "D:\\in\\a.b.json"), "C:\\out\\a.b.csv");
+    EXPECT_EQ(CsvNameInFolder("C:\\out\\", "D:\\in\\noext"), "C:\\out\\noext.csv");
+#else
+    EXPECT_EQ(CsvNameInFolder("/out", "/in/a.b.json"), "/out/a.b.csv");
+    EXPECT_EQ(CsvNameInFolder("/out/", "/in/noext"), "/out/noext.csv");
+    EXPECT_EQ(CsvNameInFolder("/out", "/in.d/data.JSON"), "/out/data.csv");
+#endif
+}
+
+TEST(CsvSeparatorFromCaption, BackslashTIsTab) {
+    EXPECT_EQ(CsvSeparatorFromCaption("\\t"), "\t");
+    EXPECT_EQ(CsvSeparatorFromCaption(";"), ";");
+    EXPECT_EQ(CsvSeparatorFromCaption("\\"), "\\");
+    EXPECT_EQ(CsvSeparatorFromCaption(""), "");
+}
+
+}  // namespace
+}  // namespace tabulora
