@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/file_io.h"
+#include "engine/scan.h"
 
 namespace tabulora {
 
@@ -12,13 +13,32 @@ CsvFieldWriter::CsvFieldWriter(std::string separator) : separator_(std::move(sep
 }
 
 bool CsvFieldWriter::NeedsQuotes(std::string_view field) const {
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (!special_[static_cast<unsigned char>(field[i])]) continue;
-        if (field[i] == '"') return true;
+    const char* end = field.data() + field.size();
+    const char separatorLead = separator_.empty() ? '"' : separator_[0];
+    for (const char* p = field.data();; ++p) {
+        p = scan::FindAny(p, end, '"', separatorLead, separatorLead);
+        if (p == end) return false;
+        if (*p == '"') return true;
         // The separator may be several UTF-8 bytes; its first byte alone is no match.
-        if (field.compare(i, separator_.size(), separator_) == 0) return true;
+        if (std::string_view(p, end - p).substr(0, separator_.size()) == separator_) return true;
     }
-    return false;
+}
+
+char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
+    // Copy and look for special bytes in one pass; most fields need no quotes.
+    bool special = false;
+    for (size_t i = 0; i < field.size(); ++i) {
+        out[i] = field[i];
+        special |= special_[static_cast<unsigned char>(field[i])];
+    }
+    if (!special || !NeedsQuotes(field)) return out + field.size();
+    *out++ = '"';
+    for (const char c : field) {
+        if (c == '"') *out++ = '"';
+        *out++ = c;
+    }
+    *out++ = '"';
+    return out;
 }
 
 void CsvFieldWriter::AppendField(std::string& out, std::string_view field) const {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/output_buffer.h"
 #include "engine/text_codec.h"
 
 namespace tabulora {
@@ -12,17 +13,19 @@ namespace tabulora {
 // Nothing else (blanks, backslashes, other punctuation) causes quoting.
 std::string QuoteCsvField(std::string_view field, std::string_view separator);
 
-// Appends fields to a CSV line with the separator's quoting rule, reusing one lookup table.
+// Writes fields with the separator's quoting rule.
 class CsvFieldWriter {
 public:
     explicit CsvFieldWriter(std::string separator);
     const std::string& Separator() const { return separator_; }
     void AppendField(std::string& out, std::string_view field) const;
+    // Writes the field at `out`, which has room for 2 * size + 2 bytes; returns its end.
+    char* WriteField(char* out, std::string_view field) const;
 
 private:
     bool NeedsQuotes(std::string_view field) const;
     std::string separator_;
-    bool special_[256] = {};
+    bool special_[256] = {};   // the double quote and the separator's first byte
 };
 
 // The finished CSV: the header line (when wanted) and the row lines, in UTF-8. Rows completed
@@ -37,7 +40,7 @@ public:
 
     bool hasHeader = false;
     std::string header;          // without line break
-    std::string rows;            // row lines, each ended by CR LF
+    OutputBuffer rows;           // row lines, each ended by CR LF
     std::vector<RowRun> runs;
     std::string separator;
     uint32_t columnCount = 0;
@@ -65,7 +68,7 @@ void CsvDocument::ForEachPiece(Emit&& emit) const {
     std::string padding;
     size_t begin = 0;
     for (const RowRun& run : runs) {
-        std::string_view text(rows.data() + begin, run.endOffset - begin);
+        std::string_view text(rows.Data() + begin, run.endOffset - begin);
         begin = run.endOffset;
         if (run.columnCount >= columnCount || separator.empty()) {
             emit(text);

@@ -1,5 +1,9 @@
 #include "engine/json_chars.h"
 
+#include <cstring>
+
+#include "engine/scan.h"
+
 namespace tabulora {
 
 int ReadHex4(const char* p) {
@@ -38,13 +42,13 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     }
 }
 
-const char* FindStringEnd(const char* p) {
+const char* FindStringEnd(const char* p, const char* end) {
     for (;;) {
-        while (!json_class::Has(*p, json_class::kStringStop)) ++p;
+        p = scan::FindAny(p, end, '"', '\\', '\\');
+        if (p == end) return nullptr;
         if (*p == '"') return p;
-        if (*p == '\0') return nullptr;
         // A backslash steps over the next byte, unless the text ends there.
-        if (p[1] == '\0') return nullptr;
+        if (p + 1 == end) return nullptr;
         p += 2;
     }
 }
@@ -85,13 +89,13 @@ const char* DecodeUnicodeEscape(const char* p, std::string& name) {
 
 }  // namespace
 
-const char* DecodeQuotedName(const char* p, std::string& name) {
+const char* DecodeQuotedName(const char* p, const char* end, std::string& name) {
     for (;;) {
         const char* run = p;
-        while (!json_class::Has(*p, json_class::kStringStop)) ++p;
+        p = scan::FindAny(p, end, '"', '\\', '\\');
         name.append(run, p);
+        if (p == end) return nullptr;
         if (*p == '"') return p + 1;
-        if (*p == '\0') return nullptr;
         const char escaped = p[1];
         p += 2;
         switch (escaped) {
@@ -107,8 +111,12 @@ const char* DecodeQuotedName(const char* p, std::string& name) {
     }
 }
 
-char* WriteEscapedName(const std::string& name, char* out) {
+char* WriteEscapedName(std::string_view name, char* out) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    if (scan::FindEscapeNeeded(name.data(), name.data() + name.size()) == name.data() + name.size()) {
+        std::memcpy(out, name.data(), name.size());
+        return out + name.size();
+    }
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x20 && c != '"' && c != '\\') {

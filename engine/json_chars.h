@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tabulora {
 
@@ -42,10 +43,6 @@ inline bool IsLiteralEnd(char c) { return json_class::Has(c, json_class::kLitera
 inline bool IsIdentifierStart(char c) { return json_class::Has(c, json_class::kIdentStart); }
 inline bool IsIdentifierChar(char c) { return json_class::Has(c, json_class::kIdent); }
 
-inline const char* SkipBlanks(const char* p) {
-    while (json_class::Has(*p, json_class::kBlank)) ++p;
-    return p;
-}
 
 // The first , : ] } at or after p, or the terminating zero byte.
 inline const char* FindFieldEnd(const char* p) {
@@ -62,16 +59,16 @@ inline bool StartsWithLiteral(const char* p, const char* literal) {
 }
 
 // The closing quote of a string whose contents begin at p; a backslash steps over the next byte.
-// nullptr when the text ends first.
-const char* FindStringEnd(const char* p);
+// nullptr when the text (which ends at `end`) ends first.
+const char* FindStringEnd(const char* p, const char* end);
 
 // Decodes a double-quoted member name whose contents begin at p into `name`. Returns the byte
 // after the closing quote, or nullptr when the text ends inside the name.
-const char* DecodeQuotedName(const char* p, std::string& name);
+const char* DecodeQuotedName(const char* p, const char* end, std::string& name);
 
 // Writes `name` with JSON escaping (control bytes, quote, backslash) at `out`; needs room for
 // six bytes per name byte. Returns the end of what was written.
-char* WriteEscapedName(const std::string& name, char* out);
+char* WriteEscapedName(std::string_view name, char* out);
 
 // Appends the UTF-8 form of a code point below 0x110000.
 void AppendUtf8(std::string& out, uint32_t codePoint);

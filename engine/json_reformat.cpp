@@ -5,6 +5,7 @@
 
 #include "engine/json_chars.h"
 #include "engine/output_buffer.h"
+#include "engine/scan.h"
 
 namespace tabulora {
 namespace {
@@ -13,7 +14,8 @@ namespace {
 // are followed with an explicit stack, so nesting depth never costs native stack.
 class Reformatter {
 public:
-    Reformatter(const char* text, OutputBuffer& out) : pos_(text), out_(out) {}
+    // The text runs from `text` to `end`, where a zero byte stands.
+    Reformatter(const char* text, const char* end, OutputBuffer& out) : pos_(text), end_(end), out_(out) {}
 
     // Reads one top-level value. Returns false when reading stopped (the output so far stands);
     // otherwise `NextValue` is where a following value may begin.
@@ -30,13 +32,17 @@ private:
     Step Scalar();
     bool ReadMemberName();
     void WriteName();
+    const char* SkipBlanks(const char* p) const { return scan::SkipBlanks(p, end_); }
 
     const char* pos_;            // nullptr: the text ended or reading failed
+    const char* end_;
     const char* next_ = nullptr;
     char separator_ = 0;         // separator byte after the value just read; 0 when none
     unsigned level_ = 0;
     std::vector<char> open_;     // '[' or '{' for every open container
-    std::string name_;           // the decoded member name
+    std::string decodedName_;    // a member name that needed decoding
+    std::string_view name_;      // the member name: raw text when it needs no escaping, else decodedName_
+    bool nameNeedsEscaping_ = false;
     OutputBuffer& out_;
 };
 
@@ -87,7 +93,7 @@ Reformatter::Step Reformatter::BeginValue() {
     pos_ = SkipBlanks(pos_);
     switch (*pos_) {
         case '"': {
-            const char* close = FindStringEnd(pos_ + 1);
+            const char* close = FindStringEnd(pos_ + 1, end_);
             if (!close) return Step::Stop;
             out_.Append(pos_, close + 1 - pos_);
             pos_ = close + 1;
@@ -216,10 +222,19 @@ Reformatter::Step Reformatter::Scalar() {
 bool Reformatter::ReadMemberName() {
     if (!pos_) return false;
     const char* p = SkipBlanks(pos_);
-    name_.clear();
     if (*p == '"') {
-        p = DecodeQuotedName(p + 1, name_);
-        if (!p) return false;
+        // Most names hold no escape and no control byte: they are written back as they stand.
+        const char* stop = scan::FindEscapeNeeded(p + 1, end_);
+        nameNeedsEscaping_ = stop == end_ || *stop != '"';
+        if (!nameNeedsEscaping_) {
+            name_ = std::string_view(p + 1, stop - p - 1);
+            p = stop + 1;
+        } else {
+            decodedName_.clear();
+            p = DecodeQuotedName(p + 1, end_, decodedName_);
+            if (!p) return false;
+            name_ = decodedName_;
+        }
         p = FindFieldEnd(p);
         if (*p != ':' || p[1] == '\0') return false;
         pos_ = p + 1;
@@ -229,7 +244,8 @@ bool Reformatter::ReadMemberName() {
         const char* start = ++p;
         while (static_cast<unsigned char>(*p) >= 0x20 && *p != '\'') ++p;
         if (*p != '\'') return false;
-        name_.assign(start, p);
+        name_ = std::string_view(start, p - start);
+        nameNeedsEscaping_ = true;
         p = SkipBlanks(p + 1);
         if (*p != ':') return false;
         pos_ = p + 1;
@@ -238,7 +254,8 @@ bool Reformatter::ReadMemberName() {
     if (IsIdentifierStart(*p)) {
         const char* start = p++;
         while (IsIdentifierChar(*p)) ++p;
-        name_.assign(start, p);
+        name_ = std::string_view(start, p - start);
+        nameNeedsEscaping_ = false;
         p = SkipBlanks(p);
         if (*p != ':' && *p != '=') return false;
         pos_ = p + 1;
@@ -251,7 +268,12 @@ void Reformatter::WriteName() {
     char* p = out_.Reserve(name_.size() * 6 + 2);
     char* start = p;
     *p++ = '"';
-    p = WriteEscapedName(name_, p);
+    if (nameNeedsEscaping_) {
+        p = WriteEscapedName(name_, p);
+    } else {
+        std::memcpy(p, name_.data(), name_.size());
+        p += name_.size();
+    }
     *p++ = '"';
     out_.Commit(p - start);
 }
@@ -263,28 +285,35 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+// The first zero byte ends the text.
+const char* TextEnd(std::string_view text) {
+    const void* zero = std::memchr(text.data(), 0, text.size());
+    return zero ? static_cast<const char*>(zero) : text.data() + text.size();
+}
+
 }  // namespace
 
 std::string ReformatJSONText(std::string_view text) {
     if (text.empty()) return {};
     const std::string copy(text);   // guarantees the terminating zero byte
     OutputBuffer out;
-    Reformatter(copy.c_str(), out).ReformatValue();
+    Reformatter(copy.c_str(), TextEnd(copy), out).ReformatValue();
     return std::string(out.Data(), out.Size());
 }
 
 std::string HumanReadableJson(std::string_view text) {
     const std::string copy(text);
+    const char* end = TextEnd(copy);
     std::string joined;
     const char* pos = copy.c_str();
     for (bool first = true;; first = false) {
         OutputBuffer out;
-        Reformatter reformatter(pos, out);
+        Reformatter reformatter(pos, end, out);
         const bool complete = *pos != '\0' && reformatter.ReformatValue();
         if (!first) joined += "\r\n";
         joined += TrimBlanks(std::string_view(out.Data(), out.Size()));
         if (!complete) break;
-        pos = SkipBlanks(reformatter.NextValue());
+        pos = scan::SkipBlanks(reformatter.NextValue(), end);
         if (*pos == '\0') break;
     }
     return joined;
@@ -292,13 +321,14 @@ std::string HumanReadableJson(std::string_view text) {
 
 void ReformatAllValues(std::string_view text, ReformatSink& sink) {
     OutputBuffer out(&sink);
+    const char* end = TextEnd(text);
     const char* pos = text.data();
     for (bool first = true;; first = false) {
         if (!first) out.Append("\r\n", 2);
-        Reformatter reformatter(pos, out);
+        Reformatter reformatter(pos, end, out);
         const bool complete = *pos != '\0' && reformatter.ReformatValue();
         if (!complete) break;
-        pos = SkipBlanks(reformatter.NextValue());
+        pos = scan::SkipBlanks(reformatter.NextValue(), end);
         if (*pos == '\0') break;
     }
     out.Flush();

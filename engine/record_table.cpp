@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/cell_escapes.h"
+#include "engine/scan.h"
 
 namespace tabulora {
 namespace {
@@ -47,8 +48,13 @@ void RecordTableBuilder::AddLine(std::string_view line) {
     // A keyed line: a double-quoted name, blanks, a colon and the value.
     const char* end = text.data() + text.size();
     const char* p = text.data() + 1;
-    while (p < end && *p != '"') p += *p == '\\' ? 2 : 1;
-    if (p >= end) return;
+    for (;;) {
+        p = scan::FindAny(p, end, '"', '\\', '\\');
+        if (p == end || *p == '"') break;
+        if (end - p < 2) return;   // a backslash skips the next character
+        p += 2;
+    }
+    if (p == end) return;
     const std::string_view name(text.data() + 1, p - text.data() - 1);
     ++p;
     while (p < end && IsBlank(*p)) ++p;
@@ -89,20 +95,29 @@ void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
 
 // Appends the completed row's CSV line and starts an empty row.
 void RecordTableBuilder::DegerlerSatiriEkle() {
-    std::string& rows = csv_.rows;
+    const std::string& separator = fields_.Separator();
     const uint32_t columnCount = columns_.Size();
+    // Room for every cell quoted with all its bytes doubled, the separators and the line break.
+    char* const start = csv_.rows.Reserve(rowText_.size() * 2 + columnCount * (separator.size() + 2) + 2);
+    char* out = start;
     for (uint32_t column = 0; column < columnCount; ++column) {
-        if (column > 0) rows += fields_.Separator();
+        if (column > 0) {
+            std::memcpy(out, separator.data(), separator.size());
+            out += separator.size();
+        }
         if (CellSet(column)) {
             const Cell& cell = row_[column];
-            fields_.AppendField(rows, std::string_view(rowText_.data() + cell.offset, cell.length));
+            out = fields_.WriteField(out, std::string_view(rowText_.data() + cell.offset, cell.length));
         }
     }
-    rows += "\r\n";
+    *out++ = '\r';
+    *out++ = '\n';
+    csv_.rows.Commit(out - start);
+    const size_t end = csv_.rows.Size();
     if (csv_.runs.empty() || csv_.runs.back().columnCount != columnCount)
-        csv_.runs.push_back({rows.size(), columnCount});
+        csv_.runs.push_back({end, columnCount});
     else
-        csv_.runs.back().endOffset = rows.size();
+        csv_.runs.back().endOffset = end;
     ++csv_.rowCount;
 
     rowText_.clear();
@@ -135,8 +150,7 @@ void LineSplitter::Write(const char* data, size_t size) {
         if (p < end && *p == '\n') ++p;
     }
     while (p < end) {
-        const char* lineEnd = p;
-        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+        const char* lineEnd = scan::FindAny(p, end, '\n', '\r', '\r');
         if (lineEnd == end) {
             pending_.append(p, end);
             return;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/json_chars.h"
+#include "engine/scan.h"
 
 namespace tabulora {
 
@@ -11,13 +12,9 @@ bool IsValidUtf8(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
-        // Runs of ASCII are checked eight bytes at a time.
-        while (end - p >= 8) {
-            uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ULL) break;
-            p += 8;
-        }
+        // Runs of ASCII are checked a block at a time.
+        while (end - p >= 16 && scan::IsAscii(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(p) + 16))
+            p += 16;
         if (p == end) break;
         const unsigned char c = *p;
         if (c < 0x80) {
