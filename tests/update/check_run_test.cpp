@@ -1,0 +1,304 @@
+// Whole runs of the update check against the local servers, on the registry of a fresh prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "local_servers.h"
+#include "update/checker_win.h"
+#include "update/errors.h"
+#include "update/identity_win.h"
+#include "update/scramble.h"
+#include "update/settings_registry_win.h"
+#include "update/win_text.h"
+
+using namespace tabulora::update;
+using namespace tabulora::update::testing;
+
+namespace {
+
+const AppIdentity kApp{"BRIMTAL - Tabulora", "2.1"};
+const std::string kDownload = "https://downloads.example/Tabulora-2.2.exe";
+
+std::string Answer(const std::string& version, const std::string& result = "0",
+                   const std::string& important = "") {
+    return "<version>" + version + "</version>\r\n<url>" + kDownload + "</url>\r\n\r\n<result>" + result +
+           "</result>\r\n\r\n<important>" + important + "</important>\r\n";
+}
+
+// Fails chosen steps and keeps the boxes it is asked to show; the rest is the real system.
+class TestPlatform : public WindowsCheckPlatform {
+public:
+    TestPlatform() : WindowsCheckPlatform(1033, nullptr) {}
+    bool guidFails = false;
+    bool howManyWriteFails = false;
+    std::vector<std::string> boxes;
+
+    std::string MachineGuid() override {
+        if (guidFails) throw SettingsError("Invalid data type for MachineGuid");
+        return WindowsCheckPlatform::MachineGuid();
+    }
+    std::unique_ptr<SettingsStore> OpenSettingsStore(const std::string& keyName) override;
+    void ShowImportantMessage(const std::string& message) override { boxes.push_back(message); }
+};
+
+// Passes everything to the registry store except writes of "HowMany".
+class HowManyWriteFails : public SettingsStore {
+public:
+    explicit HowManyWriteFails(std::unique_ptr<SettingsStore> inner) : inner_(std::move(inner)) {}
+    std::optional<std::string> ReadValue(std::string_view section, std::string_view name) override {
+        return inner_->ReadValue(section, name);
+    }
+    void WriteString(std::string_view section, std::string_view name, std::string_view value) override {
+        if (name == kHowMany) throw SettingsError("Access denied");
+        inner_->WriteString(section, name, value);
+    }
+
+private:
+    std::unique_ptr<SettingsStore> inner_;
+};
+
+std::unique_ptr<SettingsStore> TestPlatform::OpenSettingsStore(const std::string& keyName) {
+    auto store = WindowsCheckPlatform::OpenSettingsStore(keyName);
+    if (howManyWriteFails) return std::make_unique<HowManyWriteFails>(std::move(store));
+    return store;
+}
+
+class CheckRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
+        UseServer(Listener::Mixed);
+        ScriptCheckAnswer(Answer("2.2"));
+    }
+
+    static std::wstring KeyPath() {
+        return Utf8ToWide(std::string(kSettingsKeyParent) + "\\" + SettingsKeyName(kApp.titleText));
+    }
+    static void UseServer(Listener listener) {
+        ASSERT_EQ(_putenv_s("TABULORA_MAKER_HOST", LocalHost(listener).c_str()), 0);
+    }
+
+    // Runs one check from a fresh start of the program.
+    CheckResults& Run() {
+        results_ = std::make_unique<CheckResults>();
+        RunUpdateCheck(*results_, kApp, platform_);
+        EXPECT_TRUE(results_->IsFinished());
+        return *results_;
+    }
+
+    // A stored settings value, or "(absent)"; every value must be a string.
+    static std::string Stored(const char* name) {
+        wchar_t buffer[512];
+        DWORD size = sizeof(buffer);
+        DWORD type = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, (KeyPath() + L"\\Settings").c_str(), Utf8ToWide(name).c_str(),
+                         RRF_RT_ANY, &type, buffer, &size) != ERROR_SUCCESS)
+            return "(absent)";
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
+        return WideToUtf8(buffer);
+    }
+    static void Store(const char* name, const std::string& value) {
+        OpenSettingsStore(SettingsKeyName(kApp.titleText))->WriteString(kSettingsSection, name, value);
+    }
+
+    void ExpectNothingFromTheAnswer(const CheckResults& r) {
+        EXPECT_EQ(Stored(kLastUpdateCheck), "(absent)");
+        EXPECT_EQ(Stored(kLastUpdateCheckCount), "(absent)");
+        EXPECT_EQ(Stored(kCurrentVersion), "(absent)");
+        EXPECT_EQ(Stored(kCurrentURL), "(absent)");
+        EXPECT_EQ(r.ServerVersion, "");
+        EXPECT_FALSE(r.NewVersionAvailable);
+        EXPECT_TRUE(platform_.boxes.empty());
+    }
+
+    TestPlatform platform_;
+    std::unique_ptr<CheckResults> results_;
+};
+
+}  // namespace
+
+TEST_F(CheckRunTest, AFirstRunAsksOverHttpsAndStoresTheAnswer) {
+    const CheckResults& r = Run();
+    EXPECT_EQ(r.CheckErrors, "");
+    EXPECT_FALSE(r.CheckFailed);
+    EXPECT_TRUE(r.NewVersionAvailable);
+    EXPECT_EQ(r.ServerVersion, "2.2");
+    EXPECT_EQ(r.DownloadURL, kDownload);
+    EXPECT_EQ(r.ShowUpdate, 1);
+    EXPECT_EQ(r.HowMany, 1);
+
+    EXPECT_EQ(Stored(kLastUpdateCheck), platform_.TodayText());
+    EXPECT_EQ(Stored(kLastUpdateCheckCount), "1");
+    EXPECT_EQ(Stored(kCurrentVersion), "2.2");
+    EXPECT_EQ(Stored(kCurrentURL), ScrambleText(kDownload));
+    EXPECT_EQ(Stored(kHowMany), "1");
+    EXPECT_EQ(Stored(kInstalledVersion), "2.1");
+    EXPECT_EQ(Stored(kShowUpdate), "(absent)");
+
+    const CheckRequests seen = CheckRequestsSoFar();
+    EXPECT_EQ(seen.lastTransport, "https");
+    EXPECT_EQ(seen.lastBody, EncodeFormBody({"cmd=check", "appname=BRIMTAL - Tabulora", "version=2.1",
+                                             "os=" + GetOSDescription(), "local=en-US",
+                                             "guid=" + GetMachineGuid(), "howmany=1"}));
+    EXPECT_NE(GetMachineGuid(), "");
+
+    // The next start counts on and sends the stored address back unscrambled until replaced.
+    EXPECT_EQ(Run().HowMany, 2);
+    EXPECT_EQ(Stored(kHowMany), "2");
+    EXPECT_NE(CheckRequestsSoFar().lastBody.find("&howmany=2"), std::string::npos);
+}
+
+TEST_F(CheckRunTest, InvalidAnswersChangeNothingButTheStartCounter) {
+    const struct {
+        const char* name;
+        std::string answer;
+    } cases[] = {
+        {"error", "ERROR: unknown product\r\n" + Answer("2.2")},
+        {"three lines", "<version>2.2</version>\r\n<url>x</url>\r\n<result>0</result>"},
+        {"result 2", Answer("2.2", "2")},
+        {"empty", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
+        ScriptCheckAnswer(c.answer);
+        const CheckResults& r = Run();
+        EXPECT_EQ(r.CheckErrors, "INVALIDSERVERRESPONSE");
+        ExpectNothingFromTheAnswer(r);
+        EXPECT_EQ(Stored(kHowMany), "1");
+        EXPECT_EQ(Stored(kInstalledVersion), "2.1");
+    }
+}
+
+TEST_F(CheckRunTest, HttpsFailingLeavesPlainHttpToAnswer) {
+    UseServer(Listener::Untrusted);
+    const CheckResults& r = Run();
+    EXPECT_EQ(r.CheckErrors, "");
+    EXPECT_TRUE(r.NewVersionAvailable);
+    EXPECT_EQ(Stored(kCurrentVersion), "2.2");
+    EXPECT_EQ(CheckRequestsSoFar().lastTransport, "http");
+}
+
+TEST_F(CheckRunTest, BothAttemptsFailingRecordsBothAndWritesNothing) {
+    UseServer(Listener::Closed);
+    const CheckResults& r = Run();
+    EXPECT_TRUE(r.CheckFailed);
+    EXPECT_TRUE(r.CheckErrors.starts_with("HTTPS Response:\r")) << r.CheckErrors;
+    EXPECT_NE(r.CheckErrors.find("\r\rHTTP Response:\r"), std::string::npos) << r.CheckErrors;
+    ExpectNothingFromTheAnswer(r);
+    EXPECT_EQ(Stored(kHowMany), "1");
+}
+
+TEST_F(CheckRunTest, Status500IsReadOverHttpsButFailsOverHttp) {
+    ScriptCheckAnswer(Answer("2.2"), 500);
+    EXPECT_TRUE(Run().NewVersionAvailable);  // HTTPS hands back any body
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
+    UseServer(Listener::Plain);  // no TLS there: only plain HTTP, which refuses a 500
+    const CheckResults& r = Run();
+    EXPECT_NE(r.CheckErrors.find("HTTP Response:\rHTTP/1.1 500 Internal Server Error"), std::string::npos)
+        << r.CheckErrors;
+    ExpectNothingFromTheAnswer(r);
+}
+
+TEST_F(CheckRunTest, FiveValidAnswersADayAndTheNoticeWithTheFirstFour) {
+    for (int start = 1; start <= 6; ++start) {
+        SCOPED_TRACE(start);
+        const int before = CheckRequestsSoFar().count;
+        const CheckResults& r = Run();
+        const bool asked = start <= 5;
+        EXPECT_EQ(CheckRequestsSoFar().count, before + (asked ? 1 : 0));
+        EXPECT_EQ(r.NewVersionAvailable, start <= 4);
+        EXPECT_EQ(Stored(kLastUpdateCheckCount), std::to_string(std::min(start, 5)));
+        EXPECT_EQ(r.HowMany, start);
+    }
+}
+
+TEST_F(CheckRunTest, ALaterDayStartsTheCountAgain) {
+    Store(kLastUpdateCheck, "a day long past");
+    Store(kLastUpdateCheckCount, "7");
+    const CheckResults& r = Run();
+    EXPECT_TRUE(r.NewVersionAvailable);
+    EXPECT_EQ(Stored(kLastUpdateCheckCount), "1");
+    EXPECT_EQ(Stored(kLastUpdateCheck), platform_.TodayText());
+}
+
+TEST_F(CheckRunTest, ShowUpdateZeroAsksNothingButStillCountsTheStart) {
+    Store(kShowUpdate, "0");
+    Store(kCurrentURL, ScrambleText("https://old.example/T.exe"));
+    const int before = CheckRequestsSoFar().count;
+    const CheckResults& r = Run();
+    EXPECT_EQ(CheckRequestsSoFar().count, before);
+    EXPECT_EQ(r.ShowUpdate, 0);
+    EXPECT_FALSE(r.CheckFailed);
+    EXPECT_FALSE(r.NewVersionAvailable);
+    EXPECT_EQ(r.DownloadURL, "https://old.example/T.exe");
+    EXPECT_EQ(Stored(kHowMany), "1");
+    EXPECT_EQ(Stored(kInstalledVersion), "2.1");
+    EXPECT_EQ(Stored(kLastUpdateCheck), "(absent)");
+}
+
+TEST_F(CheckRunTest, ShowUpdateTwoUsesTheAnswerWithoutANotice) {
+    Store(kShowUpdate, "2");
+    const CheckResults& r = Run();
+    EXPECT_EQ(r.ShowUpdate, 2);
+    EXPECT_FALSE(r.NewVersionAvailable);
+    EXPECT_EQ(r.ServerVersion, "2.2");
+    EXPECT_EQ(Stored(kLastUpdateCheckCount), "1");
+}
+
+TEST_F(CheckRunTest, TheImportantMessageIsShownAsReceivedUnlessBlank) {
+    ScriptCheckAnswer(Answer("2.2", "1", "  Please update: security fix  "));
+    Run();
+    EXPECT_EQ(platform_.boxes, std::vector<std::string>{"  Please update: security fix  "});
+
+    platform_.boxes.clear();
+    ScriptCheckAnswer(Answer("2.2", "1", "   "));
+    Run();
+    EXPECT_TRUE(platform_.boxes.empty());
+}
+
+TEST_F(CheckRunTest, AnErrorBeforeTheExchangeDiscardsAnHttpsAnswerButNotAPlainOne) {
+    platform_.guidFails = true;
+    const CheckResults& overHttps = Run();
+    EXPECT_EQ(overHttps.CheckErrors, "Error: GUID generate problem!");
+    ExpectNothingFromTheAnswer(overHttps);
+    EXPECT_NE(CheckRequestsSoFar().lastBody.find("&guid=&howmany=1"), std::string::npos);
+
+    UseServer(Listener::Untrusted);
+    const CheckResults& overHttp = Run();
+    EXPECT_EQ(overHttp.CheckErrors, "");
+    EXPECT_TRUE(overHttp.NewVersionAvailable);
+}
+
+TEST_F(CheckRunTest, AFailedStartCounterWriteIsRecordedAndTheRunGoesOn) {
+    platform_.howManyWriteFails = true;
+    UseServer(Listener::Untrusted);  // a plain-HTTP answer clears earlier errors
+    const CheckResults& r = Run();
+    EXPECT_EQ(CheckRequestsSoFar().lastTransport, "http");
+    EXPECT_TRUE(r.NewVersionAvailable);
+
+    UseServer(Listener::Mixed);
+    const CheckResults& overHttps = Run();
+    EXPECT_EQ(overHttps.CheckErrors, "SettingsError Error:\rAccess denied");
+    EXPECT_FALSE(overHttps.NewVersionAvailable);
+}
+
+TEST(UpdateCheckWorker, RunsOnItsOwnThreadAndPublishesTheFinish) {
+    ASSERT_EQ(_putenv_s("TABULORA_MAKER_HOST", LocalHost(Listener::Closed).c_str()), 0);
+    CheckResults& shared = UpdateCheckState();
+    ASSERT_FALSE(shared.IsFinished());
+    shared.CheckStarted = true;
+    StartUpdateCheck(kApp, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!shared.IsFinished() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(shared.IsFinished());
+    EXPECT_TRUE(shared.CheckFailed);
+    EXPECT_FALSE(shared.NewVersionAvailable);
+    ASSERT_NE(shared.SettingsIni, nullptr);
+    EXPECT_GE(shared.SettingsIni->ReadInteger(kSettingsSection, kHowMany, 0), 1);
+}

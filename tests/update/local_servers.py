@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""Runs a test program next to throw-away local web servers on 127.0.0.1.
+
+Usage: local_servers.py COMMAND [ARGS...]
+
+Starts three listeners and passes their ports to COMMAND in the environment:
+  TABULORA_TEST_MIXED_PORT      TLS (certificate the test trusts) or plain HTTP on one port
+  TABULORA_TEST_UNTRUSTED_PORT  TLS (certificate nobody trusts) or plain HTTP on one port
+  TABULORA_TEST_PLAIN_PORT      plain HTTP only; a TLS handshake is cut off
+  TABULORA_TEST_CLOSED_PORT     a port nothing listens on
+  TABULORA_TEST_TRUSTED_CERT    the trusted certificate, DER in base64
+COMMAND also gets a fresh WINEPREFIX of its own, removed afterwards.
+
+Paths served (any method): /echo (the request's exact bytes), /status500, /silent (never
+answers), /big/N (N bytes), /charset/latin1, /charset/none, /charset/utf8,
+/php/check2.php (the scripted check answer), /control/answer (sets that answer from the form
+fields status and body), /control/requests (count, transport and body of the check requests).
+"""
+import base64
+import os
+import shutil
+import signal
+import socket
+import socketserver
+import ssl
+import subprocess
+import sys
+import tempfile
+import threading
+import urllib.parse
+
+COMMAND_TIMEOUT_S = 900
+SILENT_HOLD_S = 30
+stopping = threading.Event()
+
+
+class CheckScript:
+    """The answer of /php/check2.php and the requests it received."""
+
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.status = 200
+        self.body = b""
+        self.requests = []  # (transport, body)
+
+    def set(self, status, body):
+        with self.lock:
+            self.status, self.body = status, body
+
+    def record(self, transport, body):
+        with self.lock:
+            self.requests.append((transport, body))
+            return self.status, self.body
+
+    def summary(self):
+        with self.lock:
+            transport, body = self.requests[-1] if self.requests else ("", b"")
+            return b"%d\n%s\n%s" % (len(self.requests), transport.encode(), body)
+
+
+script = CheckScript()
+
+
+def make_certificate(folder, name):
+    key, cert = os.path.join(folder, name + ".key"), os.path.join(folder, name + ".pem")
+    subprocess.run(
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+         "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=DNS:127.0.0.1,IP:127.0.0.1",
+         "-addext", "basicConstraints=critical,CA:TRUE",
+         "-keyout", key, "-out", cert],
+        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return key, cert
+
+
+def read_request(conn):
+    """Reads one request; returns (path, raw bytes, body) or None."""
+    data = b""
+    while b"\r\n\r\n" not in data:
+        chunk = conn.recv(65536)
+        if not chunk:
+            return None
+        data += chunk
+    head, _, body = data.partition(b"\r\n\r\n")
+    length = 0
+    for line in head.split(b"\r\n")[1:]:
+        name, _, value = line.partition(b":")
+        if name.strip().lower() == b"content-length":
+            length = int(value.strip())
+    while len(body) < length:
+        chunk = conn.recv(65536)
+        if not chunk:
+            break
+        body += chunk
+    parts = head.split(b"\r\n", 1)[0].split(b" ")
+    path = parts[1].decode("latin-1") if len(parts) > 1 else "/"
+    return path, head + b"\r\n\r\n" + body, body
+
+
+def respond(conn, status, body, content_type="text/plain"):
+    reason = {200: "OK", 500: "Internal Server Error"}.get(status, "Status")
+    head = "HTTP/1.1 %d %s\r\n" % (status, reason)
+    if content_type:
+        head += "Content-Type: %s\r\n" % content_type
+    head += "Content-Length: %d\r\nConnection: close\r\n\r\n" % len(body)
+    conn.sendall(head.encode("latin-1") + body)
+
+
+def serve(conn, path, raw, body, transport):
+    if path == "/echo":
+        respond(conn, 200, raw, "application/octet-stream")
+    elif path == "/status500":
+        respond(conn, 500, b"server broke")
+    elif path == "/silent":
+        stopping.wait(SILENT_HOLD_S)
+    elif path.startswith("/big/"):
+        respond(conn, 200, b"x" * int(path[5:]))
+    elif path == "/charset/latin1":
+        respond(conn, 200, b"caf\xe9", "text/plain; charset=iso-8859-1")
+    elif path == "/charset/none":
+        respond(conn, 200, b"caf\xe9", "text/plain")
+    elif path == "/charset/utf8":
+        respond(conn, 200, "caf\u00e9".encode(), "text/plain; charset=utf-8")
+    elif path == "/php/check2.php":
+        status, answer = script.record(transport, body)
+        respond(conn, status, answer)
+    elif path == "/control/answer":
+        fields = urllib.parse.parse_qs(body.decode("ascii"), keep_blank_values=True)
+        script.set(int(fields.get("status", ["200"])[0]), fields.get("body", [""])[0].encode())
+        respond(conn, 200, b"OK")
+    elif path == "/control/requests":
+        respond(conn, 200, script.summary())
+    else:
+        respond(conn, 404, b"no such path")
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def handle(self):
+        conn = self.request
+        conn.settimeout(15)
+        try:
+            first = conn.recv(1, socket.MSG_PEEK)
+            transport = "http"
+            if first == b"\x16":  # a TLS handshake record
+                if self.server.tls is None:
+                    return
+                conn = self.server.tls.wrap_socket(conn, server_side=True)
+                transport = "https"
+            request = read_request(conn)
+            if request:
+                serve(conn, *request, transport)
+        except (OSError, ssl.SSLError, ValueError):
+            pass
+        finally:
+            try:
+                conn.close()
+            except OSError:
+                pass
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, tls):
+        super().__init__(("127.0.0.1", 0), Handler)
+        self.tls = tls
+
+
+def tls_context(key, cert):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    return context
+
+
+def unused_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    folder = tempfile.mkdtemp(prefix="tabulora-upd-")
+    servers = []
+    try:
+        trusted_key, trusted_cert = make_certificate(folder, "trusted")
+        untrusted = make_certificate(folder, "untrusted")
+        mixed = Server(tls_context(trusted_key, trusted_cert))
+        other = Server(tls_context(*untrusted))
+        plain = Server(None)
+        servers = [mixed, other, plain]
+        for server in servers:
+            threading.Thread(target=server.serve_forever, daemon=True).start()
+        with open(trusted_cert) as f:
+            der = ssl.PEM_cert_to_DER_cert(f.read())
+        prefix = os.path.join(folder, "wineprefix")
+        env = dict(os.environ,
+                   WINEPREFIX=prefix,
+                   TABULORA_TEST_MIXED_PORT=str(mixed.server_address[1]),
+                   TABULORA_TEST_UNTRUSTED_PORT=str(other.server_address[1]),
+                   TABULORA_TEST_PLAIN_PORT=str(plain.server_address[1]),
+                   TABULORA_TEST_CLOSED_PORT=str(unused_port()),
+                   TABULORA_TEST_TRUSTED_CERT=base64.b64encode(der).decode())
+        child = subprocess.Popen(sys.argv[1:], env=env, start_new_session=True)
+        try:
+            code = child.wait(timeout=COMMAND_TIMEOUT_S)
+        except subprocess.TimeoutExpired:
+            os.killpg(child.pid, signal.SIGKILL)
+            child.wait()
+            print("local_servers.py: the command ran out of time", file=sys.stderr)
+            code = 1
+        if os.path.isdir(prefix) and shutil.which("wineserver"):
+            subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL, timeout=60)
+        return code
+    finally:
+        stopping.set()
+        for server in servers:
+            server.shutdown()
+            server.server_close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

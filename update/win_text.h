@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tabulora::update {
+
+// UTF-8 <-> UTF-16 at the Win32 boundary; malformed input becomes U+FFFD.
+std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
+
+// The system's text for a Win32 error code (from `module`'s message table when given),
+// followed by the code in parentheses.
+std::string Win32ErrorText(unsigned long code, const wchar_t* module = nullptr);
+
+}  // namespace tabulora::update
