@@ -72,7 +72,11 @@ void HttpResponseReader::ParseHead(std::string_view head) {
             hasLength = true;
         }
     }
-    if (status_ == 204 || status_ == 304 || status_ < 200) {
+    if (status_ < 200) {
+        // An interim answer ("100 Continue"): the real one follows.
+        contentType_.clear();
+        state_ = State::Headers;
+    } else if (status_ == 204 || status_ == 304) {
         state_ = State::Done;
     } else if (chunked) {
         state_ = State::ChunkSize;

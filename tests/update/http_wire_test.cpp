@@ -35,6 +35,7 @@ TEST(HttpResponseReader, FramesTheBodyHoweverTheBytesArrive) {
         {"until close", "HTTP/1.0 500 Internal Server Error\r\n\r\nbroken\r\n", 500, "broken\r\n"},
         {"bare LF head", "HTTP/1.1 200 OK\nContent-Length: 2\n\nok", 200, "ok"},
         {"no content", "HTTP/1.1 204 No Content\r\n\r\n", 204, ""},
+        {"interim first", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", 200, "ok"},
         {"empty", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", 200, ""},
     };
     for (const auto& c : cases) {
