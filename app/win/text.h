@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace winui {
+
+// UTF-8 inside the program, UTF-16 at the Win32 boundary.
+std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
+
+// Changes only the letters A to Z.
+std::wstring AsciiLower(std::wstring_view text);
+
+// Removes every character of code U+0020 or below from both ends.
+std::wstring TrimControls(std::wstring_view text);
+
+}  // namespace winui
