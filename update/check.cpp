@@ -176,7 +176,7 @@ void CheckResults::ClearCheckErrors() {
 }
 
 std::string UpdateCheckAddress() {
-    return MakerSiteHost() + "/php/check2.php";
+    return MakerHost() + "/php/check2.php";
 }
 
 void RunUpdateCheck(CheckResults& results, const AppIdentity& app, CheckPlatform& platform) {
