@@ -7,15 +7,6 @@
 namespace tabulora {
 namespace {
 
-class LineSink final : public ReformatSink {
-public:
-    explicit LineSink(LineSplitter& lines) : lines_(lines) {}
-    void Write(const char* data, size_t size) override { lines_.Write(data, size); }
-
-private:
-    LineSplitter& lines_;
-};
-
 // Splits a path into folder (with its trailing separator), base name and last extension.
 struct PathParts {
     std::string folder, base, extension;
@@ -48,23 +39,14 @@ std::string CsvSeparatorFromCaption(std::string_view caption) {
 }
 
 JsonToCsvConverter::JsonToCsvConverter(const CsvOptions& options)
-    : builder_(std::make_unique<RecordTableBuilder>(options.separator, options.includeHeader)),
-      lines_(std::make_unique<LineSplitter>(*builder_)) {}
+    : builder_(std::make_unique<RecordTableBuilder>(options.separator, options.includeHeader)) {}
 
 JsonToCsvConverter::~JsonToCsvConverter() = default;
 
-void JsonToCsvConverter::AddJsonText(std::string_view utf8Json) {
-    // Files are joined with a line break, so each one's lines stay apart.
-    if (anyText_) lines_->Write("\r\n", 2);
-    anyText_ = true;
-    LineSink sink(*lines_);
-    ReformatAllValues(utf8Json, sink);
-}
+// Each file's last line ends with the file, as when the files' layouts are joined by line breaks.
+void JsonToCsvConverter::AddJsonText(std::string_view utf8Json) { ReformatAllValues(utf8Json, *builder_); }
 
-CsvDocument JsonToCsvConverter::Finish() {
-    lines_->Finish();
-    return builder_->Finish();
-}
+CsvDocument JsonToCsvConverter::Finish() { return builder_->Finish(); }
 
 CsvDocument BuildCsvFromReformatted(std::string_view reformatted, const CsvOptions& options) {
     RecordTableBuilder builder(options.separator, options.includeHeader);

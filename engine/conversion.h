@@ -9,7 +9,6 @@
 namespace tabulora {
 
 class RecordTableBuilder;
-class LineSplitter;
 
 struct CsvOptions {
     bool includeHeader = true;
@@ -34,8 +33,6 @@ public:
 
 private:
     std::unique_ptr<RecordTableBuilder> builder_;
-    std::unique_ptr<LineSplitter> lines_;
-    bool anyText_ = false;
 };
 
 // Walks already reformatted text (lines of the human-readable layout) into a CSV document.

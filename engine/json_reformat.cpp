@@ -12,15 +12,20 @@ namespace {
 
 // Writes the line layout of JSON values read from a zero-terminated text. Nested containers
 // are followed with an explicit stack, so nesting depth never costs native stack.
+// Without a line receiver the layout is collected in `out`; with one, `out` holds only the line
+// being written and every finished line goes to the receiver.
 class Reformatter {
 public:
     // The text runs from `text` to `end`, where a zero byte stands.
-    Reformatter(const char* text, const char* end, OutputBuffer& out) : pos_(text), end_(end), out_(out) {}
+    Reformatter(const char* text, const char* end, OutputBuffer& out, ReformattedLines* lines = nullptr)
+        : pos_(text), end_(end), lines_(lines), out_(out) {}
 
     // Reads one top-level value. Returns false when reading stopped (the output so far stands);
     // otherwise `NextValue` is where a following value may begin.
     bool ReformatValue();
     const char* NextValue() const { return next_; }
+    // Hands the line being written to the receiver: the value ended, and so did the line.
+    void FinishLine();
 
 private:
     enum class Step { Value, ArrayElement, ObjectMember, AfterValue, ValueDone, Stop, TopDone };
@@ -32,6 +37,7 @@ private:
     Step Scalar();
     bool ReadMemberName();
     void WriteName();
+    bool TryMemberLine(Step& next);
     const char* SkipBlanks(const char* p) const { return scan::SkipBlanks(p, end_); }
 
     const char* pos_;            // nullptr: the text ended or reading failed
@@ -43,17 +49,30 @@ private:
     std::string decodedName_;    // a member name that needed decoding
     std::string_view name_;      // the member name: raw text when it needs no escaping, else decodedName_
     bool nameNeedsEscaping_ = false;
+    ReformattedLines* lines_;
+    bool lineHandedOver_ = false;   // the line being written went to the receiver already
+    bool rawBreakInLine_ = false;   // the line being written copies a raw CR or LF
     OutputBuffer& out_;
 };
 
 void Reformatter::Break() {
     // Two breaks in a row collapse into one: the indentation of the first one stays.
-    if (out_.LastByte() == '\t' || level_ >= 65536) return;
-    char* p = out_.Reserve(2 + level_);
-    p[0] = '\r';
-    p[1] = '\n';
-    std::memset(p + 2, '\t', level_);
-    out_.Commit(2 + level_);
+    if (!lineHandedOver_ && (out_.LastByte() == '\t' || level_ >= 65536)) return;
+    if (lines_) {
+        FinishLine();
+    } else {
+        out_.Append("\r\n", 2);
+    }
+    if (level_ == 0) return;
+    std::memset(out_.Reserve(level_), '\t', level_);
+    out_.Commit(level_);
+}
+
+void Reformatter::FinishLine() {
+    if (!lineHandedOver_) lines_->Line(std::string_view(out_.Data(), out_.Size()), rawBreakInLine_);
+    out_.Clear('\n');
+    lineHandedOver_ = false;
+    rawBreakInLine_ = false;
 }
 
 bool Reformatter::ReformatValue() {
@@ -76,6 +95,7 @@ bool Reformatter::ReformatValue() {
                 break;
             case Step::ObjectMember:
                 if (!ReadMemberName()) return false;
+                if (lines_ && !nameNeedsEscaping_ && TryMemberLine(step)) break;
                 WriteName();
                 out_.Append(": ", 2);
                 pos_ = SkipBlanks(pos_);
@@ -95,6 +115,7 @@ Reformatter::Step Reformatter::BeginValue() {
         case '"': {
             const char* close = FindStringEnd(pos_ + 1, end_);
             if (!close) return Step::Stop;
+            if (lines_ && scan::FindAny(pos_, close, '\r', '\n', '\n') != close) rawBreakInLine_ = true;
             out_.Append(pos_, close + 1 - pos_);
             pos_ = close + 1;
             return Step::AfterValue;
@@ -218,6 +239,53 @@ Reformatter::Step Reformatter::Scalar() {
     return Step::ValueDone;
 }
 
+// The common member line, a name needing no escaping with a string, number or literal value and
+// a "," or "}" after it, goes to the receiver taken apart instead of being written. Anything else
+// leaves everything as it was and returns false.
+bool Reformatter::TryMemberLine(Step& next) {
+    const char* p = SkipBlanks(pos_);
+    const char* value = p;
+    const char* valueEnd;
+    if (*p == '"') {
+        for (const char* q = p + 1;;) {
+            q = scan::FindEscapeNeeded(q, end_);
+            if (q == end_ || static_cast<unsigned char>(*q) < 0x20) return false;
+            if (*q == '"') {
+                value = p + 1;
+                valueEnd = q;
+                p = q + 1;
+                break;
+            }
+            if (static_cast<unsigned char>(q[1]) < 0x20) return false;   // a control byte after a backslash
+            q += 2;
+        }
+    } else if (*p == '-' || IsDigit(*p)) {
+        if (*p == '0' && IsDigit(p[1])) return false;
+        while (IsNumberChar(*p)) ++p;
+        valueEnd = p;
+    } else if (StartsWithLiteral(p, "true") || StartsWithLiteral(p, "null")) {
+        valueEnd = p += 4;
+    } else if (StartsWithLiteral(p, "false")) {
+        valueEnd = p += 5;
+    } else {
+        return false;
+    }
+    const char* separator = SkipBlanks(p);
+    if ((*separator != ',' && *separator != '}') || separator[1] == '\0') return false;
+
+    lines_->MemberLine(level_, name_, std::string_view(value, valueEnd - value));
+    lineHandedOver_ = true;
+    separator_ = *separator;
+    pos_ = SkipBlanks(separator + 1);
+    if (separator_ == ',') {
+        Break();
+        next = Step::ObjectMember;
+    } else {
+        next = Step::ValueDone;   // closes the object
+    }
+    return true;
+}
+
 // Reads a member name and the colon (or, after a bare name, equals sign) that follows it.
 bool Reformatter::ReadMemberName() {
     if (!pos_) return false;
@@ -319,19 +387,17 @@ std::string HumanReadableJson(std::string_view text) {
     return joined;
 }
 
-void ReformatAllValues(std::string_view text, ReformatSink& sink) {
-    OutputBuffer out(&sink);
+void ReformatAllValues(std::string_view text, ReformattedLines& lines) {
+    OutputBuffer line;
     const char* end = TextEnd(text);
-    const char* pos = text.data();
-    for (bool first = true;; first = false) {
-        if (!first) out.Append("\r\n", 2);
-        Reformatter reformatter(pos, end, out);
+    for (const char* pos = text.data();;) {
+        Reformatter reformatter(pos, end, line, &lines);
         const bool complete = *pos != '\0' && reformatter.ReformatValue();
+        reformatter.FinishLine();   // values are joined with line breaks
         if (!complete) break;
         pos = scan::SkipBlanks(reformatter.NextValue(), end);
         if (*pos == '\0') break;
     }
-    out.Flush();
 }
 
 }  // namespace tabulora

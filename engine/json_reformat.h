@@ -8,12 +8,17 @@ namespace tabulora {
 // any other unreadable text (the output so far is kept).
 inline constexpr unsigned kMaxNestingDepth = 4096;
 
-// Receives the reformatted text in pieces, in order. `Write` gets complete runs of bytes; a
-// line may span several calls.
-class ReformatSink {
+// Receives the reformatted layout line by line, in order, without line breaks.
+class ReformattedLines {
 public:
-    virtual ~ReformatSink() = default;
-    virtual void Write(const char* data, size_t size) = 0;
+    virtual ~ReformattedLines() = default;
+    // A line as written. When `mayHoldBreaks` is set it copies a string holding raw CR or LF
+    // bytes, which split it into several lines for its reader.
+    virtual void Line(std::string_view text, bool mayHoldBreaks) = 0;
+    // The member line `"name": value` (with a "," after it or not) at `tabs` TABs, handed over
+    // already taken apart: the name needs no escaping, and `value` is a string's contents between
+    // its quotes (escapes as written, no control bytes) or a number or literal.
+    virtual void MemberLine(size_t tabs, std::string_view name, std::string_view value) = 0;
 };
 
 // Rewrites the first JSON value of `text` into the line layout: one member or element per
@@ -26,9 +31,9 @@ std::string ReformatJSONText(std::string_view text);
 // CR LF. Reading ends at the end of the text or after a value whose reading stopped.
 std::string HumanReadableJson(std::string_view text);
 
-// Streaming form of HumanReadableJson for the conversion: the same lines (up to blank lines and
-// trailing blanks, which never carry a cell) arrive at `sink`. `text` must be followed by a zero
-// byte (std::string guarantees this), which ends it like an embedded zero byte does.
-void ReformatAllValues(std::string_view text, ReformatSink& sink);
+// Streaming form of HumanReadableJson for the conversion: the same lines (up to lines of blanks,
+// which never carry a cell) arrive at `lines`, and nothing of the layout is kept. `text` must be
+// followed by a zero byte (std::string guarantees this), which ends it like an embedded one does.
+void ReformatAllValues(std::string_view text, ReformattedLines& lines);
 
 }  // namespace tabulora

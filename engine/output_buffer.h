@@ -3,21 +3,15 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/json_reformat.h"
-
 namespace tabulora {
 
-// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks. With a
-// sink, filled chunks are handed on before the buffer grows past kChunk, so memory stays bounded.
+// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks.
 class OutputBuffer {
 public:
     static constexpr size_t kChunk = 64 * 1024;
 
-    explicit OutputBuffer(ReformatSink* sink = nullptr) : sink_(sink) {}
-
     // Room for `count` more bytes at the end; Commit says how many were written.
     char* Reserve(size_t count) {
-        if (sink_ && size_ >= kChunk) Flush();
         if (capacity_ - size_ < count) Grow(count);
         return data_.get() + size_;
     }
@@ -32,17 +26,16 @@ public:
         ++size_;
     }
 
-    // The last byte ever written, also when it was already handed on; 0 before the first.
-    char LastByte() const { return size_ ? data_[size_ - 1] : lastFlushed_; }
+    // The last byte written; after Clear, the byte given to it; 0 before anything.
+    char LastByte() const { return size_ ? data_[size_ - 1] : lastCleared_; }
 
     const char* Data() const { return data_.get(); }
     size_t Size() const { return size_; }
 
-    void Flush() {
-        if (!sink_ || size_ == 0) return;
-        lastFlushed_ = data_[size_ - 1];
-        sink_->Write(data_.get(), size_);
+    // Empties the buffer, keeping its memory; `lastByte` stands for what was removed.
+    void Clear(char lastByte) {
         size_ = 0;
+        lastCleared_ = lastByte;
     }
 
 private:
@@ -55,11 +48,10 @@ private:
         capacity_ = capacity;
     }
 
-    ReformatSink* sink_;
     std::unique_ptr<char[]> data_;
     size_t size_ = 0;
     size_t capacity_ = 0;
-    char lastFlushed_ = 0;
+    char lastCleared_ = 0;
 };
 
 }  // namespace tabulora

@@ -64,9 +64,27 @@ void RecordTableBuilder::AddLine(std::string_view line) {
     if (!value.empty() && value.back() == ',') value = Trim(value.data(), value.data() + value.size() - 1);
     if (!value.empty() && value.front() == '"' && value.back() == '"')
         value = value.size() == 1 ? std::string_view() : value.substr(1, value.size() - 2);
-    if (value == "{") value = {};
-    if (name.empty() || value.empty()) return;
+    AddMember(tabs, name, value);
+}
 
+void RecordTableBuilder::Line(std::string_view text, bool mayHoldBreaks) {
+    if (!mayHoldBreaks) {
+        AddLine(text);
+        return;
+    }
+    LineSplitter lines(*this);
+    lines.Write(text.data(), text.size());
+    lines.Finish();
+}
+
+void RecordTableBuilder::MemberLine(size_t tabs, std::string_view name, std::string_view value) {
+    AddMember(tabs, name, value);
+}
+
+// A member whose name and value have been taken out of their line.
+void RecordTableBuilder::AddMember(size_t tabs, std::string_view name, std::string_view value) {
+    if (value == "{") value = {};   // a member that opens an object
+    if (name.empty() || value.empty()) return;
     if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
     if (static_cast<long>(tabs) != recordDepth_) return;
     AddKeyedLine(Unescaped(name, scratchName_), Unescaped(value, scratchValue_));

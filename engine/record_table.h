@@ -6,6 +6,7 @@
 
 #include "engine/column_index.h"
 #include "engine/csv_writer.h"
+#include "engine/json_reformat.h"
 
 namespace tabulora {
 
@@ -13,18 +14,21 @@ namespace tabulora {
 // every distinct member name is a column (order of first appearance, exact comparison), a record
 // ends at its closing brace or when the first column's name recurs while that cell is already
 // filled, and each completed row becomes its CSV line at once.
-class RecordTableBuilder {
+class RecordTableBuilder final : public ReformattedLines {
 public:
     RecordTableBuilder(std::string separator, bool includeHeader);
 
     // One line without its line break.
     void AddLine(std::string_view line);
+    void Line(std::string_view text, bool mayHoldBreaks) override;
+    void MemberLine(size_t tabs, std::string_view name, std::string_view value) override;
     // Completes the last row and returns the CSV; the builder is spent afterwards.
     CsvDocument Finish();
 
     const std::vector<std::string>& ColumnNames() const { return columns_.Names(); }
 
 private:
+    void AddMember(size_t tabs, std::string_view name, std::string_view value);
     void AddKeyedLine(std::string_view name, std::string_view value);
     void SetCell(uint32_t column, std::string_view value);
     bool CellSet(uint32_t column) const;
