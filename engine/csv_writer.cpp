@@ -25,13 +25,20 @@ bool CsvFieldWriter::NeedsQuotes(std::string_view field) const {
 }
 
 char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
-    // Copy and look for special bytes in one pass; most fields need no quotes.
-    bool special = false;
-    for (size_t i = 0; i < field.size(); ++i) {
-        out[i] = field[i];
-        special |= special_[static_cast<unsigned char>(field[i])];
+    // Most fields need no quotes. Short ones are copied and checked in one pass, long ones are
+    // checked sixteen bytes at a time.
+    bool special = true;
+    if (field.size() < 16) {
+        special = false;
+        for (size_t i = 0; i < field.size(); ++i) {
+            out[i] = field[i];
+            special |= special_[static_cast<unsigned char>(field[i])];
+        }
     }
-    if (!special || !NeedsQuotes(field)) return out + field.size();
+    if (!special || !NeedsQuotes(field)) {
+        if (field.size() >= 16) std::memcpy(out, field.data(), field.size());
+        return out + field.size();
+    }
     *out++ = '"';
     for (const char c : field) {
         if (c == '"') *out++ = '"';
