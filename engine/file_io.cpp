@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "engine/file_error.h"
+#include "engine/memory_hint.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -69,6 +70,8 @@ FileBytes ReadWholeFile(const std::string& utf8Path) {
     const auto expected = std::filesystem::file_size(NativePath(utf8Path), sizeError);
     std::string bytes;
     if (!sizeError && expected > 0) {
+        bytes.reserve(static_cast<size_t>(expected));
+        PreferHugePages(bytes.data(), bytes.capacity());
         bytes.resize(static_cast<size_t>(expected));
         bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     }

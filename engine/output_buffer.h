@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/memory_hint.h"
+
 namespace tabulora {
 
 // A growing byte buffer that writers fill through Reserve/Commit without per-byte checks.
@@ -43,6 +45,7 @@ private:
         size_t capacity = capacity_ ? capacity_ * 2 : kChunk;
         while (capacity - size_ < count) capacity *= 2;
         std::unique_ptr<char[]> bigger(new char[capacity]);
+        PreferHugePages(bigger.get(), capacity);
         if (size_) std::memcpy(bigger.get(), data_.get(), size_);
         data_ = std::move(bigger);
         capacity_ = capacity;
