@@ -52,27 +52,32 @@ private:
     ReformattedLines* lines_;
     bool lineHandedOver_ = false;   // the line being written went to the receiver already
     bool rawBreakInLine_ = false;   // the line being written copies a raw CR or LF
+    unsigned lineTabs_ = 0;         // the indentation of the line being written, kept as a count
     OutputBuffer& out_;
 };
 
 void Reformatter::Break() {
     // Two breaks in a row collapse into one: the indentation of the first one stays.
-    if (!lineHandedOver_ && (out_.LastByte() == '\t' || level_ >= 65536)) return;
+    const bool afterTab = lines_ ? out_.Size() == 0 && lineTabs_ > 0 : out_.LastByte() == '\t';
+    if (!lineHandedOver_ && (afterTab || level_ >= 65536)) return;
     if (lines_) {
         FinishLine();
-    } else {
-        out_.Append("\r\n", 2);
+        lineTabs_ = level_;
+        return;
     }
-    if (level_ == 0) return;
-    std::memset(out_.Reserve(level_), '\t', level_);
-    out_.Commit(level_);
+    char* p = out_.Reserve(2 + level_);
+    p[0] = '\r';
+    p[1] = '\n';
+    std::memset(p + 2, '\t', level_);
+    out_.Commit(2 + level_);
 }
 
 void Reformatter::FinishLine() {
-    if (!lineHandedOver_) lines_->Line(std::string_view(out_.Data(), out_.Size()), rawBreakInLine_);
+    if (!lineHandedOver_) lines_->Line(lineTabs_, std::string_view(out_.Data(), out_.Size()), rawBreakInLine_);
     out_.Clear('\n');
     lineHandedOver_ = false;
     rawBreakInLine_ = false;
+    lineTabs_ = 0;
 }
 
 bool Reformatter::ReformatValue() {
@@ -246,6 +251,7 @@ bool Reformatter::TryMemberLine(Step& next) {
     const char* p = SkipBlanks(pos_);
     const char* value = p;
     const char* valueEnd;
+    bool escapes = false;
     if (*p == '"') {
         for (const char* q = p + 1;;) {
             q = scan::FindEscapeNeeded(q, end_);
@@ -257,6 +263,7 @@ bool Reformatter::TryMemberLine(Step& next) {
                 break;
             }
             if (static_cast<unsigned char>(q[1]) < 0x20) return false;   // a control byte after a backslash
+            escapes = true;
             q += 2;
         }
     } else if (*p == '-' || IsDigit(*p)) {
@@ -273,7 +280,7 @@ bool Reformatter::TryMemberLine(Step& next) {
     const char* separator = SkipBlanks(p);
     if ((*separator != ',' && *separator != '}') || separator[1] == '\0') return false;
 
-    lines_->MemberLine(level_, name_, std::string_view(value, valueEnd - value));
+    lines_->MemberLine(level_, name_, std::string_view(value, valueEnd - value), escapes);
     lineHandedOver_ = true;
     separator_ = *separator;
     pos_ = SkipBlanks(separator + 1);

@@ -12,13 +12,14 @@ inline constexpr unsigned kMaxNestingDepth = 4096;
 class ReformattedLines {
 public:
     virtual ~ReformattedLines() = default;
-    // A line as written. When `mayHoldBreaks` is set it copies a string holding raw CR or LF
-    // bytes, which split it into several lines for its reader.
-    virtual void Line(std::string_view text, bool mayHoldBreaks) = 0;
+    // A line as written: `tabs` TABs, then `text`. When `mayHoldBreaks` is set it copies a string
+    // holding raw CR or LF bytes, which split it into several lines for its reader.
+    virtual void Line(size_t tabs, std::string_view text, bool mayHoldBreaks) = 0;
     // The member line `"name": value` (with a "," after it or not) at `tabs` TABs, handed over
     // already taken apart: the name needs no escaping, and `value` is a string's contents between
-    // its quotes (escapes as written, no control bytes) or a number or literal.
-    virtual void MemberLine(size_t tabs, std::string_view name, std::string_view value) = 0;
+    // its quotes (escapes as written, no control bytes; `escapes` tells whether there are any)
+    // or a number or literal.
+    virtual void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) = 0;
 };
 
 // Rewrites the first JSON value of `text` into the line layout: one member or element per

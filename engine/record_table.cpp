@@ -34,6 +34,10 @@ RecordTableBuilder::RecordTableBuilder(std::string separator, bool includeHeader
 void RecordTableBuilder::AddLine(std::string_view line) {
     size_t tabs = 0;
     while (tabs < line.size() && line[tabs] == '\t') ++tabs;
+    AddIndentedLine(tabs, line.substr(tabs));
+}
+
+void RecordTableBuilder::AddIndentedLine(size_t tabs, std::string_view line) {
     const std::string_view text = Trim(line.data(), line.data() + line.size());
     if (text.empty()) return;
 
@@ -67,27 +71,36 @@ void RecordTableBuilder::AddLine(std::string_view line) {
     AddMember(tabs, name, value);
 }
 
-void RecordTableBuilder::Line(std::string_view text, bool mayHoldBreaks) {
+void RecordTableBuilder::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
     if (!mayHoldBreaks) {
-        AddLine(text);
+        AddIndentedLine(tabs, text);
         return;
     }
+    // Raw line breaks copied from a string split the line; the indentation belongs to the first piece.
+    const std::string indented = std::string(tabs, '\t') + std::string(text);
     LineSplitter lines(*this);
-    lines.Write(text.data(), text.size());
+    lines.Write(indented.data(), indented.size());
     lines.Finish();
 }
 
-void RecordTableBuilder::MemberLine(size_t tabs, std::string_view name, std::string_view value) {
-    AddMember(tabs, name, value);
+void RecordTableBuilder::MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) {
+    if (value == "{") return;   // the line of a member that opens an object
+    if (name.empty() || value.empty()) return;
+    AddCell(tabs, name, escapes ? Unescaped(value, scratchValue_) : value);
 }
 
 // A member whose name and value have been taken out of their line.
 void RecordTableBuilder::AddMember(size_t tabs, std::string_view name, std::string_view value) {
     if (value == "{") value = {};   // a member that opens an object
     if (name.empty() || value.empty()) return;
+    AddCell(tabs, Unescaped(name, scratchName_), Unescaped(value, scratchValue_));
+}
+
+// Only members at the record depth, the depth of the first one, become cells.
+void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string_view value) {
     if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
     if (static_cast<long>(tabs) != recordDepth_) return;
-    AddKeyedLine(Unescaped(name, scratchName_), Unescaped(value, scratchValue_));
+    AddKeyedLine(name, value);
 }
 
 void RecordTableBuilder::AddKeyedLine(std::string_view name, std::string_view value) {

@@ -20,15 +20,18 @@ public:
 
     // One line without its line break.
     void AddLine(std::string_view line);
-    void Line(std::string_view text, bool mayHoldBreaks) override;
-    void MemberLine(size_t tabs, std::string_view name, std::string_view value) override;
+    void Line(size_t tabs, std::string_view text, bool mayHoldBreaks) override;
+    void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) override;
     // Completes the last row and returns the CSV; the builder is spent afterwards.
     CsvDocument Finish();
 
     const std::vector<std::string>& ColumnNames() const { return columns_.Names(); }
 
 private:
+    // A line whose leading TABs are counted already.
+    void AddIndentedLine(size_t tabs, std::string_view text);
     void AddMember(size_t tabs, std::string_view name, std::string_view value);
+    void AddCell(size_t tabs, std::string_view name, std::string_view value);
     void AddKeyedLine(std::string_view name, std::string_view value);
     void SetCell(uint32_t column, std::string_view value);
     bool CellSet(uint32_t column) const;
