@@ -22,12 +22,9 @@ size_t ColumnIndex::Slot(std::string_view name, uint64_t hash) const {
     }
 }
 
-uint32_t ColumnIndex::Find(std::string_view name) const {
-    const uint32_t entry = slots_[Slot(name, Hash(name))];
-    return entry ? entry - 1 : kNotFound;
-}
+uint32_t ColumnIndex::SutunNoBul(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
 
-uint32_t ColumnIndex::FindOrAdd(std::string_view name) {
+uint32_t ColumnIndex::SutunAdiEkle(std::string_view name) {
     if (predicted_ < names_.size() && names_[predicted_] == name) return predicted_++;
     const size_t slot = Slot(name, Hash(name));
     uint32_t column;

@@ -10,14 +10,13 @@ namespace tabulora {
 class ColumnIndex {
 public:
     ColumnIndex();
-    // Returns the 0-based column of `name`, appending it when new.
-    uint32_t FindOrAdd(std::string_view name);
-    // Returns the 0-based column of `name`, or kNotFound.
-    uint32_t Find(std::string_view name) const;
+    // Appends `name` when it is new. Returns its 0-based column, so that no second look-up
+    // (SutunNoBul) is needed.
+    uint32_t SutunAdiEkle(std::string_view name);
+    // The 1-based column of `name`, or 0 when there is none.
+    uint32_t SutunNoBul(std::string_view name) const;
     const std::vector<std::string>& Names() const { return names_; }
     uint32_t Size() const { return static_cast<uint32_t>(names_.size()); }
-
-    static constexpr uint32_t kNotFound = UINT32_MAX;
 
 private:
     static uint64_t Hash(std::string_view name);

@@ -104,7 +104,7 @@ void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string
 }
 
 void RecordTableBuilder::AddKeyedLine(std::string_view name, std::string_view value) {
-    const uint32_t column = columns_.FindOrAdd(name);
+    const uint32_t column = columns_.SutunAdiEkle(name);
     // The first column's name recurring in a row that already holds it starts the next record.
     if (column == 0 && CellSet(0)) DegerlerSatiriEkle();
     SetCell(column, value);
