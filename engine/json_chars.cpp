@@ -111,7 +111,7 @@ const char* DecodeQuotedName(const char* p, const char* end, std::string& name) 
     }
 }
 
-char* WriteEscapedName(std::string_view name, char* out) {
+char* AddJSONEscape(std::string_view name, char* out) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     if (scan::FindEscapeNeeded(name.data(), name.data() + name.size()) == name.data() + name.size()) {
         std::memcpy(out, name.data(), name.size());

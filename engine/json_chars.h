@@ -68,7 +68,7 @@ const char* DecodeQuotedName(const char* p, const char* end, std::string& name);
 
 // Writes `name` with JSON escaping (control bytes, quote, backslash) at `out`; needs room for
 // six bytes per name byte. Returns the end of what was written.
-char* WriteEscapedName(std::string_view name, char* out);
+char* AddJSONEscape(std::string_view name, char* out);
 
 // Appends the UTF-8 form of a code point below 0x110000.
 void AppendUtf8(std::string& out, uint32_t codePoint);

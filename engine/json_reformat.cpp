@@ -22,7 +22,7 @@ public:
 
     // Reads one top-level value. Returns false when reading stopped (the output so far stands);
     // otherwise `NextValue` is where a following value may begin.
-    bool ReformatValue();
+    bool AddJSONReformat();
     const char* NextValue() const { return next_; }
     // Hands the line being written to the receiver: the value ended, and so did the line.
     void FinishLine();
@@ -30,12 +30,12 @@ public:
 private:
     enum class Step { Value, ArrayElement, ObjectMember, AfterValue, ValueDone, Stop, TopDone };
 
-    void Break();
+    void AddCRAndIndent();
     Step BeginValue();
     Step AfterStringOrContainer();
     Step ValueDone();
-    Step Scalar();
-    bool ReadMemberName();
+    Step ParseJSONField();
+    bool ParseJSONPropName();
     void WriteName();
     bool TryMemberLine(Step& next);
     const char* SkipBlanks(const char* p) const { return scan::SkipBlanks(p, end_); }
@@ -56,7 +56,7 @@ private:
     OutputBuffer& out_;
 };
 
-void Reformatter::Break() {
+void Reformatter::AddCRAndIndent() {
     // Two breaks in a row collapse into one: the indentation of the first one stays.
     const bool afterTab = lines_ ? out_.Size() == 0 && lineTabs_ > 0 : out_.LastByte() == '\t';
     if (!lineHandedOver_ && (afterTab || level_ >= 65536)) return;
@@ -80,7 +80,7 @@ void Reformatter::FinishLine() {
     lineTabs_ = 0;
 }
 
-bool Reformatter::ReformatValue() {
+bool Reformatter::AddJSONReformat() {
     Step step = Step::Value;
     for (;;) {
         switch (step) {
@@ -95,11 +95,11 @@ bool Reformatter::ReformatValue() {
                 break;
             case Step::ArrayElement:
                 if (!pos_) return false;
-                Break();
+                AddCRAndIndent();
                 step = Step::Value;
                 break;
             case Step::ObjectMember:
-                if (!ReadMemberName()) return false;
+                if (!ParseJSONPropName()) return false;
                 if (lines_ && !nameNeedsEscaping_ && TryMemberLine(step)) break;
                 WriteName();
                 out_.Append(": ", 2);
@@ -134,7 +134,7 @@ Reformatter::Step Reformatter::BeginValue() {
             }
             if (open_.size() >= kMaxNestingDepth) return Step::Stop;
             pos_ = inside;
-            Break();
+            AddCRAndIndent();
             ++level_;
             out_.Append('[');
             open_.push_back('[');
@@ -145,11 +145,11 @@ Reformatter::Step Reformatter::BeginValue() {
             pos_ = SkipBlanks(pos_ + 1);
             out_.Append('{');
             ++level_;
-            Break();
+            AddCRAndIndent();
             if (*pos_ == '}') {
                 pos_ = SkipBlanks(pos_ + 1);
                 --level_;
-                Break();
+                AddCRAndIndent();
                 out_.Append('}');
                 return Step::AfterValue;
             }
@@ -157,7 +157,7 @@ Reformatter::Step Reformatter::BeginValue() {
             return Step::ObjectMember;
         }
         default:
-            return Scalar();
+            return ParseJSONField();
     }
 }
 
@@ -189,18 +189,18 @@ Reformatter::Step Reformatter::ValueDone() {
     if (separator_ == closing) {
         open_.pop_back();
         --level_;
-        Break();
+        AddCRAndIndent();
         out_.Append(closing);
         return Step::AfterValue;
     }
     out_.Append(separator_);
     if (container == '[') return Step::ArrayElement;
-    Break();
+    AddCRAndIndent();
     return Step::ObjectMember;
 }
 
 // A number, true, false or null, followed by anything up to the next field-end byte.
-Reformatter::Step Reformatter::Scalar() {
+Reformatter::Step Reformatter::ParseJSONField() {
     separator_ = 0;
     const char* p = SkipBlanks(pos_);
     const char* value = nullptr;
@@ -285,7 +285,7 @@ bool Reformatter::TryMemberLine(Step& next) {
     separator_ = *separator;
     pos_ = SkipBlanks(separator + 1);
     if (separator_ == ',') {
-        Break();
+        AddCRAndIndent();
         next = Step::ObjectMember;
     } else {
         next = Step::ValueDone;   // closes the object
@@ -294,7 +294,7 @@ bool Reformatter::TryMemberLine(Step& next) {
 }
 
 // Reads a member name and the colon (or, after a bare name, equals sign) that follows it.
-bool Reformatter::ReadMemberName() {
+bool Reformatter::ParseJSONPropName() {
     if (!pos_) return false;
     const char* p = SkipBlanks(pos_);
     if (*p == '"') {
@@ -344,7 +344,7 @@ void Reformatter::WriteName() {
     char* start = p;
     *p++ = '"';
     if (nameNeedsEscaping_) {
-        p = WriteEscapedName(name_, p);
+        p = AddJSONEscape(name_, p);
     } else {
         std::memcpy(p, name_.data(), name_.size());
         p += name_.size();
@@ -372,7 +372,7 @@ std::string ReformatJSONText(std::string_view text) {
     if (text.empty()) return {};
     const std::string copy(text);   // guarantees the terminating zero byte
     OutputBuffer out;
-    Reformatter(copy.c_str(), TextEnd(copy), out).ReformatValue();
+    Reformatter(copy.c_str(), TextEnd(copy), out).AddJSONReformat();
     return std::string(out.Data(), out.Size());
 }
 
@@ -384,7 +384,7 @@ std::string HumanReadableJson(std::string_view text) {
     for (bool first = true;; first = false) {
         OutputBuffer out;
         Reformatter reformatter(pos, end, out);
-        const bool complete = *pos != '\0' && reformatter.ReformatValue();
+        const bool complete = *pos != '\0' && reformatter.AddJSONReformat();
         if (!first) joined += "\r\n";
         joined += TrimBlanks(std::string_view(out.Data(), out.Size()));
         if (!complete) break;
@@ -399,7 +399,7 @@ void ReformatAllValues(std::string_view text, ReformattedLines& lines) {
     const char* end = TextEnd(text);
     for (const char* pos = text.data();;) {
         Reformatter reformatter(pos, end, line, &lines);
-        const bool complete = *pos != '\0' && reformatter.ReformatValue();
+        const bool complete = *pos != '\0' && reformatter.AddJSONReformat();
         reformatter.FinishLine();   // values are joined with line breaks
         if (!complete) break;
         pos = scan::SkipBlanks(reformatter.NextValue(), end);
