@@ -1,0 +1,212 @@
+#include <filesystem>
+
+#include "app/win/busy_cursor.h"
+#include "app/win/messages.h"
+#include "form_fixture.h"
+#include "platform/ansi_codec.h"
+
+namespace {
+
+using tabulora::TAppForm;
+
+const std::string kPeople = R"([{"name": "Ann", "city": "Oslo"}, {"name": "Bob", "city": "Rome"}])";
+const std::string kMorePeople = R"([{"name": "Cid", "city": "Lima"}])";
+
+class ExportTest : public FormTest {
+protected:
+    void SetSeparatorCaption(const wchar_t* caption) { SetWindowTextW(form.Control(Form::Button4), caption); }
+    void ExpectMessage(size_t index, const std::wstring& text, const std::wstring& caption, UINT icon) {
+        ASSERT_GT(effects.messages.size(), index);
+        const FakeEffects::Message& message = effects.messages[index];
+        EXPECT_EQ(message.text, text);
+        EXPECT_EQ(message.caption, caption);
+        EXPECT_EQ(message.type, MB_OK | icon);
+        EXPECT_EQ(message.cursor, winui::ScreenCursor::Default);
+    }
+};
+
+TEST_F(ExportTest, OneFileGoesStraightToTheSaveDialog) {
+    form.Ekle(WriteFile("people.json", kPeople));
+    const std::wstring output = Path("out.csv");
+    effects.saveReplies.push_back(output);
+
+    Command(Form::ButtonExport);
+
+    EXPECT_TRUE(effects.menusShown.empty());
+    ASSERT_EQ(effects.saveRequests.size(), 1u);
+    const winui::SaveFileRequest& request = effects.saveRequests[0];
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0].name, L"CSV File (*.csv)");
+    EXPECT_EQ(request.filters[0].pattern, L"*.csv");
+    EXPECT_EQ(request.filters[1].name, L"Any File (*.*)");
+    EXPECT_EQ(request.filters[1].pattern, L"*.*");
+    EXPECT_EQ(request.defaultExtension, L"csv");
+    EXPECT_EQ(Read(output), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\n");
+    ASSERT_EQ(effects.messages.size(), 1u);
+    ExpectMessage(0, L"Operation completed. File saved: " + output, L"Success", MB_ICONINFORMATION);
+    EXPECT_EQ(winui::CurrentScreenCursor(), winui::ScreenCursor::Default);
+
+    // The dialog offers the last chosen name again; cancelling writes nothing more.
+    Command(Form::Export1);
+    ASSERT_EQ(effects.saveRequests.size(), 2u);
+    EXPECT_EQ(effects.saveRequests[1].initialFileName, output);
+    EXPECT_EQ(effects.messages.size(), 1u);
+}
+
+TEST_F(ExportTest, SingleFileHoldsTheRecordsOfAllFilesInListOrder) {
+    form.Ekle(WriteFile("b.json", kMorePeople));
+    form.Ekle(WriteFile("a.json", kPeople));
+    const std::wstring output = Path("all.csv");
+    effects.saveReplies.push_back(output);
+    form.SingleCSVFile1Click();
+    EXPECT_EQ(Read(output), "name,city\r\nCid,Lima\r\nAnn,Oslo\r\nBob,Rome\r\n");
+}
+
+TEST_F(ExportTest, OptionsShapeTheOutput) {
+    struct Case {
+        const wchar_t* separator;
+        bool header;
+        bool ansi;
+        std::string expected;   // UTF-8
+    };
+    const std::string input = "[{\"k\": \"a;b\", \"v\": \"Z\u00fcrich \\\"x\\\"\"}]";
+    const Case cases[] = {
+        {L"\\t", true, false, "k\tv\r\na;b\t\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+        {L";", true, false, "k;v\r\n\"a;b\";\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+        {L"|", false, false, "a;b|\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+        {L"", true, false, "kv\r\na;b\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+        {L",", true, true, "k,v\r\na;b,\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        // The input is read in the chosen encoding too.
+        form.Clear1Click();
+        form.Ekle(WriteFile("in" + std::to_string(n) + ".json",
+                            c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(input) : input));
+        SetSeparatorCaption(c.separator);
+        SetChecked(Form::CheckBox1, c.header);
+        SetChecked(Form::RadioButton2, !c.ansi);
+        SetChecked(Form::RadioButton1, c.ansi);
+        const std::wstring output = Path("out" + std::to_string(++n) + ".csv");
+        effects.saveReplies.push_back(output);
+        form.SingleCSVFile1Click();
+        const std::string expected = c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(c.expected) : c.expected;
+        EXPECT_EQ(Read(output), expected) << winui::WideToUtf8(c.separator);
+    }
+}
+
+TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
+    const std::wstring good = WriteFile("good.json", kPeople);
+    const std::wstring gone = WriteFile("gone.json", kMorePeople);
+    form.Ekle(gone);
+    form.Ekle(good);
+    std::filesystem::remove(TempFolder::Native(winui::WideToUtf8(gone)));
+    const std::wstring output = Path("out.csv");
+    effects.saveReplies.push_back(output);
+
+    form.SingleCSVFile1Click();
+
+    ASSERT_EQ(effects.messages.size(), 2u);
+    ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
+    ExpectMessage(1, L"Operation completed. File saved: " + output, L"Success", MB_ICONINFORMATION);
+    EXPECT_EQ(Read(output), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\n");
+}
+
+TEST_F(ExportTest, NothingToExportWarnsWithoutAskingForAName) {
+    form.Ekle(WriteFile("empty.json", ""));
+    form.Ekle(WriteFile("bom.json", "\xEF\xBB\xBF"));
+    form.SingleCSVFile1Click();
+    EXPECT_TRUE(effects.saveRequests.empty());
+    ASSERT_EQ(effects.messages.size(), 1u);
+    ExpectMessage(0, L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
+}
+
+TEST_F(ExportTest, UnwritableOutputReachesTheErrorBoxAndRestoresTheCursor) {
+    form.Ekle(WriteFile("people.json", kPeople));
+    const std::wstring output = Path("no-such-folder\\out.csv");
+    effects.saveReplies.push_back(output);
+
+    Command(Form::SingleCSVFile1);
+
+    ASSERT_EQ(effects.messages.size(), 1u);
+    const FakeEffects::Message& box = effects.messages[0];
+    EXPECT_EQ(box.caption, L"Tabulora");
+    EXPECT_EQ(box.type, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + output + L"\". ", 0), 0u) << winui::WideToUtf8(box.text);
+    EXPECT_LE(box.text.back(), L'.');
+    EXPECT_EQ(winui::CurrentScreenCursor(), winui::ScreenCursor::Default);
+    EXPECT_FALSE(std::filesystem::exists(TempFolder::Native(winui::WideToUtf8(output))));
+}
+
+TEST_F(ExportTest, TwoFilesOfferTheExportMenu) {
+    form.Ekle(WriteFile("a.json", kPeople));
+    form.Ekle(WriteFile("b.json", kMorePeople));
+    const std::wstring output = Path("both.csv");
+    effects.menuReplies.push_back(Form::SingleCSVFile1);
+    effects.saveReplies.push_back(output);
+
+    Command(Form::ButtonExport);
+
+    ASSERT_EQ(effects.menusShown.size(), 1u);
+    EXPECT_EQ(effects.menusShown[0], form.PopupMenu2());
+    EXPECT_EQ(Read(output), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\nCid,Lima\r\n");
+}
+
+TEST_F(ExportTest, MultipleFilesGetFreeNamesInTheChosenFolder) {
+    TempFolder first, second, target;
+    form.Ekle(winui::Utf8ToWide(first.Write("data.json", kPeople)));
+    form.Ekle(winui::Utf8ToWide(second.Write("data.json", kMorePeople)));
+    const std::wstring folderPath = winui::Utf8ToWide(target / "");
+    effects.folderReplies = {folderPath, folderPath};
+
+    form.MultipleCSVFiles1Click();
+    form.MultipleCSVFiles1Click();
+
+    ASSERT_EQ(effects.folderRequests.size(), 2u);
+    EXPECT_EQ(effects.folderRequests[0].title, L"Select folder:");
+    EXPECT_EQ(effects.folderRequests[0].okLabel, L"Select");
+    EXPECT_EQ(effects.folderRequests[0].initialFolder, L"");
+    EXPECT_EQ(effects.folderRequests[1].initialFolder, folderPath);
+    EXPECT_EQ(form.LastFolder(), folderPath);
+    EXPECT_EQ(target.Entries(), (std::vector<std::string>{"data (2).csv", "data (3).csv", "data (4).csv", "data.csv"}));
+    EXPECT_EQ(TempFolder::Read(target / "data.csv"), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\n");
+    EXPECT_EQ(TempFolder::Read(target / "data (2).csv"), "name,city\r\nCid,Lima\r\n");
+    ASSERT_EQ(effects.messages.size(), 2u);
+    ExpectMessage(1, L"Operation completed. Files saved: " + folderPath, L"Success", MB_ICONINFORMATION);
+}
+
+TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
+    const std::wstring gone = WriteFile("gone.json", kPeople);
+    form.Ekle(gone);
+    form.Ekle(WriteFile("b.json", kMorePeople));
+    std::filesystem::remove(TempFolder::Native(winui::WideToUtf8(gone)));
+    TempFolder target;
+    effects.folderReplies.push_back(winui::Utf8ToWide(target / ""));
+
+    form.MultipleCSVFiles1Click();
+
+    EXPECT_EQ(target.Entries(), (std::vector<std::string>{"b.csv"}));
+    ASSERT_EQ(effects.messages.size(), 2u);
+    ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
+}
+
+TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
+    form.Ekle(WriteFile("a.json", kPeople));
+    form.MultipleCSVFiles1Click();
+    EXPECT_TRUE(effects.messages.empty());
+    EXPECT_EQ(form.LastFolder(), L"");
+}
+
+TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"Disk full", L"Disk full."},
+        {L"Disk full.", L"Disk full."},
+        {L"Disk full!", L"Disk full!"},
+        {L"Code (5)", L"Code (5)"},
+        {L"Line\r\n", L"Line\r\n"},
+        {L"Ends in \u00e9", L"Ends in \u00e9."},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(winui::UnhandledErrorText(text), expected);
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/mainform.h"
+#include "app/win/text.h"
+#include "fake_effects.h"
+#include "tests/engine/temp_folder.h"
+
+// A main window with faked dialogs and a scratch folder for input and output files.
+class FormTest : public testing::Test {
+protected:
+    using Form = tabulora::TAppForm;
+
+    FakeEffects effects;
+    TempFolder folder;
+    Form form;
+
+    std::wstring Caption(int id) const {
+        wchar_t text[512] = {};
+        GetWindowTextW(form.Control(id), text, 512);
+        return text;
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(form.Control(id)) != FALSE; }
+    bool Checked(int id) const { return SendMessageW(form.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void SetChecked(int id, bool checked) {
+        SendMessageW(form.Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    // A command as the menu or a button sends it: errors reach the unhandled-error box.
+    void Command(UINT id) { SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    std::wstring WriteFile(const std::string& name, const std::string& bytes) {
+        return winui::Utf8ToWide(folder.Write(name, bytes));
+    }
+    std::wstring Path(const std::string& name) const { return winui::Utf8ToWide(folder / name); }
+    static std::string Read(const std::wstring& path) { return TempFolder::Read(winui::WideToUtf8(path)); }
+};
