@@ -86,7 +86,7 @@ void Window::CentreOnScreen(HWND neighbour) {
 
 void Window::CreateFonts() {
     fonts_.clear();
-    for (const FontSpec& spec : fontSpecs_) fonts_.emplace_back(CreateUiFont(spec.face, spec.pixels96, dpi_, spec.weight));
+    for (const FontSpec& font : fontSpecs_) fonts_.emplace_back(CreateUiFont(font.face, font.pixels96, dpi_, font.weight));
 }
 
 void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const ControlSpec> controls) {
@@ -95,20 +95,20 @@ void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const Con
     CreateFonts();
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font(0)), FALSE);
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlSpec& spec : controls_) {
-        ControlClass control = ClassOf(spec.kind);
-        HWND child = CreateWindowExW(control.exStyle, control.name, spec.caption,
-                                     WS_CHILD | WS_VISIBLE | control.style | spec.extraStyle, 0, 0, 0, 0, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font(spec.font)), FALSE);
+    for (const ControlSpec& item : controls_) {
+        ControlClass control = ClassOf(item.kind);
+        HWND child = CreateWindowExW(control.exStyle, control.name, item.caption,
+                                     WS_CHILD | WS_VISIBLE | control.style | item.extraStyle, 0, 0, 0, 0, hwnd_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font(item.font)), FALSE);
     }
     LayoutControls();
 }
 
 void Window::LayoutControls() {
-    for (const ControlSpec& spec : controls_) {
-        if (spec.kind == ControlKind::StatusBar) {
-            SendMessageW(Control(spec.id), WM_SIZE, 0, 0);   // docks itself at the bottom
+    for (const ControlSpec& item : controls_) {
+        if (item.kind == ControlKind::StatusBar) {
+            SendMessageW(Control(item.id), WM_SIZE, 0, 0);   // docks itself at the bottom
             continue;
         }
         SetWindowPos(Control(spec.id), nullptr, Scale(spec.bounds.x), Scale(spec.bounds.y), Scale(spec.bounds.width),
