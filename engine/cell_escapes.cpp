@@ -1,6 +1,7 @@
 #include "engine/cell_escapes.h"
 
 #include "engine/json_chars.h"
+#include "engine/utf.h"
 
 namespace tabulora {
 namespace {

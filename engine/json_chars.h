@@ -70,9 +70,6 @@ const char* DecodeQuotedName(const char* p, const char* end, std::string& name);
 // six bytes per name byte. Returns the end of what was written.
 char* AddJSONEscape(std::string_view name, char* out);
 
-// Appends the UTF-8 form of a code point below 0x110000.
-void AppendUtf8(std::string& out, uint32_t codePoint);
-
 // The value of four hex digits at p, or -1 when any of them is not a hex digit.
 int ReadHex4(const char* p);
 

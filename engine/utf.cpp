@@ -1,48 +1,81 @@
 #include "engine/utf.h"
 
-#include <cstdint>
-#include <cstring>
-
-#include "engine/json_chars.h"
 #include "engine/scan.h"
 
 namespace tabulora {
 
+size_t Utf8SequenceLength(std::string_view bytes) {
+    if (bytes.empty()) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const unsigned char c = p[0];
+    if (c < 0x80) return 1;
+    size_t length;
+    unsigned char low = 0x80, high = 0xBF;   // bounds of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) low = 0xA0;           // overlong
+        if (c == 0xED) high = 0x9F;          // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) low = 0x90;           // overlong
+        if (c == 0xF4) high = 0x8F;          // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length || p[1] < low || p[1] > high) return 0;
+    for (size_t i = 2; i < length; ++i)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    return length;
+}
+
 bool IsValidUtf8(std::string_view text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
+    const char* p = text.data();
+    const char* end = p + text.size();
     while (p < end) {
         // Runs of ASCII are checked a block at a time.
-        while (end - p >= 16 && scan::IsAscii(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(p) + 16))
-            p += 16;
+        while (end - p >= 16 && scan::IsAscii(p, p + 16)) p += 16;
         if (p == end) break;
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int length;
-        unsigned char low = 0x80, high = 0xBF;   // bounds of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) low = 0xA0;           // overlong
-            if (c == 0xED) high = 0x9F;          // surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) low = 0x90;           // overlong
-            if (c == 0xF4) high = 0x8F;          // above U+10FFFF
-        } else {
-            return false;
-        }
-        if (end - p < length) return false;
-        if (p[1] < low || p[1] > high) return false;
-        for (int i = 2; i < length; ++i)
-            if ((p[i] & 0xC0) != 0x80) return false;
+        const size_t length = Utf8SequenceLength(std::string_view(p, end - p));
+        if (length == 0) return false;
         p += length;
     }
     return true;
+}
+
+std::string SanitizeUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const size_t length = Utf8SequenceLength(bytes);
+        if (length == 0) {
+            AppendUtf8(out, 0xFFFD);
+            bytes.remove_prefix(1);
+        } else {
+            out.append(bytes.substr(0, length));
+            bytes.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -64,36 +97,17 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        uint32_t cp;
-        int length;
-        if (c < 0x80) {
-            cp = c;
-            length = 1;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            cp = c & 0x1F;
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            cp = c & 0x0F;
-            length = 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            cp = c & 0x07;
-            length = 4;
-        } else {
+    while (!text.empty()) {
+        const size_t length = Utf8SequenceLength(text);
+        if (length == 0) {
             out += u'\uFFFD';
-            ++p;
+            text.remove_prefix(1);
             continue;
         }
-        if (end - p < length || !IsValidUtf8(std::string_view(reinterpret_cast<const char*>(p), length))) {
-            out += u'\uFFFD';
-            ++p;
-            continue;
-        }
-        for (int i = 1; i < length; ++i) cp = (cp << 6) | (p[i] & 0x3F);
-        p += length;
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        uint32_t cp = length == 1 ? p[0] : p[0] & (0x7F >> length);
+        for (size_t i = 1; i < length; ++i) cp = (cp << 6) | (p[i] & 0x3F);
+        text.remove_prefix(length);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (cp >> 10));

@@ -1,5 +1,6 @@
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -35,13 +36,6 @@ std::string Convert(const char* to, const char* from, std::string_view input, On
     return out;
 }
 
-size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
 // Windows-1252, as Windows converts it: the five bytes the code page leaves undefined map to the
 // control characters of the same number, and characters it lacks become "?".
 class Windows1252Codec final : public AnsiCodec {
@@ -54,7 +48,8 @@ public:
     }
     std::string FromUtf8(std::string_view utf8) const override {
         return Convert("WINDOWS-1252", "UTF-8", utf8, [](std::string_view rest, std::string& out) {
-            const std::string_view sequence = rest.substr(0, Utf8SequenceLength(static_cast<unsigned char>(rest[0])));
+            // A character the code page lacks, or a malformed byte.
+            const std::string_view sequence = rest.substr(0, std::max<size_t>(1, Utf8SequenceLength(rest)));
             // The undefined bytes round-trip from their control characters.
             const std::u16string unit = Utf8ToUtf16(sequence);
             if (unit.size() == 1 && (unit[0] == 0x81 || unit[0] == 0x8D || unit[0] == 0x8F || unit[0] == 0x90 ||

@@ -2,28 +2,11 @@
 
 #include <cstdint>
 
+#include "engine/utf.h"
 #include "update/text_utils.h"
 
 namespace tabulora::update {
 namespace {
-
-void AppendCodePoint(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; its five unassigned bytes map to
 // the C1 control of the same number, as Windows itself does.
@@ -31,32 +14,6 @@ constexpr uint16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Length of the valid UTF-8 sequence at the start of `bytes`, or 0 when it is malformed.
-size_t ValidSequenceLength(std::string_view bytes) {
-    const auto b0 = static_cast<unsigned char>(bytes[0]);
-    if (b0 < 0x80) return 1;
-    size_t length = 0;
-    uint32_t min = 0;
-    uint32_t cp = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2, min = 0x80, cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3, min = 0x800, cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4, min = 0x10000, cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
 
 }  // namespace
 
@@ -75,22 +32,6 @@ BodyCharset CharsetOfContentType(std::string_view contentType, BodyCharset fallb
     return fallback;
 }
 
-std::string SanitizeUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    while (!bytes.empty()) {
-        const size_t length = ValidSequenceLength(bytes);
-        if (length == 0) {
-            AppendCodePoint(out, 0xFFFD);
-            bytes.remove_prefix(1);
-        } else {
-            out.append(bytes.substr(0, length));
-            bytes.remove_prefix(length);
-        }
-    }
-    return out;
-}
-
 std::string DecodeBody(std::string_view bytes, BodyCharset charset) {
     if (charset == BodyCharset::Utf8) return SanitizeUtf8(bytes);
     std::string out;
@@ -98,7 +39,7 @@ std::string DecodeBody(std::string_view bytes, BodyCharset charset) {
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         const bool remapped = charset == BodyCharset::Windows1252 && b >= 0x80 && b < 0xA0;
-        AppendCodePoint(out, remapped ? kCp1252High[b - 0x80] : b);
+        AppendUtf8(out, remapped ? kCp1252High[b - 0x80] : b);
     }
     return out;
 }

@@ -13,7 +13,4 @@ BodyCharset CharsetOfContentType(std::string_view contentType, BodyCharset fallb
 // always valid UTF-8.
 std::string DecodeBody(std::string_view bytes, BodyCharset charset);
 
-// Keeps valid UTF-8 as it is and replaces each malformed sequence by U+FFFD.
-std::string SanitizeUtf8(std::string_view bytes);
-
 }  // namespace tabulora::update

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "update/body_decode.h"
+#include "engine/utf.h"
 
 namespace tabulora::update {
 namespace {

@@ -115,7 +115,7 @@ TEST(BodyDecode, UsesTheNamedCharsetOrTheTransportDefault) {
     EXPECT_EQ(DecodeBody("caf\xC3\xA9", BodyCharset::Utf8), "caf\xC3\xA9");
     EXPECT_EQ(DecodeBody("a\xE9" "b", BodyCharset::Utf8), "a\xEF\xBF\xBD" "b");
     // Overlong forms and encoded surrogates are not valid UTF-8.
-    EXPECT_EQ(SanitizeUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(SanitizeUtf8("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(DecodeBody("\xC0\xAF", BodyCharset::Utf8), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(DecodeBody("\xED\xA0\x80", BodyCharset::Utf8), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(DecodeBody("\xF0\x9F\x98\x80", BodyCharset::Utf8), "\xF0\x9F\x98\x80");
 }
