@@ -25,6 +25,8 @@ size_t ColumnIndex::Slot(std::string_view name, uint64_t hash) const {
 uint32_t ColumnIndex::SutunNoBul(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
 
 uint32_t ColumnIndex::SutunAdiEkle(std::string_view name) {
+    // After the last column the next record most likely starts again with the first.
+    if (predicted_ >= names_.size()) predicted_ = 0;
     if (predicted_ < names_.size() && names_[predicted_] == name) return predicted_++;
     const size_t slot = Slot(name, Hash(name));
     uint32_t column;
