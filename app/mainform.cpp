@@ -21,6 +21,8 @@
 #include "engine/csv_writer.h"
 #include "engine/text_file.h"
 #include "platform/ansi_codec.h"
+#include "ui/about.h"
+#include "ui/feedback.h"
 
 namespace tabulora {
 
@@ -437,11 +439,13 @@ void TAppForm::UpdateNotifications1Click() {
 }
 
 void TAppForm::SendFeedback1Click() {
-    // Opens the feedback window.
+    ui::TFeedbackForm form(Handle());
+    form.ShowModal();
 }
 
 void TAppForm::About1Click() {
-    // Opens the about box.
+    ui::TAboutBox form(Handle());
+    form.ShowModal();
 }
 
 }  // namespace tabulora

@@ -48,6 +48,7 @@ inline void DeleteMemoryDc(HDC h) { DeleteDC(h); }
 using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
+using UniqueBrush = Unique<HBRUSH, DeleteGdiObject>;
 using UniqueMenu = Unique<HMENU, DestroyMenuHandle>;
 using UniqueIcon = Unique<HICON, DestroyIconHandle>;
 using UniqueImageList = Unique<HIMAGELIST, DestroyImageList>;

@@ -23,7 +23,8 @@ public:
     }
     bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file,
                        const std::wstring& parameters, int showCommand) override {
-        HINSTANCE result = ShellExecuteW(parent, verb.c_str(), file.c_str(),
+        // An empty verb is the file's default action, as a null verb.
+        HINSTANCE result = ShellExecuteW(parent, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                                          parameters.empty() ? nullptr : parameters.c_str(), nullptr, showCommand);
         return reinterpret_cast<INT_PTR>(result) > 32;
     }

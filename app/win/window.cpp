@@ -7,6 +7,7 @@
 #include "app/win/busy_cursor.h"
 #include "app/win/dpi.h"
 #include "app/win/messages.h"
+#include "app/win/panel.h"
 
 namespace winui {
 namespace {
@@ -47,6 +48,9 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Label: return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::Edit: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::StatusBar: return {STATUSCLASSNAMEW, 0, 0};
+    case ControlKind::Panel: return {RegisterPanelClass(), 0, WS_EX_CONTROLPARENT};
+    case ControlKind::Memo:
+        return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -63,6 +67,13 @@ Window::~Window() {
 }
 
 int Window::Scale(int value96) const { return winui::Scale(value96, dpi_); }
+
+HWND Window::Control(int id) const {
+    for (const ControlSpec& item : controls_) {
+        if (item.id == id && item.parent != 0) return GetDlgItem(Control(item.parent), id);
+    }
+    return GetDlgItem(hwnd_, id);
+}
 
 void Window::CreateFrame(const FrameSpec& frame) {
     RegisterWindowClass(frame.className, frame.iconName, WindowProc);
@@ -86,7 +97,9 @@ void Window::CentreOnScreen(HWND neighbour) {
 
 void Window::CreateFonts() {
     fonts_.clear();
-    for (const FontSpec& font : fontSpecs_) fonts_.emplace_back(CreateUiFont(font.face, font.pixels96, dpi_, font.weight));
+    for (const FontSpec& font : fontSpecs_) {
+        fonts_.emplace_back(CreateUiFont(font.face, font.pixels96, dpi_, font.weight, font.underline));
+    }
 }
 
 void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const ControlSpec> controls) {
@@ -97,8 +110,9 @@ void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const Con
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const ControlSpec& item : controls_) {
         ControlClass control = ClassOf(item.kind);
+        HWND parent = item.parent != 0 ? Control(item.parent) : hwnd_;
         HWND child = CreateWindowExW(control.exStyle, control.name, item.caption,
-                                     WS_CHILD | WS_VISIBLE | control.style | item.extraStyle, 0, 0, 0, 0, hwnd_,
+                                     WS_CHILD | WS_VISIBLE | control.style | item.extraStyle, 0, 0, 0, 0, parent,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font(item.font)), FALSE);
     }
@@ -111,8 +125,8 @@ void Window::LayoutControls() {
             SendMessageW(Control(item.id), WM_SIZE, 0, 0);   // docks itself at the bottom
             continue;
         }
-        SetWindowPos(Control(spec.id), nullptr, Scale(spec.bounds.x), Scale(spec.bounds.y), Scale(spec.bounds.width),
-                     Scale(spec.bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Control(item.id), nullptr, Scale(item.bounds.x), Scale(item.bounds.y), Scale(item.bounds.width),
+                     Scale(item.bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

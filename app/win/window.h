@@ -11,7 +11,9 @@ namespace winui {
 // Registers the common controls (v6) the windows use; call once at start.
 void InitCommonControls6();
 
-enum class ControlKind { Button, CheckBox, RadioButton, Label, Edit, StatusBar };
+// Panel is the drawn container of app/win/panel.h; Memo a multi-line edit with a vertical
+// scroll bar that wraps its lines.
+enum class ControlKind { Button, CheckBox, RadioButton, Label, Edit, StatusBar, Panel, Memo };
 
 struct Bounds96 {
     int x, y, width, height;
@@ -21,10 +23,12 @@ struct FontSpec {
     const wchar_t* face;
     int pixels96;
     int weight = FW_NORMAL;
+    bool underline = false;
 };
 
 // One child control: created in table order, placed at `bounds` (96-DPI units, client
-// coordinates) and given font number `font` of the window's font table.
+// coordinates of its parent) and given font number `font` of the window's font table. `parent`
+// names a panel created earlier in the table; 0 is the window itself.
 struct ControlSpec {
     int id;
     ControlKind kind;
@@ -32,6 +36,7 @@ struct ControlSpec {
     Bounds96 bounds;
     int font = 0;
     DWORD extraStyle = 0;
+    int parent = 0;
 };
 
 struct FrameSpec {
@@ -55,7 +60,8 @@ public:
     Window& operator=(const Window&) = delete;
 
     HWND Handle() const { return hwnd_; }
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    // A control of the table, also one inside a panel.
+    HWND Control(int id) const;
     UINT Dpi() const { return dpi_; }
     int Scale(int value96) const;
     HFONT Font(int index) const { return fonts_.at(static_cast<size_t>(index)).Get(); }

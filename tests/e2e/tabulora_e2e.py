@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Drives the real Tabulora.exe under Wine on a virtual X display, as a person would: load a
 JSON file through the open dialog, pick ";" in the separator dialog, export through the save
-dialog, read the "Success" box; then load a second file and export both into a folder.
+dialog, read the "Success" box; then load a second file and export both into a folder; then
+open the feedback window and the about box from the Help menu.
 Screenshots go to the artifacts folder. Every wait is bounded; the whole run is too."""
 
 import argparse
@@ -17,6 +18,8 @@ import time
 CLIENT_WIDTH, CLIENT_HEIGHT = 461, 201      # main window client area at 96 DPI
 SEPARATOR_WIDTH, SEPARATOR_HEIGHT = 138, 216
 MAIN_TITLE = "BRIMTAL - Tabulora"
+FEEDBACK_TITLE, FEEDBACK_SIZE = "Tabulora feedback", (525, 326)
+ABOUT_TITLE, ABOUT_SIZE = "About Tabulora", (446, 374)
 
 FILE_A = '[{"name": "Ann", "city": "Oslo; Norway"}, {"name": "Bob", "city": "Z\u00fcrich"}]\n'
 CSV_A = 'name;city\r\nAnn;"Oslo; Norway"\r\nBob;Z\u00fcrich\r\n'.encode("utf-8")
@@ -260,6 +263,39 @@ class Session:
         self.close_success("Operation completed. Files saved: " + self.wine_path(out), seen)
         self.expect_file(os.path.join(out, "a.csv"), CSV_A)
         self.expect_file(os.path.join(out, "b.csv"), CSV_B)
+        self.feedback_and_about(main, suffix)
+
+    def open_help_item(self, main, key):
+        self.point_at(main)
+        self.run("xdotool", "key", "alt+h")
+        time.sleep(0.5)
+        self.run("xdotool", "key", key)
+
+    def feedback_and_about(self, main, suffix):
+        """Help menu: "Send Feedback..." and "About..." open their windows, Escape closes them."""
+        self.open_help_item(main, "f")
+        feedback = self.wait_window(FEEDBACK_TITLE)
+        time.sleep(0.7)
+        self.screenshot("feedback-nothing-chosen" + suffix, feedback)
+        self.click_client(feedback, FEEDBACK_SIZE, (130, 23))   # "I like it!"
+        time.sleep(0.5)
+        self.screenshot("feedback-like-chosen" + suffix, feedback)
+        self.point_at(feedback)
+        self.run("xdotool", "key", "Escape")   # the memo has the focus
+        self.wait_gone(FEEDBACK_TITLE)
+
+        self.open_help_item(main, "a")
+        about = self.wait_window(ABOUT_TITLE)
+        time.sleep(1.5)   # some rain
+        self.screenshot("about-rain" + suffix, about)
+        ox, oy = self.client_origin(about, *ABOUT_SIZE)
+        self.run("xdotool", "mousemove", str(ox + self.scale(48 + 26)), str(oy + self.scale(42 + 139)),
+                 "click", "--repeat", "2", "--delay", "80", "1")
+        time.sleep(3)   # the panel slides out of the window
+        self.screenshot("about-picture-revealed" + suffix, about)
+        self.point_at(about)
+        self.run("xdotool", "key", "Escape")   # "OK" has the focus
+        self.wait_gone(ABOUT_TITLE)
 
     def close(self):
         if self.app and os.path.exists(self.app_log):

@@ -13,8 +13,9 @@ COMMAND also gets a fresh WINEPREFIX of its own, removed afterwards.
 
 Paths served (any method): /echo (the request's exact bytes), /status500, /silent (never
 answers), /big/N (N bytes), /charset/latin1, /charset/none, /charset/utf8,
-/php/check2.php (the scripted check answer), /control/answer (sets that answer from the form
-fields status and body), /control/requests (count, transport and body of the check requests).
+/php/check2.php and /php/feedback.php (the scripted answer), /control/answer (sets that answer
+from the form fields status and body), /control/requests (count, transport and body of the
+requests to the scripted paths).
 """
 import base64
 import os
@@ -120,7 +121,7 @@ def serve(conn, path, raw, body, transport):
         respond(conn, 200, b"caf\xe9", "text/plain")
     elif path == "/charset/utf8":
         respond(conn, 200, "caf\u00e9".encode(), "text/plain; charset=utf-8")
-    elif path == "/php/check2.php":
+    elif path in ("/php/check2.php", "/php/feedback.php"):
         status, answer = script.record(transport, body)
         respond(conn, status, answer)
     elif path == "/control/answer":

@@ -19,7 +19,7 @@ public:
     };
     struct ShellCall {
         HWND parent;
-        std::wstring verb, file;
+        std::wstring verb, file, parameters;
         int showCommand;
     };
 
@@ -43,6 +43,7 @@ public:
     std::vector<HMENU> menusShown;
     POINT lastMenuPoint{};
     std::vector<ShellCall> shellCalls;
+    std::vector<UINT> beeps;
 
     int ShowMessage(HWND, const std::wstring& text, const std::wstring& caption, UINT type) override {
         messages.push_back({text, caption, type, winui::CurrentScreenCursor()});
@@ -60,9 +61,9 @@ public:
         folderRequests.push_back(request);
         return Next(folderReplies);
     }
-    bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file, const std::wstring&,
-                       int showCommand) override {
-        shellCalls.push_back({parent, verb, file, showCommand});
+    bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file,
+                       const std::wstring& parameters, int showCommand) override {
+        shellCalls.push_back({parent, verb, file, parameters, showCommand});
         return true;
     }
     UINT TrackMenu(HMENU menu, POINT point, HWND) override {
@@ -71,7 +72,7 @@ public:
         return Next(menuReplies).value_or(0u);
     }
     uint32_t TickCount() override { return tick; }
-    void Beep(UINT) override {}
+    void Beep(UINT type) override { beeps.push_back(type); }
 
 private:
     template <class T>

@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+
+namespace winui {
+
+struct FlatButtonLook {
+    COLORREF face;
+    COLORREF pressedFace;
+    COLORREF border;
+    COLORREF text;
+    HFONT font;
+    HICON image = nullptr;   // drawn right of the caption
+    int imageSize = 0;
+};
+
+// Paints an owner-drawn push button (BS_OWNERDRAW) in fixed colours, so it keeps them under
+// every visual style: face, one-pixel border, centred caption, and the focus rectangle.
+void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look);
+
+}  // namespace winui

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+namespace winui {
+
+// The folder of the running executable, with its trailing separator.
+std::wstring ProgramFolder();
+
+// True when `path` names an existing file (not a folder).
+bool FileExists(const std::wstring& path);
+
+}  // namespace winui
