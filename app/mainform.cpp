@@ -21,6 +21,9 @@
 #include "engine/csv_writer.h"
 #include "engine/text_file.h"
 #include "platform/ansi_codec.h"
+#include "update/checker_win.h"
+#include "update/newversion.h"
+#include "update/settings.h"
 #include "ui/about.h"
 #include "ui/feedback.h"
 
@@ -430,12 +433,39 @@ void TAppForm::Help1Click() {
 
 void TAppForm::Exit1Click() { PostQuitMessage(0); }
 
+// ---- Update check
+
 void TAppForm::TimerCheckerTimer() {
-    // The update check is started and polled from here.
+    update::CheckResults& check = update::UpdateCheckState();
+    if (!check.CheckStarted) {
+        check.CheckStarted = true;
+        update::StartUpdateCheck({winui::WideToUtf8(AppTitleText), winui::WideToUtf8(AppVersionText)}, Handle());
+        return;
+    }
+    if (!check.IsFinished()) return;   // read first: the other results follow it
+    KillTimer(Handle(), TimerChecker);
+    EnableMenuItem(helpMenu_, UpdateNotifications1, MF_BYCOMMAND | MF_ENABLED);
+    if (check.ShowUpdate == 0) CheckMenuItem(helpMenu_, UpdateNotifications1, MF_BYCOMMAND | MF_UNCHECKED);
+    if (check.NewVersionAvailable && !newVer_) {
+        NewVersionInfo info{AppProductName, winui::Utf8ToWide(check.ServerVersion), winui::Utf8ToWide(check.DownloadURL)};
+        newVer_ = std::make_unique<TNewVer>(Handle(), std::move(info));
+    }
 }
 
 void TAppForm::UpdateNotifications1Click() {
-    // The item stays disabled until the update check has run.
+    update::CheckResults& check = update::UpdateCheckState();
+    // The store belongs to the check's worker until the check has finished.
+    if (!check.IsFinished() || !check.SettingsIni) return;
+    const bool wanted = !(GetMenuState(helpMenu_, UpdateNotifications1, MF_BYCOMMAND) & MF_CHECKED);
+    try {
+        check.SettingsIni->WriteInteger(update::kSettingsSection, update::kShowUpdate, wanted ? 1 : 0);
+    } catch (const std::exception& error) {
+        // The check mark keeps showing what is stored.
+        winui::ShowMessage(Handle(), L"The update notification setting could not be saved.\r\r" +
+                                         winui::Utf8ToWide(error.what()), L"ERROR", MB_ICONERROR);
+        return;
+    }
+    CheckMenuItem(helpMenu_, UpdateNotifications1, MF_BYCOMMAND | (wanted ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TAppForm::SendFeedback1Click() {

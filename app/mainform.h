@@ -15,6 +15,7 @@
 namespace tabulora {
 
 class TFormSeparator;
+class TNewVer;
 
 // The program's identity, fixed by the main window's creation and read for the rest of the run.
 extern std::wstring AppCompanyName;
@@ -62,6 +63,9 @@ public:
     HMENU PopupMenu2() const { return popupMenu2_.Get(); }
     // The separator dialog opened last, or null.
     TFormSeparator* FormSeparator() const { return separatorForms_.empty() ? nullptr : separatorForms_.back().get(); }
+    // The new-version notice once the update check has asked for it, or null.
+    TNewVer* NewVer() const { return newVer_.get(); }
+    HMENU HelpMenu() const { return helpMenu_; }
 
     void Ekle(const std::wstring& inputFileName);
     void ButtonLoadClick();
@@ -112,6 +116,7 @@ private:
     winui::UniqueImageList loadImage_;
     winui::UniqueImageList exportImageList_;
     std::vector<std::unique_ptr<TFormSeparator>> separatorForms_;
+    std::unique_ptr<TNewVer> newVer_;
 };
 
 }  // namespace tabulora

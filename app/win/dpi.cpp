@@ -46,10 +46,11 @@ POINT CentredOnScreen(SIZE size, HWND neighbour) {
     return {area.left + (area.right - area.left - size.cx) / 2, area.top + (area.bottom - area.top - size.cy) / 2};
 }
 
-HFONT CreateUiFont(const wchar_t* face, int pixels96, UINT dpi, int weight) {
+HFONT CreateUiFont(const wchar_t* face, int pixels96, UINT dpi, int weight, bool underline) {
     LOGFONTW font{};
     font.lfHeight = -Scale(pixels96, dpi);
     font.lfWeight = weight;
+    font.lfUnderline = underline;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
     wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);

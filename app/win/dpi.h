@@ -23,6 +23,6 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, 
 POINT CentredOnScreen(SIZE size, HWND neighbour);
 
 // A font of the given face with a character height of `pixels96` at 96 DPI.
-HFONT CreateUiFont(const wchar_t* face, int pixels96, UINT dpi, int weight = FW_NORMAL);
+HFONT CreateUiFont(const wchar_t* face, int pixels96, UINT dpi, int weight = FW_NORMAL, bool underline = false);
 
 }  // namespace winui
