@@ -84,7 +84,8 @@ void MatrixRain::DrawDrop(RainCanvas& canvas, TMatrixDrop& drop, char16_t c) {
     while (tailRow < 0) tailRow += matrixHeight + 1;
     canvas.FillBlack(x, tailRow * charHeight, x + charWidth, tailRow * charHeight + charHeight);
 
-    if (drop.Row > 0) {
+    // A slot that never drew anything has no trail character yet (code 0 would show as a box).
+    if (drop.Row > 0 && drop.LastChar != 0) {
         canvas.DrawChar(x, (drop.Row - 1) * charHeight, drop.LastChar, TrailColour(drop.Brightness));
     }
     canvas.DrawChar(x, drop.Row * charHeight, c, HeadColour(drop.Brightness));

@@ -116,6 +116,12 @@ TEST(MatrixRainDraw, DrawsTheTrailAboveTheHeadExceptOnTheTopRow) {
     rain->DrawDrop(canvas, lower, u'm');
     EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 48, u'b', {49, 84, 32}}, {16, 60, u'm', {148, 252, 98}}}));
     EXPECT_EQ(lower.LastChar, u'm');
+
+    // A slot that never drew a character has no trail to draw yet.
+    canvas.Clear();
+    TMatrixDrop fresh{2, 5, 1, 99, u'\0'};
+    rain->DrawDrop(canvas, fresh, u'b');
+    EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 60, u'b', {148, 252, 98}}}));
 }
 
 TEST(MatrixRainUpdate, MovesEverySpeedTicksAndRestartsBelowTheLastRow) {
