@@ -15,6 +15,7 @@
 #include "app/win/dropdown.h"
 #include "app/win/images.h"
 #include "app/win/messages.h"
+#include "app/win/program_folder.h"
 #include "app/win/side_effects.h"
 #include "app/win/text.h"
 #include "engine/conversion.h"
@@ -102,22 +103,6 @@ HACCEL BuildAccelerators() {
     return CreateAcceleratorTableW(keys, 1);
 }
 
-std::wstring ExecutablePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-bool IsExistingFile(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // A dropped item counts when it is not a folder and its extension, from the last "." of the
 // file name on, is ".json" in any ASCII letter case.
@@ -152,7 +137,7 @@ TAppForm::TAppForm() {
 TAppForm::~TAppForm() = default;
 
 void TAppForm::FormCreate() {
-    const std::wstring executable = ExecutablePath();
+    const std::wstring executable = winui::ExecutablePath();
     try {
         TEXEVersionData version = ReadEXEVersionData(executable);
         AppCompanyName = version.CompanyName;
@@ -273,7 +258,7 @@ void TAppForm::RunCommand(UINT id) {
 // ---- Input file list
 
 void TAppForm::Ekle(const std::wstring& inputFileName) {
-    if (!IsExistingFile(inputFileName)) return;
+    if (!winui::FileExists(inputFileName)) return;
     inputFiles_.push_back(inputFileName);
     ++loadedFileCount_;
     SetWindowTextW(Control(ButtonLoad), (L"Load JSON files... [" + std::to_wstring(loadedFileCount_) + L"]").c_str());

@@ -4,16 +4,20 @@
 
 namespace winui {
 
-std::wstring ProgramFolder() {
+std::wstring ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring ProgramFolder() {
+    const std::wstring path = ExecutablePath();
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 

@@ -3,6 +3,9 @@
 
 namespace winui {
 
+// The full path of the running executable.
+std::wstring ExecutablePath();
+
 // The folder of the running executable, with its trailing separator.
 std::wstring ProgramFolder();
 
