@@ -144,8 +144,8 @@ void Window::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ResizeToClient();
     CreateFonts();
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font(0)), FALSE);
-    for (const ControlSpec& spec : controls_) {
-        SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(Font(spec.font)), TRUE);
+    for (const ControlSpec& item : controls_) {
+        SendMessageW(Control(item.id), WM_SETFONT, reinterpret_cast<WPARAM>(Font(item.font)), TRUE);
     }
     LayoutControls();
     AfterDpiChange();
