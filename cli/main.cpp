@@ -125,10 +125,7 @@ int Run(const std::vector<std::string>& args) {
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring_view arg(argv[i]);
-        args.push_back(tabulora::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(arg.data()), arg.size())));
-    }
+    for (int i = 1; i < argc; ++i) args.push_back(tabulora::WideToUtf8(argv[i]));
     return tabulora::cli::Run(args);
 }
 #else

@@ -49,16 +49,9 @@ char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
 }
 
 void CsvFieldWriter::AppendField(std::string& out, std::string_view field) const {
-    if (!NeedsQuotes(field)) {
-        out.append(field);
-        return;
-    }
-    out += '"';
-    for (const char c : field) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
+    const size_t start = out.size();
+    out.resize(start + 2 * field.size() + 2);
+    out.resize(WriteField(out.data() + start, field) - out.data());
 }
 
 std::string QuoteCsvField(std::string_view field, std::string_view separator) {

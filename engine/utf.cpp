@@ -93,4 +93,15 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+#ifdef _WIN32
+std::wstring Utf8ToWide(std::string_view utf8) {
+    const std::u16string units = Utf8ToUtf16(utf8);
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+#endif
+
 }  // namespace tabulora

@@ -48,4 +48,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Valid UTF-8 to UTF-16 (invalid bytes become U+FFFD).
 std::u16string Utf8ToUtf16(std::string_view text);
 
+#ifdef _WIN32
+// The same at the Win32 boundary, where wchar_t holds UTF-16.
+std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
+#endif
+
 }  // namespace tabulora

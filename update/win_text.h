@@ -2,11 +2,13 @@
 #include <string>
 #include <string_view>
 
+#include "engine/utf.h"
+
 namespace tabulora::update {
 
 // UTF-8 <-> UTF-16 at the Win32 boundary; malformed input becomes U+FFFD.
-std::wstring Utf8ToWide(std::string_view utf8);
-std::string WideToUtf8(std::wstring_view wide);
+using tabulora::Utf8ToWide;
+using tabulora::WideToUtf8;
 
 // The system's text for a Win32 error code (from `module`'s message table when given),
 // followed by the code in parentheses.

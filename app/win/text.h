@@ -2,11 +2,13 @@
 #include <string>
 #include <string_view>
 
+#include "engine/utf.h"
+
 namespace winui {
 
 // UTF-8 inside the program, UTF-16 at the Win32 boundary.
-std::wstring Utf8ToWide(std::string_view utf8);
-std::string WideToUtf8(std::wstring_view wide);
+using tabulora::Utf8ToWide;
+using tabulora::WideToUtf8;
 
 // Changes only the letters A to Z.
 std::wstring AsciiLower(std::wstring_view text);
