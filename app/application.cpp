@@ -1,7 +1,7 @@
 #include "app/application.h"
 
-#include "app/win/messages.h"
-#include "app/win/window.h"
+#include "winui/messages.h"
+#include "winui/window.h"
 
 namespace tabulora {
 

@@ -1,16 +1,20 @@
 #include <windows.h>
 
 #include "app/application.h"
-#include "app/mainform.h"
-#include "app/win/handles.h"
-#include "app/win/message_loop.h"
+#include "app/main_window.h"
+#include "app/program_identity.h"
+#include "base/maker_site.h"
+#include "winui/handles.h"
+#include "winui/message_loop.h"
+#include "winui/program_folder.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // Kept open for the whole run and never examined: a second instance starts like the first.
     winui::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, L"BRIMTAL_Tabulora"));
     tabulora::InitApplication();
-    tabulora::TAppForm form;
-    ShowWindow(form.Handle(), showCommand);
-    UpdateWindow(form.Handle());
-    return winui::RunMessageLoop(form.Handle(), form.Accelerators());
+    const tabulora::AppIdentity identity = tabulora::ReadProgramIdentity(winui::ExecutablePath());
+    tabulora::MainWindow window(identity, tabulora::MakerSite::FromEnvironment());
+    ShowWindow(window.Handle(), showCommand);
+    UpdateWindow(window.Handle());
+    return winui::RunMessageLoop(window.Handle(), window.Accelerators());
 }

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "update/check.h"
+#include "base/app_identity.h"
 #include "update/httpform.h"
 
 namespace tabulora::ui {
@@ -28,18 +28,16 @@ struct FeedbackRequest {
 // version, feedback (the choice line and a CR before the trimmed message) and, when an
 // address was given, email (trimmed).
 FeedbackRequest BuildFeedbackRequest(FeedbackChoice choice, std::string_view memoText,
-                                     std::string_view emailText, const update::AppIdentity& app);
-
-// The maker's host followed by the feedback path, without a scheme.
-std::string FeedbackAddress();
+                                     std::string_view emailText, const AppIdentity& app);
 
 // The server took the feedback only when its answer, blanks and line breaks around it
 // removed, is exactly "OK".
 bool IsFeedbackDelivered(std::string_view answer);
 
-// Posts over HTTPS, then over plain HTTP when that fails, and applies the "OK" rule. Failures
+// Posts to `address` (no scheme) over HTTPS, then over plain HTTP when that fails, and applies the "OK" rule. Failures
 // of either attempt, and any other error on the way, are swallowed: they count as not
 // delivered.
-bool SendFeedback(const update::RequestFields& fields, const update::PostFunction& post);
+bool SendFeedback(const std::string& address, const update::RequestFields& fields,
+                  const update::PostFunction& post);
 
 }  // namespace tabulora::ui

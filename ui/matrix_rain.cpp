@@ -12,7 +12,7 @@ int32_t Level(int32_t brightness) {
     return brightness * 255 / 100;
 }
 
-void DealSpeedAndBrightness(TMatrixDrop& drop, RainRandom& random) {
+void DealSpeedAndBrightness(RainDrop& drop, RainRandom& random) {
     drop.Speed = random.Below(3) + 1;
     drop.Brightness = random.Below(100);
 }
@@ -52,7 +52,7 @@ void MatrixRain::InitDrops(RainRandom& random) {
 
 void MatrixRain::AddDrop(RainRandom& random) {
     if (MatrixDropCount >= kMaxDrops || matrixWidth <= 0) return;
-    TMatrixDrop& drop = MatrixDrops[MatrixDropCount];  // LastChar stays as the slot held it
+    RainDrop& drop = MatrixDrops[MatrixDropCount];  // LastChar stays as the slot held it
     drop.Column = MatrixDropCount % matrixWidth;
     drop.Row = matrixHeight > 0 ? random.Below(matrixHeight) : 0;
     DealSpeedAndBrightness(drop, random);
@@ -62,7 +62,7 @@ void MatrixRain::AddDrop(RainRandom& random) {
 void MatrixRain::UpdateMatrix(RainCanvas& canvas, RainRandom& random) {
     const auto charCount = static_cast<int32_t>(MatrixChars.size());
     for (int32_t i = 0; i < MatrixDropCount; ++i) {
-        TMatrixDrop& drop = MatrixDrops[i];
+        RainDrop& drop = MatrixDrops[i];
         const char16_t c = charCount > 0 ? MatrixChars[random.Below(charCount)] : u' ';
         DrawDrop(canvas, drop, c);
         if (MatrixTick % drop.Speed == 0) {
@@ -76,7 +76,7 @@ void MatrixRain::UpdateMatrix(RainCanvas& canvas, RainRandom& random) {
     ++MatrixTick;
 }
 
-void MatrixRain::DrawDrop(RainCanvas& canvas, TMatrixDrop& drop, char16_t c) {
+void MatrixRain::DrawDrop(RainCanvas& canvas, RainDrop& drop, char16_t c) {
     const int32_t x = drop.Column * charWidth;
 
     // Erase the cell the tail leaves; on a grid shorter than the tail it wraps from the bottom.

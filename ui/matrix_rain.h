@@ -7,7 +7,7 @@
 namespace tabulora::ui {
 
 // One falling column of characters.
-struct TMatrixDrop {
+struct RainDrop {
     int32_t Column = 0;
     int32_t Row = 0;         // grid row of the head
     int32_t Speed = 0;       // the head moves one row every Speed ticks, 1 to 3
@@ -69,10 +69,10 @@ public:
     void AddDrop(RainRandom& random);
     // One timer tick: draws and moves every drop.
     void UpdateMatrix(RainCanvas& canvas, RainRandom& random);
-    void DrawDrop(RainCanvas& canvas, TMatrixDrop& drop, char16_t c);
+    void DrawDrop(RainCanvas& canvas, RainDrop& drop, char16_t c);
 
     std::u16string MatrixChars = u"brm";
-    std::array<TMatrixDrop, kMaxDrops> MatrixDrops{};
+    std::array<RainDrop, kMaxDrops> MatrixDrops{};
     int32_t MatrixDropCount = 0;
     int32_t MatrixTick = 0;
 

@@ -4,27 +4,21 @@
 
 namespace tabulora::ui {
 
-ClientAreaCanvas::ClientAreaCanvas(HWND window, HFONT font)
-    : window_(window), dc_(GetDC(window)), oldFont_(SelectObject(dc_, font)) {
-    SetBkMode(dc_, OPAQUE);
-    SetBkColor(dc_, RGB(0, 0, 0));
-    SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-}
-
-ClientAreaCanvas::~ClientAreaCanvas() {
-    SelectObject(dc_, oldFont_);
-    ReleaseDC(window_, dc_);
+ClientAreaCanvas::ClientAreaCanvas(HWND window, HFONT font) : dc_(window), font_(dc_.Get(), font) {
+    SetBkMode(dc_.Get(), OPAQUE);
+    SetBkColor(dc_.Get(), RGB(0, 0, 0));
+    SetTextAlign(dc_.Get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
 }
 
 void ClientAreaCanvas::FillBlack(int left, int top, int right, int bottom) {
     RECT cell{left, top, right, bottom};
-    FillRect(dc_, &cell, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(dc_.Get(), &cell, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
 void ClientAreaCanvas::DrawChar(int x, int y, char16_t c, RainColour colour) {
     const wchar_t text = static_cast<wchar_t>(c);
-    SetTextColor(dc_, RGB(colour.red, colour.green, colour.blue));
-    TextOutW(dc_, x, y, &text, 1);
+    SetTextColor(dc_.Get(), RGB(colour.red, colour.green, colour.blue));
+    TextOutW(dc_.Get(), x, y, &text, 1);
 }
 
 winui::UniqueFont CreateRainFont() {

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/win/handles.h"
+#include "winui/handles.h"
 #include "ui/matrix_rain.h"
 
 namespace tabulora::ui {
@@ -11,17 +11,13 @@ namespace tabulora::ui {
 class ClientAreaCanvas final : public RainCanvas {
 public:
     ClientAreaCanvas(HWND window, HFONT font);
-    ~ClientAreaCanvas() override;
-    ClientAreaCanvas(const ClientAreaCanvas&) = delete;
-    ClientAreaCanvas& operator=(const ClientAreaCanvas&) = delete;
 
     void FillBlack(int left, int top, int right, int bottom) override;
     void DrawChar(int x, int y, char16_t c, RainColour colour) override;
 
 private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ oldFont_;
+    winui::WindowDc dc_;
+    winui::ScopedSelect font_;
 };
 
 // The rain's font: a 12-pixel character cell, drawn without smoothing so every pixel of a

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "engine/utf.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 namespace {

@@ -1,11 +1,10 @@
 #include "update/check.h"
 
-#include "app/maker_site.h"
 #include "update/check_rules.h"
 #include "update/errors.h"
 #include "update/scramble.h"
 #include "update/identity.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 namespace {
@@ -31,8 +30,8 @@ struct PreviousCheck {
 
 class CheckRun {
 public:
-    CheckRun(CheckResults& results, const AppIdentity& app, CheckPlatform& platform)
-        : r_(results), app_(app), platform_(platform) {}
+    CheckRun(CheckResults& results, const AppIdentity& app, const MakerSite& site, CheckPlatform& platform)
+        : r_(results), app_(app), site_(site), platform_(platform) {}
 
     void Execute() {
         r_.CheckFinished.store(false, std::memory_order_relaxed);
@@ -48,12 +47,12 @@ public:
     }
 
 private:
-    SettingsStore& Store() { return *r_.SettingsIni; }
+    SettingsStore& Store() { return *r_.Settings; }
 
     void OpenStore() {
         std::string keyName;
         try {
-            keyName = SettingsKeyName(app_.titleText);
+            keyName = SettingsKeyName(app_.title);
         } catch (const std::exception&) {
             r_.AddCheckError("Error: MD5 generate problem!");
         }
@@ -62,13 +61,13 @@ private:
         } catch (const std::exception&) {
             r_.AddCheckError("Error: GUID generate problem!");
         }
-        if (r_.SettingsIni) return;  // the store is opened once per process
+        if (r_.Settings) return;  // the store is opened once per process
         try {
-            r_.SettingsIni = platform_.OpenSettingsStore(keyName);
+            r_.Settings = platform_.OpenSettingsStore(keyName);
         } catch (const std::exception&) {
             r_.AddCheckError("Error: Registry open problem!");
         }
-        if (!r_.SettingsIni) r_.SettingsIni = std::make_unique<UnavailableSettings>();
+        if (!r_.Settings) r_.Settings = std::make_unique<UnavailableSettings>();
     }
 
     // Steps before the request; false when no request is to be made.
@@ -79,7 +78,7 @@ private:
 
         // The start is counted on every run; a failed write is recorded and the run goes on.
         try {
-            r_.HowMany = UpdateStartCounter(Store(), app_.versionText);
+            r_.HowMany = UpdateStartCounter(Store(), app_.version);
         } catch (const std::exception& error) {
             r_.AddCheckError(DescribeError(error));
         }
@@ -96,7 +95,7 @@ private:
     }
 
     RequestFields BuildRequest() {
-        RequestFields fields{"cmd=check", "appname=" + app_.titleText, "version=" + app_.versionText,
+        RequestFields fields{"cmd=check", "appname=" + app_.title, "version=" + app_.version,
                              "os=" + platform_.OsDescription()};
         try {
             fields.push_back("local=" + platform_.LocaleName());
@@ -118,7 +117,7 @@ private:
             return platform_.PostForm(url, f, timeoutMs);
         };
         const ExchangeResult exchange = PostFormTwice(
-            UpdateCheckAddress(), fields, kCheckTimeoutMs, post,
+            site_.UpdateCheckAddress(), fields, kCheckTimeoutMs, post,
             [this](Transport transport, const std::string& message) {
                 r_.AddCheckError((transport == Transport::Https ? "HTTPS Response:\r" : "HTTP Response:\r") +
                                  message);
@@ -150,12 +149,13 @@ private:
             Store().WriteString(kSettingsSection, kCurrentURL, ScrambleText(r_.DownloadURL));
         });
         if (!TrimBlanksAndControls(fields.important).empty()) platform_.ShowImportantMessage(fields.important);
-        r_.NewVersionAvailable = ShouldAnnounceNewVersion({r_.ServerVersion, app_.versionText, r_.ShowUpdate,
+        r_.NewVersionAvailable = ShouldAnnounceNewVersion({r_.ServerVersion, app_.version, r_.ShowUpdate,
                                                            previous_.day, today, dayCount});
     }
 
     CheckResults& r_;
     const AppIdentity& app_;
+    const MakerSite& site_;
     CheckPlatform& platform_;
     std::string guid_;
     PreviousCheck previous_;
@@ -175,12 +175,8 @@ void CheckResults::ClearCheckErrors() {
     CheckErrors.clear();
 }
 
-std::string UpdateCheckAddress() {
-    return MakerHost() + "/php/check2.php";
-}
-
-void RunUpdateCheck(CheckResults& results, const AppIdentity& app, CheckPlatform& platform) {
-    CheckRun(results, app, platform).Execute();
+void RunUpdateCheck(CheckResults& results, const AppIdentity& app, const MakerSite& site, CheckPlatform& platform) {
+    CheckRun(results, app, site, platform).Execute();
 }
 
 }  // namespace tabulora::update

@@ -4,20 +4,16 @@
 #include <string>
 #include <string_view>
 
+#include "base/app_identity.h"
+#include "base/maker_site.h"
 #include "update/httpform.h"
 #include "update/settings.h"
 
 namespace tabulora::update {
 
-// The program's identity texts, fixed by the main window before the check starts.
-struct AppIdentity {
-    std::string titleText;    // AppTitleText: company name, " - ", product name
-    std::string versionText;  // AppVersionText: "major.minor"
-};
-
 // What the check shares with the window thread. The worker writes every other member first
 // and publishes CheckFinished last (release); the window thread reads CheckFinished (acquire)
-// before it reads anything else, and uses SettingsIni only after that.
+// before it reads anything else, and uses Settings only after that.
 struct CheckResults {
     bool CheckStarted = false;  // set by the window thread when it starts the worker
     std::atomic<bool> CheckFinished{false};
@@ -29,7 +25,7 @@ struct CheckResults {
     bool CheckFailed = false;
     std::string CheckErrors;
     // Created by the first check run and kept for the life of the process.
-    std::unique_ptr<SettingsStore> SettingsIni;
+    std::unique_ptr<SettingsStore> Settings;
 
     // Records an error message; a message that is blank after trimming is ignored.
     void AddCheckError(std::string_view message);
@@ -55,13 +51,10 @@ public:
     virtual void ShowImportantMessage(const std::string& message) = 0;
 };
 
-// Endpoint of the check, without a scheme: the maker's host followed by the check path.
-std::string UpdateCheckAddress();
-
 inline constexpr int kCheckTimeoutMs = 10000;
 
-// One complete run of the update check (the body of TChecker.Execute). Never raises:
+// One complete run of the update check, posting to `site`. Never raises:
 // every failure is recorded in `results`, and CheckFinished is set at the very end.
-void RunUpdateCheck(CheckResults& results, const AppIdentity& app, CheckPlatform& platform);
+void RunUpdateCheck(CheckResults& results, const AppIdentity& app, const MakerSite& site, CheckPlatform& platform);
 
 }  // namespace tabulora::update

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "update/httpform.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 namespace {

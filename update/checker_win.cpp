@@ -6,7 +6,8 @@
 #include "update/identity_win.h"
 #include "update/postform.h"
 #include "update/settings_registry_win.h"
-#include "update/win_text.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {
@@ -59,10 +60,12 @@ void WindowsCheckPlatform::ShowImportantMessage(const std::string& message) {
                 MB_OK | MB_ICONWARNING);
 }
 
-void TChecker::Start(CheckResults& results, AppIdentity app, std::unique_ptr<CheckPlatform> platform) {
-    std::unique_ptr<TChecker> checker(new TChecker(results, std::move(app), std::move(platform)));
+void UpdateCheckWorker::Start(CheckResults& results, AppIdentity app, MakerSite site,
+                              std::unique_ptr<CheckPlatform> platform) {
+    std::unique_ptr<UpdateCheckWorker> worker(
+        new UpdateCheckWorker(results, std::move(app), std::move(site), std::move(platform)));
     try {
-        std::thread([self = std::move(checker)] { self->Execute(); }).detach();
+        std::thread([self = std::move(worker)] { self->Run(); }).detach();
     } catch (const std::system_error& error) {
         // Without a worker the run is over at once; the window still sees it finish.
         results.AddCheckError(std::string("ThreadError Error:\r") + error.what());
@@ -70,12 +73,11 @@ void TChecker::Start(CheckResults& results, AppIdentity app, std::unique_ptr<Che
     }
 }
 
-void TChecker::Execute() {
-    RunUpdateCheck(results_, app_, *platform_);
-}
+void UpdateCheckWorker::Run() { RunUpdateCheck(results_, app_, site_, *platform_); }
 
-void StartUpdateCheck(const AppIdentity& app, HWND mainWindow) {
-    TChecker::Start(UpdateCheckState(), app, std::make_unique<WindowsCheckPlatform>(GetThreadLocale(), mainWindow));
+void StartUpdateCheck(const AppIdentity& app, const MakerSite& site, HWND mainWindow) {
+    UpdateCheckWorker::Start(UpdateCheckState(), app, site,
+                             std::make_unique<WindowsCheckPlatform>(GetThreadLocale(), mainWindow));
 }
 
 }  // namespace tabulora::update

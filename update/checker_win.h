@@ -31,24 +31,25 @@ private:
 };
 
 // The worker thread of one check run. It exists only while its run lasts and deletes itself
-// when Execute returns.
-class TChecker {
+// when the run ends.
+class UpdateCheckWorker {
 public:
     // Starts a run on a new thread that writes into `results`.
-    static void Start(CheckResults& results, AppIdentity app, std::unique_ptr<CheckPlatform> platform);
+    static void Start(CheckResults& results, AppIdentity app, MakerSite site, std::unique_ptr<CheckPlatform> platform);
 
 private:
-    TChecker(CheckResults& results, AppIdentity app, std::unique_ptr<CheckPlatform> platform)
-        : results_(results), app_(std::move(app)), platform_(std::move(platform)) {}
-    void Execute();
+    UpdateCheckWorker(CheckResults& results, AppIdentity app, MakerSite site, std::unique_ptr<CheckPlatform> platform)
+        : results_(results), app_(std::move(app)), site_(std::move(site)), platform_(std::move(platform)) {}
+    void Run();
 
     CheckResults& results_;
     AppIdentity app_;
+    MakerSite site_;
     std::unique_ptr<CheckPlatform> platform_;
 };
 
 // Starts the process's update check on the real system. Call it on the window thread (its
 // locale is the one reported) once, after setting UpdateCheckState().CheckStarted.
-void StartUpdateCheck(const AppIdentity& app, HWND mainWindow);
+void StartUpdateCheck(const AppIdentity& app, const MakerSite& site, HWND mainWindow);
 
 }  // namespace tabulora::update

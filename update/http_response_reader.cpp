@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "update/errors.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 namespace {

@@ -1,6 +1,6 @@
 #include "update/httpform.h"
 
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 namespace {

@@ -2,7 +2,8 @@
 
 #include "update/errors.h"
 #include "update/identity.h"
-#include "update/win_text.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {

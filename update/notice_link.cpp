@@ -1,6 +1,6 @@
 #include "update/notice_link.h"
 
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 namespace {
@@ -12,12 +12,8 @@ bool IsWebAddress(std::string_view address) {
 
 }  // namespace
 
-std::string MakerHomePage(std::string_view makerHost) {
-    return "http://" + std::string(makerHost) + "/";
-}
-
-std::string NoticeLinkTarget(std::string_view downloadUrl, std::string_view makerHost) {
-    return IsWebAddress(downloadUrl) ? std::string(downloadUrl) : MakerHomePage(makerHost);
+std::string NoticeLinkTarget(std::string_view downloadUrl, const MakerSite& site) {
+    return IsWebAddress(downloadUrl) ? std::string(downloadUrl) : site.HomePage();
 }
 
 }  // namespace tabulora::update

@@ -1,7 +1,7 @@
 #include "update/plain_http_request.h"
 
 #include "update/errors.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 

@@ -10,7 +10,7 @@
 #include "update/http_response_reader.h"
 #include "update/plain_http_request.h"
 #include "update/postform.h"
-#include "update/win_text.h"
+#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {

@@ -9,7 +9,8 @@
 #include "update/errors.h"
 #include "update/http_response_reader.h"
 #include "update/postform.h"
-#include "update/win_text.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "update/errors.h"
 #include "update/md5.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update {
 

@@ -3,7 +3,8 @@
 #include <utility>
 
 #include "update/errors.h"
-#include "update/win_text.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {

@@ -3,18 +3,18 @@
 
 namespace {
 
-using tabulora::TNewVer;
+using tabulora::ui::NewVersionNotice;
 
 TEST_F(NoticeTest, HidesItselfOnTheEleventhTick) {
-    notice->TimerStartTimer();
+    notice->ShowAnimated();
     for (int tick = 1; tick <= 10; ++tick) {
-        notice->TimerCloseTimer();
+        notice->CountDownToClose();
         ASSERT_TRUE(IsWindowVisible(Notice())) << "tick " << tick;
     }
-    notice->TimerCloseTimer();
+    notice->CountDownToClose();
     EXPECT_FALSE(IsWindowVisible(Notice()));
     EXPECT_TRUE(IsWindow(Notice()));
-    EXPECT_FALSE(KillTimer(Notice(), TNewVer::TimerClose)) << "the close timer stops for good";
+    EXPECT_FALSE(KillTimer(Notice(), NewVersionNotice::kCloseTimer)) << "the close timer stops for good";
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/mainform.h"
+#include "app/main_window.h"
+#include "app/program_identity.h"
+#include "winui/program_folder.h"
 #include "tests/win/fake_effects.h"
-#include "update/newversion.h"
+#include "ui/new_version_notice.h"
 
 // A shown main window and a freshly created notice about version 2.2, with faked side effects.
 class NoticeTest : public testing::Test {
@@ -15,7 +17,7 @@ protected:
         ShowWindow(form.Handle(), SW_SHOW);
         SetForegroundWindow(form.Handle());
         SetActiveWindow(form.Handle());
-        notice = std::make_unique<tabulora::TNewVer>(form.Handle(), info);
+        notice = std::make_unique<tabulora::ui::NewVersionNotice>(form.Handle(), info, site);
     }
 
     // The DPI the run was started for (TABULORA_DPI), else Wine's default.
@@ -34,7 +36,8 @@ protected:
     }
 
     FakeEffects effects;
-    tabulora::TAppForm form;
-    tabulora::NewVersionInfo info{L"Tabulora", L"2.2", L"https://maker.example/get/Tabulora-2.2.exe"};
-    std::unique_ptr<tabulora::TNewVer> notice;
+    tabulora::MakerSite site{"maker.example"};
+    tabulora::MainWindow form{tabulora::ReadProgramIdentity(winui::ExecutablePath()), site};
+    tabulora::ui::NewVersionInfo info{L"Tabulora", L"2.2", L"https://maker.example/get/Tabulora-2.2.exe"};
+    std::unique_ptr<tabulora::ui::NewVersionNotice> notice;
 };

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/win/link_text.h"
+#include "winui/link_text.h"
 #include "notice_fixture.h"
 
 namespace {
 
-using tabulora::TNewVer;
+using tabulora::ui::NewVersionNotice;
 
 std::wstring Text(HWND window) {
     wchar_t text[256] = {};
@@ -57,10 +57,10 @@ bool Contains(const std::vector<COLORREF>& pixels, COLORREF colour) {
 
 TEST_F(NoticeTest, CreatedHiddenAtTheTopRightWithItsTexts) {
     EXPECT_FALSE(IsWindowVisible(Notice()));
-    EXPECT_EQ(Text(Control(TNewVer::Label1)), L"UPDATE AVAILABLE");
-    EXPECT_EQ(Text(Control(TNewVer::Label2)), L"Click to download Tabulora 2.2");
-    EXPECT_EQ(FontOf(Control(TNewVer::Label1)).lfWeight, FW_BOLD);
-    EXPECT_TRUE(FontOf(Control(TNewVer::Label2)).lfUnderline);
+    EXPECT_EQ(Text(Control(NewVersionNotice::Heading)), L"UPDATE AVAILABLE");
+    EXPECT_EQ(Text(Control(NewVersionNotice::DownloadLink)), L"Click to download Tabulora 2.2");
+    EXPECT_EQ(FontOf(Control(NewVersionNotice::Heading)).lfWeight, FW_BOLD);
+    EXPECT_TRUE(FontOf(Control(NewVersionNotice::DownloadLink)).lfUnderline);
 
     const RECT rect = WindowRect();
     EXPECT_EQ(rect.right - rect.left, Scaled(320));
@@ -75,12 +75,12 @@ TEST_F(NoticeTest, CreatedHiddenAtTheTopRightWithItsTexts) {
 
 TEST_F(NoticeTest, ShowsOnceAndLeavesTheFocusWithTheMainWindow) {
     ASSERT_EQ(GetActiveWindow(), form.Handle());
-    notice->TimerStartTimer();
+    notice->ShowAnimated();
     EXPECT_TRUE(IsWindowVisible(Notice()));
     EXPECT_EQ(GetActiveWindow(), form.Handle());
     const HWND focus = GetFocus();
     EXPECT_TRUE(focus == form.Handle() || IsChild(form.Handle(), focus));
-    EXPECT_FALSE(KillTimer(Notice(), TNewVer::TimerStart)) << "the start timer runs only once";
+    EXPECT_FALSE(KillTimer(Notice(), NewVersionNotice::kShowTimer)) << "the start timer runs only once";
 }
 
 TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsAWebAddress) {
@@ -94,10 +94,10 @@ TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsAWebAddress) {
     };
     for (const auto& c : cases) {
         effects.shellCalls.clear();
-        TNewVer link(form.Handle(), {L"Tabulora", L"2.2", c.downloadUrl});
-        link.TimerStartTimer();
+        NewVersionNotice link(form.Handle(), {L"Tabulora", L"2.2", c.downloadUrl}, tabulora::MakerSite("tabulora.example"));
+        link.ShowAnimated();
         // A press on the link as the mouse gives it.
-        const HWND label = link.Control(TNewVer::Label2);
+        const HWND label = link.Control(NewVersionNotice::DownloadLink);
         SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
         ASSERT_EQ(effects.shellCalls.size(), 1u) << c.downloadUrl;
@@ -111,41 +111,41 @@ TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsAWebAddress) {
 }
 
 TEST_F(NoticeTest, CloseButtonHidesWithoutOpeningAnything) {
-    notice->TimerStartTimer();
-    SendMessageW(Control(TNewVer::Button1), BM_CLICK, 0, 0);
+    notice->ShowAnimated();
+    SendMessageW(Control(NewVersionNotice::CloseButton), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowVisible(Notice()));
     EXPECT_TRUE(IsWindow(Notice()));
     EXPECT_TRUE(effects.shellCalls.empty());
 }
 
 TEST_F(NoticeTest, LinkTakesTheMenuHighlightColourWhileTheMouseIsOverIt) {
-    notice->TimerStartTimer();
+    notice->ShowAnimated();
     const COLORREF highlight = winui::StyledSystemColor(Notice(), COLOR_MENUHILIGHT);
     const COLORREF plain = winui::StyledSystemColor(Notice(), COLOR_WINDOWTEXT);
     ASSERT_NE(highlight, plain);
-    const HWND link = Control(TNewVer::Label2);
+    const HWND link = Control(NewVersionNotice::DownloadLink);
     EXPECT_TRUE(Contains(PaintedLinkPixels(Notice(), link), plain));
 
     const POINT over = ScreenCentre(link);
     ASSERT_TRUE(SetCursorPos(over.x, over.y));
-    notice->TimerLinkTimer();
+    notice->UpdateLinkColour();
     std::vector<COLORREF> pixels = PaintedLinkPixels(Notice(), link);
     EXPECT_TRUE(Contains(pixels, highlight));   // the underline is drawn in the text colour
     EXPECT_FALSE(Contains(pixels, plain));
 
     ASSERT_TRUE(SetCursorPos(over.x, WindowRect().bottom + 40));
-    notice->TimerLinkTimer();
+    notice->UpdateLinkColour();
     pixels = PaintedLinkPixels(Notice(), link);
     EXPECT_TRUE(Contains(pixels, plain));
     EXPECT_FALSE(Contains(pixels, highlight));
 }
 
 TEST_F(NoticeTest, PressesOnTheHeadingAndIconReachTheWindowThoseOnTheLinkDoNot) {
-    notice->TimerStartTimer();
-    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(TNewVer::Label1))), Notice());
-    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(TNewVer::Image1))), Notice());
-    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(TNewVer::Label2))), Control(TNewVer::Label2));
-    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(TNewVer::Button1))), Control(TNewVer::Button1));
+    notice->ShowAnimated();
+    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::Heading))), Notice());
+    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::AppIcon))), Notice());
+    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::DownloadLink))), Control(NewVersionNotice::DownloadLink));
+    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::CloseButton))), Control(NewVersionNotice::CloseButton));
 }
 
 TEST_F(NoticeTest, DragsWithAnyButtonButTheRightOne) {
@@ -162,7 +162,7 @@ TEST_F(NoticeTest, DragsWithAnyButtonButTheRightOne) {
         {"right on the heading", WM_RBUTTONDOWN, WM_RBUTTONUP, {180, 10}, false},
         {"left on the bare middle panel", WM_LBUTTONDOWN, WM_LBUTTONUP, {68, 21}, false},
     };
-    notice->TimerStartTimer();
+    notice->ShowAnimated();
     for (const auto& c : cases) {
         const RECT before = WindowRect();
         const POINT at{Scaled(c.at96.x), Scaled(c.at96.y)};

@@ -8,16 +8,16 @@
 #include <functional>
 #include <memory>
 
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "tests/update/local_servers.h"
 #include "tests/win/fake_effects.h"
 #include "update/checker_win.h"
-#include "update/newversion.h"
+#include "ui/new_version_notice.h"
 #include "update/settings_registry_win.h"
 
 namespace {
 
-using tabulora::TAppForm;
+using tabulora::MainWindow;
 using namespace tabulora::update;
 using namespace tabulora::update::testing;
 
@@ -27,11 +27,9 @@ const std::string kAnswer =
 
 std::unique_ptr<SettingsStore> Settings() { return OpenSettingsStore(SettingsKeyName("BRIMTAL - Tabulora")); }
 
-void UseMakerHost(const std::string& host) { _putenv_s("TABULORA_MAKER_HOST", host.c_str()); }
-
 class UpdateTimerTest : public ::testing::Test {
 protected:
-    UINT ItemState() const { return GetMenuState(form.HelpMenu(), TAppForm::UpdateNotifications1, MF_BYCOMMAND); }
+    UINT ItemState() const { return GetMenuState(form->HelpMenu(), MainWindow::UpdateNotificationsCommand, MF_BYCOMMAND); }
     bool ItemEnabled() const { return !(ItemState() & (MF_DISABLED | MF_GRAYED)); }
     bool ItemChecked() const { return ItemState() & MF_CHECKED; }
 
@@ -54,42 +52,48 @@ protected:
         EXPECT_TRUE(UpdateCheckState().IsFinished());
     }
 
+    // Starts the program's window against the maker's site on `host`; its timer runs the check.
+    void StartProgram(const std::string& host) {
+        form = std::make_unique<MainWindow>(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"),
+                                            tabulora::MakerSite(host));
+    }
+
     FakeEffects effects;
-    TAppForm form;
+    std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(UpdateTimerTest, NewVersionShowsTheNoticeOnceAndTheMenuStoresTheChoice) {
-    UseMakerHost(LocalHost(Listener::Mixed));
+    StartProgram(LocalHost(Listener::Mixed));
     ScriptCheckAnswer(kAnswer);
     RunCheck();
 
     EXPECT_EQ(CheckRequestsSoFar().count, 1);
     EXPECT_TRUE(ItemChecked());
-    tabulora::TNewVer* notice = form.NewVer();
+    tabulora::ui::NewVersionNotice* notice = form->Notice();
     ASSERT_NE(notice, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(notice->Handle()) != FALSE; }, std::chrono::seconds(10)));
     wchar_t link[64] = {};
-    GetWindowTextW(notice->Control(tabulora::TNewVer::Label2), link, 64);
+    GetWindowTextW(notice->Control(tabulora::ui::NewVersionNotice::DownloadLink), link, 64);
     EXPECT_STREQ(link, L"Click to download Tabulora 2.2");
 
-    form.TimerCheckerTimer();   // a stray later tick changes nothing
-    EXPECT_EQ(form.NewVer(), notice);
-    EXPECT_FALSE(KillTimer(form.Handle(), TAppForm::TimerChecker)) << "the timer stops for good";
+    form->PollUpdateCheck();   // a stray later tick changes nothing
+    EXPECT_EQ(form->Notice(), notice);
+    EXPECT_FALSE(KillTimer(form->Handle(), MainWindow::kUpdateCheckTimer)) << "the timer stops for good";
 
     // The menu command toggles the mark and stores the choice for the next start.
-    SendMessageW(form.Handle(), WM_COMMAND, TAppForm::UpdateNotifications1, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, MainWindow::UpdateNotificationsCommand, 0);
     EXPECT_FALSE(ItemChecked());
     EXPECT_EQ(Settings()->ReadValue(kSettingsSection, kShowUpdate), "0");
-    SendMessageW(form.Handle(), WM_COMMAND, TAppForm::UpdateNotifications1, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, MainWindow::UpdateNotificationsCommand, 0);
     EXPECT_TRUE(ItemChecked());
     EXPECT_EQ(Settings()->ReadValue(kSettingsSection, kShowUpdate), "1");
     EXPECT_EQ(CheckRequestsSoFar().count, 1) << "toggling never starts a check";
 
     // A store that cannot be written: an error box, and the mark keeps showing what is stored.
-    std::unique_ptr<SettingsStore> store = std::exchange(UpdateCheckState().SettingsIni,
+    std::unique_ptr<SettingsStore> store = std::exchange(UpdateCheckState().Settings,
                                                          std::make_unique<UnavailableSettings>());
-    SendMessageW(form.Handle(), WM_COMMAND, TAppForm::UpdateNotifications1, 0);
-    UpdateCheckState().SettingsIni = std::move(store);
+    SendMessageW(form->Handle(), WM_COMMAND, MainWindow::UpdateNotificationsCommand, 0);
+    UpdateCheckState().Settings = std::move(store);
     ASSERT_EQ(effects.messages.size(), 1u);
     EXPECT_EQ(effects.messages[0].caption, L"ERROR");
     EXPECT_EQ(effects.messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
@@ -98,21 +102,21 @@ TEST_F(UpdateTimerTest, NewVersionShowsTheNoticeOnceAndTheMenuStoresTheChoice) {
 }
 
 TEST_F(UpdateTimerTest, DefaultHostFailsQuietlyAndEnablesTheMenu) {
-    _putenv_s("TABULORA_MAKER_HOST", "");
+    StartProgram(tabulora::kDefaultMakerHost);
     RunCheck();
     EXPECT_TRUE(UpdateCheckState().CheckFailed);
     EXPECT_TRUE(ItemChecked());
-    EXPECT_EQ(form.NewVer(), nullptr);
+    EXPECT_EQ(form->Notice(), nullptr);
     EXPECT_TRUE(effects.messages.empty());
 }
 
 TEST_F(UpdateTimerTest, NotificationsOffMakesNoRequestAndClearsTheMark) {
     Settings()->WriteInteger(kSettingsSection, kShowUpdate, 0);
-    UseMakerHost(LocalHost(Listener::Mixed));
+    StartProgram(LocalHost(Listener::Mixed));
     ScriptCheckAnswer(kAnswer);
     RunCheck();
     EXPECT_FALSE(ItemChecked());
-    EXPECT_EQ(form.NewVer(), nullptr);
+    EXPECT_EQ(form->Notice(), nullptr);
     EXPECT_EQ(CheckRequestsSoFar().count, 0);
 }
 

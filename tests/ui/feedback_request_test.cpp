@@ -7,13 +7,13 @@
 #include "update/errors.h"
 
 using namespace tabulora::ui;
-using tabulora::update::AppIdentity;
 using tabulora::update::HttpError;
 using tabulora::update::RequestFields;
 
 namespace {
 
-const AppIdentity kApp{"BRIMTAL - Tabulora", "1.1"};
+const tabulora::AppIdentity kApp = tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1");
+const std::string kAddress = "maker.example/php/feedback.php";
 
 }  // namespace
 
@@ -119,8 +119,8 @@ struct ScriptedPost {
 }  // namespace
 
 TEST(SendFeedback, TriesHttpsThenHttpAndAppliesTheOkRule) {
-    const std::string https = "https://" + FeedbackAddress();
-    const std::string http = "http://" + FeedbackAddress();
+    const std::string https = "https://" + kAddress;
+    const std::string http = "http://" + kAddress;
     const struct {
         std::vector<ScriptedPost::Step> steps;
         std::vector<std::string> urls;
@@ -136,7 +136,7 @@ TEST(SendFeedback, TriesHttpsThenHttpAndAppliesTheOkRule) {
     for (const auto& c : cases) {
         ScriptedPost post;
         post.steps = c.steps;
-        EXPECT_EQ(SendFeedback(fields, post.Function()), c.delivered);
+        EXPECT_EQ(SendFeedback(kAddress, fields, post.Function()), c.delivered);
         EXPECT_EQ(post.urls, c.urls);
         EXPECT_EQ(post.timeouts, std::vector<int>(c.urls.size(), 3000));
         EXPECT_EQ(post.lastFields, fields);
@@ -147,11 +147,5 @@ TEST(SendFeedback, AnyErrorCountsAsNotDelivered) {
     const auto throwsNonStandard = [](const std::string&, const RequestFields&, int) -> std::string {
         throw 42;
     };
-    EXPECT_FALSE(SendFeedback({"cmd=feedback"}, throwsNonStandard));
-}
-
-TEST(FeedbackAddress, EndsInTheFeedbackPathWithoutAScheme) {
-    const std::string address = FeedbackAddress();
-    EXPECT_TRUE(address.ends_with("/php/feedback.php")) << address;
-    EXPECT_EQ(address.find("://"), std::string::npos) << address;
+    EXPECT_FALSE(SendFeedback(kAddress, {"cmd=feedback"}, throwsNonStandard));
 }

@@ -94,7 +94,7 @@ TEST(MatrixRainDraw, ErasesTheTailCellWrappingOnAShortGrid) {
     for (const auto& c : cases) {
         auto rain = RainWithRows(c.rows);
         RecordingCanvas canvas;
-        TMatrixDrop drop{3, c.headRow, 1, 99, u'b'};
+        RainDrop drop{3, c.headRow, 1, 99, u'b'};
         rain->DrawDrop(canvas, drop, u'm');
         ASSERT_EQ(canvas.fills.size(), 1u);
         EXPECT_EQ(canvas.fills[0], (Fill{24, c.erasedRow * 12, 32, c.erasedRow * 12 + 12}))
@@ -106,20 +106,20 @@ TEST(MatrixRainDraw, DrawsTheTrailAboveTheHeadExceptOnTheTopRow) {
     auto rain = RainWithRows(33);
     RecordingCanvas canvas;
 
-    TMatrixDrop top{2, 0, 1, 99, u'b'};
+    RainDrop top{2, 0, 1, 99, u'b'};
     rain->DrawDrop(canvas, top, u'r');
     EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 0, u'r', {148, 252, 98}}}));
     EXPECT_EQ(top.LastChar, u'r');
 
     canvas.Clear();
-    TMatrixDrop lower{2, 5, 1, 99, u'b'};
+    RainDrop lower{2, 5, 1, 99, u'b'};
     rain->DrawDrop(canvas, lower, u'm');
     EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 48, u'b', {49, 84, 32}}, {16, 60, u'm', {148, 252, 98}}}));
     EXPECT_EQ(lower.LastChar, u'm');
 
     // A slot that never drew a character has no trail to draw yet.
     canvas.Clear();
-    TMatrixDrop fresh{2, 5, 1, 99, u'\0'};
+    RainDrop fresh{2, 5, 1, 99, u'\0'};
     rain->DrawDrop(canvas, fresh, u'b');
     EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 60, u'b', {148, 252, 98}}}));
 }
@@ -148,7 +148,7 @@ TEST(MatrixRainUpdate, MovesEverySpeedTicksAndRestartsBelowTheLastRow) {
     rain->UpdateMatrix(canvas, random);
     EXPECT_EQ(canvas.texts.size(), 4u);  // both heads redrawn, each with its trail
     EXPECT_EQ(canvas.texts[1].y, 34 * 12);
-    const TMatrixDrop& restarted = rain->MatrixDrops[0];
+    const RainDrop& restarted = rain->MatrixDrops[0];
     EXPECT_EQ(restarted.Row, 0);
     EXPECT_EQ(restarted.Speed, 3);
     EXPECT_EQ(restarted.Brightness, 99);

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "update/check.h"
 #include "update/check_rules.h"
-#include "update/text_utils.h"
 
+using namespace tabulora;
 using namespace tabulora::update;
 
 namespace {

@@ -12,14 +12,16 @@
 #include "update/identity_win.h"
 #include "update/scramble.h"
 #include "update/settings_registry_win.h"
-#include "update/win_text.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 
+using namespace tabulora;
 using namespace tabulora::update;
 using namespace tabulora::update::testing;
 
 namespace {
 
-const AppIdentity kApp{"BRIMTAL - Tabulora", "2.1"};
+const tabulora::AppIdentity kApp = tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "2.1");
 const std::string kDownload = "https://downloads.example/Tabulora-2.2.exe";
 
 std::string Answer(const std::string& version, const std::string& result = "0",
@@ -75,16 +77,14 @@ protected:
     }
 
     static std::wstring KeyPath() {
-        return Utf8ToWide(std::string(kSettingsKeyParent) + "\\" + SettingsKeyName(kApp.titleText));
+        return Utf8ToWide(std::string(kSettingsKeyParent) + "\\" + SettingsKeyName(kApp.title));
     }
-    static void UseServer(Listener listener) {
-        ASSERT_EQ(_putenv_s("TABULORA_MAKER_HOST", LocalHost(listener).c_str()), 0);
-    }
+    void UseServer(Listener listener) { site_ = tabulora::MakerSite(LocalHost(listener)); }
 
     // Runs one check from a fresh start of the program.
     CheckResults& Run() {
         results_ = std::make_unique<CheckResults>();
-        RunUpdateCheck(*results_, kApp, platform_);
+        RunUpdateCheck(*results_, kApp, site_, platform_);
         EXPECT_TRUE(results_->IsFinished());
         return *results_;
     }
@@ -101,7 +101,7 @@ protected:
         return WideToUtf8(buffer);
     }
     static void Store(const char* name, const std::string& value) {
-        OpenSettingsStore(SettingsKeyName(kApp.titleText))->WriteString(kSettingsSection, name, value);
+        OpenSettingsStore(SettingsKeyName(kApp.title))->WriteString(kSettingsSection, name, value);
     }
 
     void ExpectNothingFromTheAnswer(const CheckResults& r) {
@@ -116,6 +116,7 @@ protected:
 
     TestPlatform platform_;
     std::unique_ptr<CheckResults> results_;
+    tabulora::MakerSite site_{""};
 };
 
 }  // namespace
@@ -288,17 +289,16 @@ TEST_F(CheckRunTest, AFailedStartCounterWriteIsRecordedAndTheRunGoesOn) {
 }
 
 TEST(UpdateCheckWorker, RunsOnItsOwnThreadAndPublishesTheFinish) {
-    ASSERT_EQ(_putenv_s("TABULORA_MAKER_HOST", LocalHost(Listener::Closed).c_str()), 0);
     CheckResults& shared = UpdateCheckState();
     ASSERT_FALSE(shared.IsFinished());
     shared.CheckStarted = true;
-    StartUpdateCheck(kApp, nullptr);
+    StartUpdateCheck(kApp, tabulora::MakerSite(LocalHost(Listener::Closed)), nullptr);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!shared.IsFinished() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(shared.IsFinished());
     EXPECT_TRUE(shared.CheckFailed);
     EXPECT_FALSE(shared.NewVersionAvailable);
-    ASSERT_NE(shared.SettingsIni, nullptr);
-    EXPECT_GE(shared.SettingsIni->ReadInteger(kSettingsSection, kHowMany, 0), 1);
+    ASSERT_NE(shared.Settings, nullptr);
+    EXPECT_GE(shared.Settings->ReadInteger(kSettingsSection, kHowMany, 0), 1);
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "update/postform.h"
-#include "update/text_utils.h"
+#include "base/text.h"
 
 namespace tabulora::update::testing {
 namespace {

@@ -25,7 +25,7 @@ TEST(NoticeLink, OpensOnlyWebAddressesAndOtherwiseTheHomePage) {
         {"ftp://maker.example/get", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NoticeLinkTarget(c.downloadUrl, "maker.example:8080"), c.opened ? c.downloadUrl : home)
+        EXPECT_EQ(NoticeLinkTarget(c.downloadUrl, tabulora::MakerSite("maker.example:8080")), c.opened ? c.downloadUrl : home)
             << c.downloadUrl;
     }
 }

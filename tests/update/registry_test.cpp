@@ -7,8 +7,10 @@
 #include "update/errors.h"
 #include "update/identity_win.h"
 #include "update/settings_registry_win.h"
-#include "update/win_text.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 
+using namespace tabulora;
 using namespace tabulora::update;
 
 namespace {

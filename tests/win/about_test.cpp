@@ -4,25 +4,26 @@
 #include <memory>
 #include <set>
 
-#include "app/mainform.h"
-#include "app/maker_site.h"
-#include "app/win/dpi.h"
-#include "app/win/panel.h"
-#include "app/win/program_folder.h"
+#include "base/app_identity.h"
+#include "base/maker_site.h"
+#include "winui/dpi.h"
+#include "winui/panel.h"
+#include "winui/program_folder.h"
 #include "fake_effects.h"
-#include "ui/about.h"
+#include "ui/about_box.h"
 
 using tabulora::ui::EggPhase;
-using tabulora::ui::TAboutBox;
+using tabulora::ui::AboutBox;
 
 namespace {
+
+const tabulora::AppIdentity kApp = tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1");
+const tabulora::MakerSite kSite("tabulora.example");
 
 class AboutBoxTest : public testing::Test {
 protected:
     void SetUp() override {
-        tabulora::AppProductName = L"Tabulora";
-        tabulora::AppVersionText = L"1.1";
-        box = std::make_unique<TAboutBox>(nullptr);
+        box = std::make_unique<AboutBox>(nullptr, kApp, kSite);
         ShowWindow(box->Handle(), SW_SHOW);
         UpdateWindow(box->Handle());
     }
@@ -58,7 +59,7 @@ protected:
     }
 
     FakeEffects effects;
-    std::unique_ptr<TAboutBox> box;
+    std::unique_ptr<AboutBox> box;
 };
 
 TEST_F(AboutBoxTest, OpensWithItsTextsAndTwoDropsPerColumn) {
@@ -69,20 +70,20 @@ TEST_F(AboutBoxTest, OpensWithItsTextsAndTwoDropsPerColumn) {
 
     RECT outer{};
     GetWindowRect(box->Handle(), &outer);
-    const auto& rain = TAboutBox::Rain();
+    const auto& rain = AboutBox::Rain();
     EXPECT_EQ(rain.MatrixChars, u"brm");
     EXPECT_EQ(rain.matrixWidth, (outer.right - outer.left) / 8);
     EXPECT_EQ(rain.matrixHeight, (outer.bottom - outer.top) / 12);
     EXPECT_EQ(rain.MatrixDropCount, 2 * rain.matrixWidth);
 
-    const RECT panel = ClientRectOf(Control(TAboutBox::Panel1));
+    const RECT panel = ClientRectOf(Control(AboutBox::CentrePanel));
     EXPECT_EQ(panel.left, box->Scale(48));
     EXPECT_EQ(panel.top, box->Scale(42));
-    EXPECT_FALSE(IsWindowVisible(Control(TAboutBox::PanelEgg)));
+    EXPECT_FALSE(IsWindowVisible(Control(AboutBox::PicturePanel)));
     EXPECT_EQ(box->Egg().Phase(), EggPhase::Normal);
 }
 
-// Every pixel the rain leaves around Panel1 is black or a head or trail colour of some drop.
+// Every pixel the rain leaves around CentrePanel is black or a head or trail colour of some drop.
 TEST_F(AboutBoxTest, TheRainDrawsOnlyItsGreensAroundThePanel) {
     std::set<COLORREF> allowed{RGB(0, 0, 0)};
     for (int brightness = 0; brightness < 100; ++brightness) {
@@ -90,12 +91,12 @@ TEST_F(AboutBoxTest, TheRainDrawsOnlyItsGreensAroundThePanel) {
             allowed.insert(RGB(colour.red, colour.green, colour.blue));
         }
     }
-    const int32_t tickBefore = TAboutBox::Rain().MatrixTick;
-    for (int i = 0; i < 20; ++i) Tick(TAboutBox::tmTimer);
-    EXPECT_EQ(TAboutBox::Rain().MatrixTick, tickBefore + 20);
+    const int32_t tickBefore = AboutBox::Rain().MatrixTick;
+    for (int i = 0; i < 20; ++i) Tick(AboutBox::kRainTimer);
+    EXPECT_EQ(AboutBox::Rain().MatrixTick, tickBefore + 20);
 
     HDC dc = GetDC(box->Handle());
-    const RECT panel = ClientRectOf(Control(TAboutBox::Panel1));
+    const RECT panel = ClientRectOf(Control(AboutBox::CentrePanel));
     int green = 0;
     int foreign = 0;
     for (int y = 0; y < panel.top; y += 1) {   // the strip above the panel
@@ -112,36 +113,36 @@ TEST_F(AboutBoxTest, TheRainDrawsOnlyItsGreensAroundThePanel) {
 }
 
 TEST_F(AboutBoxTest, ThePictureSlidesOutAndBackWithDoubleClicksIgnoredWhileSliding) {
-    DoubleClick(TAboutBox::Panel1, IconCentre());
+    DoubleClick(AboutBox::CentrePanel, IconCentre());
     EXPECT_EQ(box->Egg().Phase(), EggPhase::Sliding);
-    EXPECT_TRUE(IsWindowVisible(Control(TAboutBox::PanelEgg)));
+    EXPECT_TRUE(IsWindowVisible(Control(AboutBox::PicturePanel)));
 
-    Tick(TAboutBox::TimerEgg);
-    const int left = ClientRectOf(Control(TAboutBox::Panel1)).left;
+    Tick(AboutBox::kSlideTimer);
+    const int left = ClientRectOf(Control(AboutBox::CentrePanel)).left;
     EXPECT_EQ(left, box->Scale(48) + 5);
-    DoubleClick(TAboutBox::Panel1, IconCentre());       // ignored while sliding
-    DoubleClick(TAboutBox::PanelEgg, PictureCentre());  // ignored too
+    DoubleClick(AboutBox::CentrePanel, IconCentre());       // ignored while sliding
+    DoubleClick(AboutBox::PicturePanel, PictureCentre());  // ignored too
     EXPECT_EQ(box->Egg().Phase(), EggPhase::Sliding);
-    EXPECT_EQ(ClientRectOf(Control(TAboutBox::Panel1)).left, left);
+    EXPECT_EQ(ClientRectOf(Control(AboutBox::CentrePanel)).left, left);
 
-    for (int i = 0; i < 1000 && box->Egg().TimerRunning(); ++i) Tick(TAboutBox::TimerEgg);
+    for (int i = 0; i < 1000 && box->Egg().TimerRunning(); ++i) Tick(AboutBox::kSlideTimer);
     EXPECT_EQ(box->Egg().Phase(), EggPhase::Revealed);
-    EXPECT_GT(ClientRectOf(Control(TAboutBox::Panel1)).left, ClientWidth());
-    EXPECT_LE(ClientRectOf(Control(TAboutBox::Panel1)).left, ClientWidth() + 5);
+    EXPECT_GT(ClientRectOf(Control(AboutBox::CentrePanel)).left, ClientWidth());
+    EXPECT_LE(ClientRectOf(Control(AboutBox::CentrePanel)).left, ClientWidth() + 5);
 
-    DoubleClick(TAboutBox::PanelEgg, PictureCentre());
+    DoubleClick(AboutBox::PicturePanel, PictureCentre());
     EXPECT_EQ(box->Egg().Phase(), EggPhase::Normal);
-    EXPECT_FALSE(IsWindowVisible(Control(TAboutBox::PanelEgg)));
-    const RECT panel = ClientRectOf(Control(TAboutBox::Panel1));
+    EXPECT_FALSE(IsWindowVisible(Control(AboutBox::PicturePanel)));
+    const RECT panel = ClientRectOf(Control(AboutBox::CentrePanel));
     EXPECT_EQ(panel.left, (ClientWidth() - (panel.right - panel.left)) / 2);
 }
 
 TEST_F(AboutBoxTest, EscapeClosesOnlyFromTheButtons) {
     PressKey(box->Handle(), VK_ESCAPE);   // the window itself has the focus
     EXPECT_TRUE(box->IsOpen());
-    for (int id : {TAboutBox::BitBtn1, TAboutBox::BitBtn2}) {
+    for (int id : {AboutBox::OkButton, AboutBox::InfoButton}) {
         SCOPED_TRACE(id);
-        box = std::make_unique<TAboutBox>(nullptr);
+        box = std::make_unique<AboutBox>(nullptr, kApp, kSite);
         SetFocus(Control(id));
         PressKey(Control(id), VK_SPACE + 1);   // some other key
         EXPECT_TRUE(box->IsOpen());
@@ -151,41 +152,41 @@ TEST_F(AboutBoxTest, EscapeClosesOnlyFromTheButtons) {
 }
 
 TEST_F(AboutBoxTest, OkCloses) {
-    SendMessageW(Control(TAboutBox::BitBtn1), BM_CLICK, 0, 0);
+    SendMessageW(Control(AboutBox::OkButton), BM_CLICK, 0, 0);
     EXPECT_FALSE(box->IsOpen());
 }
 
 TEST_F(AboutBoxTest, InfoDropsItsMenuDownButNotAgainFromTheClosingClick) {
-    tabulora::ui::TAboutBox* about = box.get();
+    tabulora::ui::AboutBox* about = box.get();
     effects.tick = 5000;
-    SendMessageW(Control(TAboutBox::BitBtn2), BM_CLICK, 0, 0);
+    SendMessageW(Control(AboutBox::InfoButton), BM_CLICK, 0, 0);
     ASSERT_EQ(effects.menusShown.size(), 1u);
-    EXPECT_EQ(effects.menusShown[0], about->PopupMenu1());
+    EXPECT_EQ(effects.menusShown[0], about->InfoMenu());
     RECT button{};
-    GetWindowRect(Control(TAboutBox::BitBtn2), &button);
+    GetWindowRect(Control(AboutBox::InfoButton), &button);
     EXPECT_EQ(effects.lastMenuPoint.x, button.left);
     EXPECT_EQ(effects.lastMenuPoint.y, button.bottom);
 
     effects.tick = 5099;   // the click that closed the menu
-    SendMessageW(Control(TAboutBox::BitBtn2), BM_CLICK, 0, 0);
+    SendMessageW(Control(AboutBox::InfoButton), BM_CLICK, 0, 0);
     EXPECT_EQ(effects.menusShown.size(), 1u);
     effects.tick = 5300;
-    SendMessageW(Control(TAboutBox::BitBtn2), BM_CLICK, 0, 0);
+    SendMessageW(Control(AboutBox::InfoButton), BM_CLICK, 0, 0);
     EXPECT_EQ(effects.menusShown.size(), 2u);
 }
 
 TEST_F(AboutBoxTest, TheLinksOpenTheMakersPagesFromTheDesktop) {
     const std::wstring host = L"tabulora.example";
     effects.tick = 10000;
-    effects.menuReplies = {TAboutBox::Credits1, TAboutBox::Howtouninstall1};
-    SendMessageW(Control(TAboutBox::BitBtn2), BM_CLICK, 0, 0);
+    effects.menuReplies = {AboutBox::AcknowledgementsCommand, AboutBox::UninstallHelpCommand};
+    SendMessageW(Control(AboutBox::InfoButton), BM_CLICK, 0, 0);
     effects.tick += 1000;
-    SendMessageW(Control(TAboutBox::BitBtn2), BM_CLICK, 0, 0);
-    const RECT link = winui::PanelItemHitRect(Control(TAboutBox::Panel1), TAboutBox::Label5);
+    SendMessageW(Control(AboutBox::InfoButton), BM_CLICK, 0, 0);
+    const RECT link = winui::PanelItemHitRect(Control(AboutBox::CentrePanel), AboutBox::SiteLink);
     const POINT onLink{(link.left + link.right) / 2, (link.top + link.bottom) / 2};
-    Mouse(TAboutBox::Panel1, WM_LBUTTONDOWN, onLink);
+    Mouse(AboutBox::CentrePanel, WM_LBUTTONDOWN, onLink);
     EXPECT_FALSE(box->IsDragging());   // the link does not move the window
-    Mouse(TAboutBox::Panel1, WM_LBUTTONUP, onLink);
+    Mouse(AboutBox::CentrePanel, WM_LBUTTONUP, onLink);
 
     const std::wstring expected[] = {
         L"https://" + host + L"/blog/credits-and-acknowledgements/",
@@ -205,7 +206,7 @@ TEST_F(AboutBoxTest, TheLinksOpenTheMakersPagesFromTheDesktop) {
 TEST_F(AboutBoxTest, LicenseOpensInNotepadWhenItIsBesideTheProgram) {
     const std::wstring path = winui::ProgramFolder() + L"license.txt";
     ASSERT_TRUE(winui::FileExists(path)) << "the build puts license.txt beside the program";
-    box->LicensePrivacyPolicy1Click();
+    box->OpenLicense();
     ASSERT_EQ(effects.shellCalls.size(), 1u);
     EXPECT_EQ(effects.shellCalls[0].parent, box->Handle());
     EXPECT_EQ(effects.shellCalls[0].verb, L"");
@@ -217,7 +218,7 @@ TEST_F(AboutBoxTest, LicenseOpensInNotepadWhenItIsBesideTheProgram) {
     // Without the file: only the box.
     const std::wstring aside = path + L".aside";
     ASSERT_TRUE(MoveFileW(path.c_str(), aside.c_str()));
-    box->LicensePrivacyPolicy1Click();
+    box->OpenLicense();
     MoveFileW(aside.c_str(), path.c_str());
     EXPECT_EQ(effects.shellCalls.size(), 1u);
     ASSERT_EQ(effects.messages.size(), 1u);
@@ -229,18 +230,18 @@ TEST_F(AboutBoxTest, LicenseOpensInNotepadWhenItIsBesideTheProgram) {
 TEST_F(AboutBoxTest, DraggingMovesTheWindowWithAnyButtonButTheRightOne) {
     RECT before{};
     GetWindowRect(box->Handle(), &before);
-    SendMessageW(Control(TAboutBox::Panel1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Control(AboutBox::CentrePanel), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     EXPECT_FALSE(box->IsDragging());
-    SendMessageW(Control(TAboutBox::Panel1), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(Control(AboutBox::CentrePanel), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
 
-    Mouse(TAboutBox::Panel1, WM_LBUTTONDOWN, {5, 5});
+    Mouse(AboutBox::CentrePanel, WM_LBUTTONDOWN, {5, 5});
     EXPECT_TRUE(box->IsDragging());
-    Mouse(TAboutBox::Panel1, WM_MOUSEMOVE, {25, 15});
+    Mouse(AboutBox::CentrePanel, WM_MOUSEMOVE, {25, 15});
     RECT after{};
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left - before.left, 20);
     EXPECT_EQ(after.top - before.top, 10);
-    SendMessageW(Control(TAboutBox::Panel1), WM_RBUTTONUP, 0, MAKELPARAM(25, 15));   // any button ends it
+    SendMessageW(Control(AboutBox::CentrePanel), WM_RBUTTONUP, 0, MAKELPARAM(25, 15));   // any button ends it
     EXPECT_FALSE(box->IsDragging());
 }
 

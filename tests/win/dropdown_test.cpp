@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/win/dropdown.h"
+#include "winui/dropdown.h"
 #include "fake_effects.h"
 
 namespace {

@@ -1,20 +1,20 @@
 #include <filesystem>
 
-#include "app/win/busy_cursor.h"
-#include "app/win/messages.h"
+#include "winui/busy_cursor.h"
+#include "winui/messages.h"
 #include "form_fixture.h"
 #include "platform/ansi_codec.h"
 
 namespace {
 
-using tabulora::TAppForm;
+using tabulora::MainWindow;
 
 const std::string kPeople = R"([{"name": "Ann", "city": "Oslo"}, {"name": "Bob", "city": "Rome"}])";
 const std::string kMorePeople = R"([{"name": "Cid", "city": "Lima"}])";
 
 class ExportTest : public FormTest {
 protected:
-    void SetSeparatorCaption(const wchar_t* caption) { SetWindowTextW(form.Control(Form::Button4), caption); }
+    void SetSeparatorCaption(const wchar_t* caption) { SetWindowTextW(form.Control(Form::SeparatorButton), caption); }
     void ExpectMessage(size_t index, const std::wstring& text, const std::wstring& caption, UINT icon) {
         ASSERT_GT(effects.messages.size(), index);
         const FakeEffects::Message& message = effects.messages[index];
@@ -26,11 +26,11 @@ protected:
 };
 
 TEST_F(ExportTest, OneFileGoesStraightToTheSaveDialog) {
-    form.Ekle(WriteFile("people.json", kPeople));
+    form.AddInputFile(WriteFile("people.json", kPeople));
     const std::wstring output = Path("out.csv");
     effects.saveReplies.push_back(output);
 
-    Command(Form::ButtonExport);
+    Command(Form::ExportButton);
 
     EXPECT_TRUE(effects.menusShown.empty());
     ASSERT_EQ(effects.saveRequests.size(), 1u);
@@ -47,18 +47,18 @@ TEST_F(ExportTest, OneFileGoesStraightToTheSaveDialog) {
     EXPECT_EQ(winui::CurrentScreenCursor(), winui::ScreenCursor::Default);
 
     // The dialog offers the last chosen name again; cancelling writes nothing more.
-    Command(Form::Export1);
+    Command(Form::FileExportCommand);
     ASSERT_EQ(effects.saveRequests.size(), 2u);
     EXPECT_EQ(effects.saveRequests[1].initialFileName, output);
     EXPECT_EQ(effects.messages.size(), 1u);
 }
 
 TEST_F(ExportTest, SingleFileHoldsTheRecordsOfAllFilesInListOrder) {
-    form.Ekle(WriteFile("b.json", kMorePeople));
-    form.Ekle(WriteFile("a.json", kPeople));
+    form.AddInputFile(WriteFile("b.json", kMorePeople));
+    form.AddInputFile(WriteFile("a.json", kPeople));
     const std::wstring output = Path("all.csv");
     effects.saveReplies.push_back(output);
-    form.SingleCSVFile1Click();
+    form.ExportToSingleFile();
     EXPECT_EQ(Read(output), "name,city\r\nCid,Lima\r\nAnn,Oslo\r\nBob,Rome\r\n");
 }
 
@@ -80,16 +80,16 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
     int n = 0;
     for (const Case& c : cases) {
         // The input is read in the chosen encoding too.
-        form.Clear1Click();
-        form.Ekle(WriteFile("in" + std::to_string(n) + ".json",
+        form.ClearInputFiles();
+        form.AddInputFile(WriteFile("in" + std::to_string(n) + ".json",
                             c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(input) : input));
         SetSeparatorCaption(c.separator);
-        SetChecked(Form::CheckBox1, c.header);
-        SetChecked(Form::RadioButton2, !c.ansi);
-        SetChecked(Form::RadioButton1, c.ansi);
+        SetChecked(Form::HeaderCheckBox, c.header);
+        SetChecked(Form::Utf8Radio, !c.ansi);
+        SetChecked(Form::AnsiRadio, c.ansi);
         const std::wstring output = Path("out" + std::to_string(++n) + ".csv");
         effects.saveReplies.push_back(output);
-        form.SingleCSVFile1Click();
+        form.ExportToSingleFile();
         const std::string expected = c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(c.expected) : c.expected;
         EXPECT_EQ(Read(output), expected) << winui::WideToUtf8(c.separator);
     }
@@ -98,13 +98,13 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
 TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
     const std::wstring good = WriteFile("good.json", kPeople);
     const std::wstring gone = WriteFile("gone.json", kMorePeople);
-    form.Ekle(gone);
-    form.Ekle(good);
+    form.AddInputFile(gone);
+    form.AddInputFile(good);
     std::filesystem::remove(TempFolder::Native(winui::WideToUtf8(gone)));
     const std::wstring output = Path("out.csv");
     effects.saveReplies.push_back(output);
 
-    form.SingleCSVFile1Click();
+    form.ExportToSingleFile();
 
     ASSERT_EQ(effects.messages.size(), 2u);
     ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
@@ -113,20 +113,20 @@ TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
 }
 
 TEST_F(ExportTest, NothingToExportWarnsWithoutAskingForAName) {
-    form.Ekle(WriteFile("empty.json", ""));
-    form.Ekle(WriteFile("bom.json", "\xEF\xBB\xBF"));
-    form.SingleCSVFile1Click();
+    form.AddInputFile(WriteFile("empty.json", ""));
+    form.AddInputFile(WriteFile("bom.json", "\xEF\xBB\xBF"));
+    form.ExportToSingleFile();
     EXPECT_TRUE(effects.saveRequests.empty());
     ASSERT_EQ(effects.messages.size(), 1u);
     ExpectMessage(0, L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
 }
 
 TEST_F(ExportTest, UnwritableOutputReachesTheErrorBoxAndRestoresTheCursor) {
-    form.Ekle(WriteFile("people.json", kPeople));
+    form.AddInputFile(WriteFile("people.json", kPeople));
     const std::wstring output = Path("no-such-folder\\out.csv");
     effects.saveReplies.push_back(output);
 
-    Command(Form::SingleCSVFile1);
+    Command(Form::SingleCsvFileCommand);
 
     ASSERT_EQ(effects.messages.size(), 1u);
     const FakeEffects::Message& box = effects.messages[0];
@@ -139,28 +139,28 @@ TEST_F(ExportTest, UnwritableOutputReachesTheErrorBoxAndRestoresTheCursor) {
 }
 
 TEST_F(ExportTest, TwoFilesOfferTheExportMenu) {
-    form.Ekle(WriteFile("a.json", kPeople));
-    form.Ekle(WriteFile("b.json", kMorePeople));
+    form.AddInputFile(WriteFile("a.json", kPeople));
+    form.AddInputFile(WriteFile("b.json", kMorePeople));
     const std::wstring output = Path("both.csv");
-    effects.menuReplies.push_back(Form::SingleCSVFile1);
+    effects.menuReplies.push_back(Form::SingleCsvFileCommand);
     effects.saveReplies.push_back(output);
 
-    Command(Form::ButtonExport);
+    Command(Form::ExportButton);
 
     ASSERT_EQ(effects.menusShown.size(), 1u);
-    EXPECT_EQ(effects.menusShown[0], form.PopupMenu2());
+    EXPECT_EQ(effects.menusShown[0], form.ExportMenu());
     EXPECT_EQ(Read(output), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\nCid,Lima\r\n");
 }
 
 TEST_F(ExportTest, MultipleFilesGetFreeNamesInTheChosenFolder) {
     TempFolder first, second, target;
-    form.Ekle(winui::Utf8ToWide(first.Write("data.json", kPeople)));
-    form.Ekle(winui::Utf8ToWide(second.Write("data.json", kMorePeople)));
+    form.AddInputFile(winui::Utf8ToWide(first.Write("data.json", kPeople)));
+    form.AddInputFile(winui::Utf8ToWide(second.Write("data.json", kMorePeople)));
     const std::wstring folderPath = winui::Utf8ToWide(target / "");
     effects.folderReplies = {folderPath, folderPath};
 
-    form.MultipleCSVFiles1Click();
-    form.MultipleCSVFiles1Click();
+    form.ExportEachFile();
+    form.ExportEachFile();
 
     ASSERT_EQ(effects.folderRequests.size(), 2u);
     EXPECT_EQ(effects.folderRequests[0].title, L"Select folder:");
@@ -177,13 +177,13 @@ TEST_F(ExportTest, MultipleFilesGetFreeNamesInTheChosenFolder) {
 
 TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
     const std::wstring gone = WriteFile("gone.json", kPeople);
-    form.Ekle(gone);
-    form.Ekle(WriteFile("b.json", kMorePeople));
+    form.AddInputFile(gone);
+    form.AddInputFile(WriteFile("b.json", kMorePeople));
     std::filesystem::remove(TempFolder::Native(winui::WideToUtf8(gone)));
     TempFolder target;
     effects.folderReplies.push_back(winui::Utf8ToWide(target / ""));
 
-    form.MultipleCSVFiles1Click();
+    form.ExportEachFile();
 
     EXPECT_EQ(target.Entries(), (std::vector<std::string>{"b.csv"}));
     ASSERT_EQ(effects.messages.size(), 2u);
@@ -191,8 +191,8 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
 }
 
 TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
-    form.Ekle(WriteFile("a.json", kPeople));
-    form.MultipleCSVFiles1Click();
+    form.AddInputFile(WriteFile("a.json", kPeople));
+    form.ExportEachFile();
     EXPECT_TRUE(effects.messages.empty());
     EXPECT_EQ(form.LastFolder(), L"");
 }

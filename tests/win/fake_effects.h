@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/win/busy_cursor.h"
-#include "app/win/side_effects.h"
+#include "winui/busy_cursor.h"
+#include "winui/side_effects.h"
 
 // Answers the program's dialogs from scripted replies and records what it showed, so no test
 // ever waits on a modal window. Installed for its lifetime.

@@ -7,16 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "app/mainform.h"
-#include "app/win/busy_cursor.h"
-#include "app/win/panel.h"
+#include "base/app_identity.h"
+#include "base/maker_site.h"
+#include "winui/busy_cursor.h"
+#include "winui/panel.h"
 #include "fake_effects.h"
 #include "tests/update/local_servers.h"
-#include "ui/feedback.h"
+#include "ui/feedback_window.h"
 #include "update/postform.h"
 
 using tabulora::ui::FeedbackChoice;
-using tabulora::ui::TFeedbackForm;
+using tabulora::ui::FeedbackWindow;
 using namespace tabulora::update::testing;
 
 namespace {
@@ -35,22 +36,20 @@ protected:
     };
 
     void SetUp() override {
-        tabulora::AppProductName = L"Tabulora";
-        tabulora::AppTitleText = L"BRIMTAL - Tabulora";
-        tabulora::AppVersionText = L"1.1";
         UseServer(Listener::Plain);
         ScriptCheckAnswer("OK");
         OpenForm();
     }
-    void TearDown() override { _putenv_s("TABULORA_MAKER_HOST", ""); }
-
-    static void UseServer(Listener listener) { _putenv_s("TABULORA_MAKER_HOST", LocalHost(listener).c_str()); }
+    // The window posts to the placeholder host; each attempt goes to the server in use.
+    void UseServer(Listener listener) { server = LocalHost(listener); }
 
     // A fresh window, shown (focus rules need a visible window), posting through the real PostForm.
     void OpenForm() {
-        form = std::make_unique<TFeedbackForm>(nullptr, [this](const std::string& url,
-                                                                const tabulora::update::RequestFields& fields,
-                                                                int timeoutMs) {
+        const tabulora::AppIdentity app = tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1");
+        form = std::make_unique<FeedbackWindow>(nullptr, app, tabulora::MakerSite(kPlaceholderHost),
+                                                [this](std::string url, const tabulora::update::RequestFields& fields,
+                                                       int timeoutMs) {
+            url.replace(url.find(kPlaceholderHost), std::string_view(kPlaceholderHost).size(), server);
             attempts.push_back({url, timeoutMs, winui::CurrentScreenCursor()});
             return tabulora::update::PostForm(url, fields, timeoutMs);
         });
@@ -69,40 +68,42 @@ protected:
         SendMessageW(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
         SendMessageW(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
     }
-    void Send() { SendMessageW(Control(TFeedbackForm::BitBtn1), BM_CLICK, 0, 0); }
+    void Send() { SendMessageW(Control(FeedbackWindow::SendButton), BM_CLICK, 0, 0); }
     int RequestCount() { return CheckRequestsSoFar().count; }
 
+    static constexpr char kPlaceholderHost[] = "feedback.test";
     FakeEffects effects;
+    std::string server;
     std::vector<Attempt> attempts;
-    std::unique_ptr<TFeedbackForm> form;
+    std::unique_ptr<FeedbackWindow> form;
 };
 
 TEST_F(FeedbackTest, OpensWithItsTextsLimitsAndNothingChosen) {
     wchar_t caption[64] = {};
     GetWindowTextW(form->Handle(), caption, 64);
     EXPECT_STREQ(caption, L"Tabulora feedback");
-    EXPECT_EQ(Text(TFeedbackForm::Panel4), L"I like it!");
-    EXPECT_EQ(Text(TFeedbackForm::Panel5), L"I dislike it!");
-    EXPECT_EQ(Text(TFeedbackForm::Label3), L"Include my e-mail:");
-    EXPECT_EQ(Text(TFeedbackForm::BitBtn1), L"Send");
-    EXPECT_EQ(SendMessageW(Control(TFeedbackForm::Memo1), EM_GETLIMITTEXT, 0, 0), 10000);
-    EXPECT_EQ(SendMessageW(Control(TFeedbackForm::Edit1), EM_GETLIMITTEXT, 0, 0), 100);
-    const auto memoStyle = GetWindowLongPtrW(Control(TFeedbackForm::Memo1), GWL_STYLE);
+    EXPECT_EQ(Text(FeedbackWindow::LikeChoice), L"I like it!");
+    EXPECT_EQ(Text(FeedbackWindow::DislikeChoice), L"I dislike it!");
+    EXPECT_EQ(Text(FeedbackWindow::EmailLabel), L"Include my e-mail:");
+    EXPECT_EQ(Text(FeedbackWindow::SendButton), L"Send");
+    EXPECT_EQ(SendMessageW(Control(FeedbackWindow::MessageEdit), EM_GETLIMITTEXT, 0, 0), 10000);
+    EXPECT_EQ(SendMessageW(Control(FeedbackWindow::EmailEdit), EM_GETLIMITTEXT, 0, 0), 100);
+    const auto memoStyle = GetWindowLongPtrW(Control(FeedbackWindow::MessageEdit), GWL_STYLE);
     EXPECT_TRUE((memoStyle & ES_MULTILINE) && (memoStyle & WS_VSCROLL));
     EXPECT_EQ(form->Choice(), FeedbackChoice::None);
 }
 
 TEST_F(FeedbackTest, ThePanelsChooseOneAtATimeAndCannotBeWithdrawn) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    ClickPanel(TFeedbackForm::Panel4);
+    ClickPanel(FeedbackWindow::LikeChoice);
     EXPECT_EQ(form->Choice(), FeedbackChoice::Like);
-    EXPECT_EQ(winui::GetPanelLook(Control(TFeedbackForm::Panel4)),
+    EXPECT_EQ(winui::GetPanelLook(Control(FeedbackWindow::LikeChoice)),
               (winui::PanelLook{GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT), winui::Bevel::Lowered}));
-    ClickPanel(TFeedbackForm::Panel4);   // again: still chosen
+    ClickPanel(FeedbackWindow::LikeChoice);   // again: still chosen
     EXPECT_EQ(form->Choice(), FeedbackChoice::Like);
-    ClickPanel(TFeedbackForm::Panel5);
+    ClickPanel(FeedbackWindow::DislikeChoice);
     EXPECT_EQ(form->Choice(), FeedbackChoice::Dislike);
-    EXPECT_EQ(winui::GetPanelLook(Control(TFeedbackForm::Panel4)),
+    EXPECT_EQ(winui::GetPanelLook(Control(FeedbackWindow::LikeChoice)),
               (winui::PanelLook{face, GetSysColor(COLOR_WINDOWTEXT), winui::Bevel::Raised}));
 }
 
@@ -116,8 +117,8 @@ TEST_F(FeedbackTest, PostsTheFieldsInOrderAndClosesOnOk) {
     };
     const char* head = "cmd=feedback&appname=BRIMTAL+-+Tabulora&version=1.1&feedback=";
     const Case cases[] = {
-        {"liked", {TFeedbackForm::Panel4}, L"Great", L"", "I+like+it%21%0DGreat"},
-        {"switched to dislike, trimmed", {TFeedbackForm::Panel4, TFeedbackForm::Panel5}, L" \r\n Bad\r\nreally \r\n",
+        {"liked", {FeedbackWindow::LikeChoice}, L"Great", L"", "I+like+it%21%0DGreat"},
+        {"switched to dislike, trimmed", {FeedbackWindow::LikeChoice, FeedbackWindow::DislikeChoice}, L" \r\n Bad\r\nreally \r\n",
          L"  me.too+x@mail-host.example.org ", "I+dislike+it%21%0DBad%0D%0Areally&email=me.too%2Bx%40mail-host.example.org"},
         {"no choice", {}, L"Just text", L"", "Just+text"},
     };
@@ -127,8 +128,8 @@ TEST_F(FeedbackTest, PostsTheFieldsInOrderAndClosesOnOk) {
         attempts.clear();
         effects.messages.clear();
         for (int panel : c.clicks) ClickPanel(panel);
-        SetText(TFeedbackForm::Memo1, c.memo);
-        SetText(TFeedbackForm::Edit1, c.email);
+        SetText(FeedbackWindow::MessageEdit, c.memo);
+        SetText(FeedbackWindow::EmailEdit, c.email);
         const int before = RequestCount();
         Send();
 
@@ -154,7 +155,7 @@ TEST_F(FeedbackTest, PostsTheFieldsInOrderAndClosesOnOk) {
 
 TEST_F(FeedbackTest, AnHttpsAnswerNeedsNoSecondAttempt) {
     UseServer(Listener::Mixed);
-    SetText(TFeedbackForm::Memo1, L"Over TLS");
+    SetText(FeedbackWindow::MessageEdit, L"Over TLS");
     Send();
     EXPECT_EQ(CheckRequestsSoFar().lastTransport, "https");
     EXPECT_EQ(attempts.size(), 1u);
@@ -174,7 +175,7 @@ TEST_F(FeedbackTest, OnlyAnAnswerOfOkAloneCountsAsDelivered) {
         ScriptCheckAnswer(c.answer);
         OpenForm();
         effects.messages.clear();
-        SetText(TFeedbackForm::Memo1, L"Hello");
+        SetText(FeedbackWindow::MessageEdit, L"Hello");
         Send();
         ASSERT_EQ(effects.messages.size(), 1u);
         EXPECT_EQ(effects.messages[0].caption, c.delivered ? L"Success" : L"Failure");
@@ -184,9 +185,9 @@ TEST_F(FeedbackTest, OnlyAnAnswerOfOkAloneCountsAsDelivered) {
 
 TEST_F(FeedbackTest, WhenBothAttemptsFailTheWindowKeepsEverything) {
     UseServer(Listener::Closed);
-    ClickPanel(TFeedbackForm::Panel5);
-    SetText(TFeedbackForm::Memo1, L"Lost words");
-    SetText(TFeedbackForm::Edit1, L"a@b.cd");
+    ClickPanel(FeedbackWindow::DislikeChoice);
+    SetText(FeedbackWindow::MessageEdit, L"Lost words");
+    SetText(FeedbackWindow::EmailEdit, L"a@b.cd");
     Send();
 
     ASSERT_EQ(attempts.size(), 2u);
@@ -196,8 +197,8 @@ TEST_F(FeedbackTest, WhenBothAttemptsFailTheWindowKeepsEverything) {
     EXPECT_EQ(effects.messages[0].type, UINT(MB_OK | MB_ICONERROR));
     EXPECT_EQ(winui::CurrentScreenCursor(), winui::ScreenCursor::Default);
     ASSERT_TRUE(form->IsOpen());
-    EXPECT_EQ(Text(TFeedbackForm::Memo1), L"Lost words");
-    EXPECT_EQ(Text(TFeedbackForm::Edit1), L"a@b.cd");
+    EXPECT_EQ(Text(FeedbackWindow::MessageEdit), L"Lost words");
+    EXPECT_EQ(Text(FeedbackWindow::EmailEdit), L"a@b.cd");
     EXPECT_EQ(form->Choice(), FeedbackChoice::Dislike);
 
     UseServer(Listener::Plain);   // sending again is possible
@@ -206,42 +207,42 @@ TEST_F(FeedbackTest, WhenBothAttemptsFailTheWindowKeepsEverything) {
 }
 
 TEST_F(FeedbackTest, ABlankMessageBeepsAndSendsNothing) {
-    SetText(TFeedbackForm::Edit1, L"not an address");   // not even looked at
-    SetText(TFeedbackForm::Memo1, L"  \r\n\t\r\n ");
-    SetFocus(Control(TFeedbackForm::Edit1));
+    SetText(FeedbackWindow::EmailEdit, L"not an address");   // not even looked at
+    SetText(FeedbackWindow::MessageEdit, L"  \r\n\t\r\n ");
+    SetFocus(Control(FeedbackWindow::EmailEdit));
     const int before = RequestCount();
     Send();
     EXPECT_EQ(effects.beeps, std::vector<UINT>{0});
     EXPECT_TRUE(effects.messages.empty());
-    EXPECT_EQ(GetFocus(), Control(TFeedbackForm::Memo1));
+    EXPECT_EQ(GetFocus(), Control(FeedbackWindow::MessageEdit));
     EXPECT_EQ(RequestCount(), before);
     EXPECT_TRUE(attempts.empty());
 }
 
 TEST_F(FeedbackTest, AnInvalidAddressIsReportedAndNothingIsSent) {
-    SetText(TFeedbackForm::Memo1, L"Hi");
-    SetText(TFeedbackForm::Edit1, L" name@host ");
-    SetFocus(Control(TFeedbackForm::Memo1));
+    SetText(FeedbackWindow::MessageEdit, L"Hi");
+    SetText(FeedbackWindow::EmailEdit, L" name@host ");
+    SetFocus(Control(FeedbackWindow::MessageEdit));
     Send();
     ASSERT_EQ(effects.messages.size(), 1u);
     EXPECT_EQ(effects.messages[0].text, L"Invalid e-mail address!");
     EXPECT_EQ(effects.messages[0].caption, L"Failure");
     EXPECT_EQ(effects.messages[0].type, UINT(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(GetFocus(), Control(TFeedbackForm::Edit1));
+    EXPECT_EQ(GetFocus(), Control(FeedbackWindow::EmailEdit));
     EXPECT_TRUE(attempts.empty());
     EXPECT_TRUE(form->IsOpen());
 }
 
 // Escape goes through the dialog-key handling of the modal loop, as it does for a person.
 TEST_F(FeedbackTest, EscapeInAnyOfTheThreeControlsClosesWithoutSending) {
-    for (int id : {TFeedbackForm::Memo1, TFeedbackForm::Edit1, TFeedbackForm::BitBtn1}) {
+    for (int id : {FeedbackWindow::MessageEdit, FeedbackWindow::EmailEdit, FeedbackWindow::SendButton}) {
         SCOPED_TRACE(id);
         OpenForm();
-        SetText(TFeedbackForm::Memo1, L"Unsent");
+        SetText(FeedbackWindow::MessageEdit, L"Unsent");
         HWND control = Control(id);
         SetFocus(control);
         MSG other{control, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-        if (id != TFeedbackForm::BitBtn1 && !IsDialogMessageW(form->Handle(), &other)) DispatchMessageW(&other);
+        if (id != FeedbackWindow::SendButton && !IsDialogMessageW(form->Handle(), &other)) DispatchMessageW(&other);
         EXPECT_TRUE(form->IsOpen());
         MSG escape{control, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         if (!IsDialogMessageW(form->Handle(), &escape)) DispatchMessageW(&escape);
@@ -256,7 +257,7 @@ int focusIdAtOpen = 0;   // read while the window exists
 
 TEST_F(FeedbackTest, ModalWithTheMemoFocusedAndTheOwnerBackAfterwards) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    form = std::make_unique<TFeedbackForm>(owner);
+    form = std::make_unique<FeedbackWindow>(owner, tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite(kPlaceholderHost));
     focusAtOpen = nullptr;
     focusIdAtOpen = 0;
     // Once the modal loop runs: note the focus, then press Escape where the focus is.
@@ -269,7 +270,7 @@ TEST_F(FeedbackTest, ModalWithTheMemoFocusedAndTheOwnerBackAfterwards) {
     });
     form->ShowModal();
     EXPECT_NE(focusAtOpen, nullptr);
-    EXPECT_EQ(focusIdAtOpen, TFeedbackForm::Memo1);
+    EXPECT_EQ(focusIdAtOpen, FeedbackWindow::MessageEdit);
     EXPECT_FALSE(form->IsOpen());
     EXPECT_TRUE(IsWindowEnabled(owner));
     DestroyWindow(owner);

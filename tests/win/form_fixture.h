@@ -3,19 +3,22 @@
 
 #include <string>
 
-#include "app/mainform.h"
-#include "app/win/text.h"
+#include "app/main_window.h"
+#include "app/program_identity.h"
+#include "base/maker_site.h"
+#include "winui/program_folder.h"
+#include "winui/text.h"
 #include "fake_effects.h"
 #include "tests/engine/temp_folder.h"
 
 // A main window with faked dialogs and a scratch folder for input and output files.
 class FormTest : public testing::Test {
 protected:
-    using Form = tabulora::TAppForm;
+    using Form = tabulora::MainWindow;
 
     FakeEffects effects;
     TempFolder folder;
-    Form form;
+    Form form{tabulora::ReadProgramIdentity(winui::ExecutablePath()), tabulora::MakerSite("tabulora.example")};
 
     std::wstring Caption(int id) const {
         wchar_t text[512] = {};

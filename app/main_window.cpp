@@ -1,0 +1,434 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/regional.h"
+#include "engine/conversion.h"
+#include "engine/csv_writer.h"
+#include "engine/text_file.h"
+#include "platform/ansi_codec.h"
+#include "ui/about_box.h"
+#include "ui/feedback_window.h"
+#include "ui/new_version_notice.h"
+#include "ui/separator_dialog.h"
+#include "update/checker_win.h"
+#include "update/settings.h"
+#include "winui/browser.h"
+#include "winui/busy_cursor.h"
+#include "winui/dropdown.h"
+#include "winui/images.h"
+#include "winui/messages.h"
+#include "winui/program_folder.h"
+#include "winui/side_effects.h"
+#include "winui/text.h"
+
+namespace tabulora {
+
+namespace {
+
+using winui::ControlKind;
+using winui::ControlSpec;
+using winui::MenuItemSpec;
+
+constexpr int kClientWidth = 461;
+constexpr int kClientHeight = 201;
+constexpr int kBigButtonHeight = 49;
+constexpr int kButtonImageSize = 32;
+constexpr int kButtonImageMargin = 5;
+
+enum Fonts { kWindowFont, kLargeFont };
+const winui::FontSpec kFonts[] = {{L"Tahoma", 11}, {L"Tahoma", 19}};
+
+// Top to bottom: the load button, the options panel (73 high), the export button, the status bar.
+const ControlSpec kControls[] = {
+    {MainWindow::LoadButton, ControlKind::Button, L"Load JSON file...", {0, 0, kClientWidth, kBigButtonHeight}, kLargeFont},
+    {MainWindow::HeaderCheckBox, ControlKind::CheckBox, L"Include column header", {12, 55, 437, 27}, kLargeFont,
+     WS_DISABLED},
+    {MainWindow::Utf8Radio, ControlKind::RadioButton, L"UTF-8", {12, 87, 92, 27}, kLargeFont,
+     WS_GROUP | WS_TABSTOP | WS_DISABLED},
+    {MainWindow::AnsiRadio, ControlKind::RadioButton, L"ANSI", {112, 87, 92, 27}, kLargeFont, WS_DISABLED},
+    {MainWindow::SeparatorLabel, ControlKind::Label, L"CSV Separator:", {204, 87, 211, 27}, kLargeFont,
+     SS_RIGHT | SS_CENTERIMAGE | WS_DISABLED},
+    {MainWindow::SeparatorButton, ControlKind::Button, L";", {423, 88, 26, 26}, kWindowFont, WS_GROUP | WS_DISABLED},
+    {MainWindow::ExportButton, ControlKind::Button, L"Export to CSV...", {0, 122, kClientWidth, kBigButtonHeight},
+     kLargeFont, WS_DISABLED},
+    {MainWindow::StatusBar, ControlKind::StatusBar, L"", {}, kWindowFont},
+};
+
+const MenuItemSpec kFileMenu[] = {
+    {MainWindow::FileClearCommand, L"Clear"},
+    {MainWindow::FileLoadCommand, L"Load JSON file...", L"IMG_FOLDER48"},
+    {MainWindow::FileExportCommand, L"Export to CSV...", L"IMG_SAVE48"},
+    {0, nullptr},
+    {MainWindow::FileExitCommand, L"Exit", L"IMG_EXIT"},
+};
+
+const MenuItemSpec kHelpMenu[] = {
+    {MainWindow::OnlineHelpCommand, L"Online Help\tF1", L"IMG_HELP"},
+    {0, nullptr},
+    {MainWindow::UpdateNotificationsCommand, L"Update Notifications", nullptr, MFS_CHECKED | MFS_DISABLED},
+    {0, nullptr},
+    {MainWindow::SendFeedbackCommand, L"Send &Feedback...", L"IMG_FEEDBACK"},
+    {MainWindow::AboutCommand, L"&About...", L"IMG_ABOUT"},
+};
+
+const MenuItemSpec kLoadButtonMenu[] = {{MainWindow::LoadMenuClearCommand, L"Clear"}};
+const MenuItemSpec kExportMenu[] = {
+    {MainWindow::SingleCsvFileCommand, L"Single CSV File..."},
+    {MainWindow::MultipleCsvFilesCommand, L"Multiple CSV Files..."},
+};
+
+HMENU BuildMainMenu(HMENU& fileMenu, HMENU& helpMenu) {
+    HMENU bar = CreateMenu();
+    fileMenu = winui::BuildPopupMenu(kFileMenu);
+    helpMenu = winui::BuildPopupMenu(kHelpMenu);
+    AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(fileMenu), L"&File");
+    AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(helpMenu), L"&Help");
+    return bar;
+}
+
+HACCEL BuildAccelerators() {
+    ACCEL keys[] = {{FVIRTKEY, VK_F1, MainWindow::OnlineHelpCommand}};
+    return CreateAcceleratorTableW(keys, 1);
+}
+
+// A dropped item counts when it is not a folder and its extension, from the last "." of the
+// file name on, is ".json" in any ASCII letter case.
+bool IsDroppedJsonFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    size_t nameStart = path.find_last_of(L"\\/:");
+    size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart)) return false;
+    return winui::AsciiLower(path.substr(dot)) == L".json";
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppIdentity identity, MakerSite site)
+    : identity_(std::move(identity)), site_(std::move(site)) {
+    loadButtonMenu_.Reset(winui::BuildPopupMenu(kLoadButtonMenu));
+    exportMenu_.Reset(winui::BuildPopupMenu(kExportMenu));
+    accelerators_.Reset(BuildAccelerators());
+    CreateFrame({L"TabuloraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                 WS_EX_ACCEPTFILES, {kClientWidth, kClientHeight}, nullptr, BuildMainMenu(fileMenu_, helpMenu_),
+                 L"MAINICON"});
+    CreateControls(kFonts, kControls);
+    SetUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetUp() {
+    SetWindowTextW(Handle(), winui::Utf8ToWide(identity_.title).c_str());
+
+    SetWindowTextW(Control(SeparatorButton), ListSeparatorCaption().c_str());
+    SendMessageW(Control(HeaderCheckBox), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Control(Utf8Radio), BM_SETCHECK, BST_CHECKED, 0);
+    AttachMenuImages();
+    SetButtonImages(exportImage_);
+    SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
+}
+
+void MainWindow::LayoutControls() {
+    Window::LayoutControls();
+    // The status bar docks at the very bottom; the export button sits right above it.
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    RECT status{};
+    GetWindowRect(Control(StatusBar), &status);
+    int statusHeight = status.bottom - status.top;
+    int height = Scale(kBigButtonHeight);
+    SetWindowPos(Control(ExportButton), nullptr, 0, client.bottom - statusHeight - height, client.right, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    int edge = -1;   // one panel; the last panel always reaches the right end
+    SendMessageW(Control(StatusBar), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&edge));
+}
+
+void MainWindow::AfterDpiChange() {
+    AttachMenuImages();
+    SetButtonImages(exportImage_);
+    DrawMenuBar(Handle());
+}
+
+void MainWindow::AttachMenuImages() {
+    winui::MenuImages images;
+    images.Attach(fileMenu_, kFileMenu, Dpi());
+    images.Attach(helpMenu_, kHelpMenu, Dpi());
+    menuImages_ = std::move(images);
+}
+
+void MainWindow::SetButtonImages(const wchar_t* exportImage) {
+    exportImage_ = exportImage;
+    const int size = Scale(kButtonImageSize);
+    const int margin = Scale(kButtonImageMargin);
+    loadImage_ = winui::ButtonImageList(L"IMG_FOLDER48", size);
+    winui::SetButtonImage(Control(LoadButton), loadImage_.Get(), margin);
+    winui::UniqueImageList exportList = winui::ButtonImageList(exportImage, size);
+    winui::SetButtonImage(Control(ExportButton), exportList.Get(), margin);
+    exportImageList_ = std::move(exportList);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        RunCommand(LOWORD(wParam));
+        return 0;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != Control(LoadButton)) break;
+        ShowLoadButtonMenu(lParam);
+        return 0;
+    case WM_MEASUREITEM:
+        if (menuImages_.Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (menuImages_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_DROPFILES:
+        AddDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kUpdateCheckTimer) {
+            PollUpdateCheck();
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        Exit();
+        return 0;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+void MainWindow::ShowLoadButtonMenu(LPARAM screenPoint) {
+    POINT at{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (screenPoint == -1) {   // from the keyboard: under the button
+        RECT rect{};
+        GetWindowRect(Control(LoadButton), &rect);
+        at = {rect.left, rect.bottom};
+    }
+    RunCommand(winui::Effects().TrackMenu(LoadButtonMenu(), at, Handle()));
+}
+
+void MainWindow::RunCommand(UINT id) {
+    switch (id) {
+    case LoadButton: ChooseInputFiles(); break;
+    case SeparatorButton: OpenSeparatorDialog(); break;
+    case ExportButton: Export(); break;
+    case LoadMenuClearCommand:
+    case FileClearCommand: ClearInputFiles(); break;
+    case FileLoadCommand: ChooseInputFiles(); break;
+    case FileExportCommand: ExportFromMenu(); break;
+    case FileExitCommand: Exit(); break;
+    case OnlineHelpCommand: OpenOnlineHelp(); break;
+    case UpdateNotificationsCommand: ToggleUpdateNotifications(); break;
+    case SendFeedbackCommand: OpenFeedbackWindow(); break;
+    case AboutCommand: OpenAboutBox(); break;
+    case SingleCsvFileCommand: ExportToSingleFile(); break;
+    case MultipleCsvFilesCommand: ExportEachFile(); break;
+    default: break;
+    }
+}
+
+// ---- Input file list
+
+void MainWindow::AddInputFile(const std::wstring& path) {
+    if (!winui::FileExists(path)) return;
+    inputFiles_.push_back(path);
+    ++loadedFileCount_;
+    SetWindowTextW(Control(LoadButton), (L"Load JSON files... [" + std::to_wstring(loadedFileCount_) + L"]").c_str());
+    SetOptionsEnabled(true);
+    SetButtonImages(L"IMG_SAVE48");
+}
+
+void MainWindow::SetOptionsEnabled(bool enabled) {
+    for (int id : {HeaderCheckBox, AnsiRadio, Utf8Radio, SeparatorLabel, SeparatorButton, ExportButton}) {
+        EnableWindow(Control(id), enabled);
+    }
+}
+
+void MainWindow::ChooseInputFiles() {
+    winui::OpenFilesRequest request{
+        {{L"JSON Files (*.json)", L"*.json"}, {L"Any File (*.*)", L"*.*"}},
+        L"json",
+    };
+    for (const std::wstring& path : winui::Effects().ChooseFilesToOpen(Handle(), request)) AddInputFile(path);
+}
+
+void MainWindow::AddDroppedFiles(HDROP drop) {
+    winui::UniqueDrop owned(drop);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        try {
+            std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+            DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+            if (IsDroppedJsonFile(path)) AddInputFile(path);
+        } catch (const std::exception&) {
+            // one unusable item does not stop the others
+        }
+    }
+}
+
+void MainWindow::ClearInputFiles() {
+    inputFiles_.clear();
+    loadedFileCount_ = 0;
+    SetWindowTextW(Control(LoadButton), L"Load JSON file...");
+    SetButtonImages(L"IMG_SAVEBLACK48");
+    SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
+    SetOptionsEnabled(false);
+}
+
+// ---- Exports
+
+TextEncoding MainWindow::ChosenEncoding() const {
+    return SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED ? TextEncoding::Utf8
+                                                                               : TextEncoding::Ansi;
+}
+
+std::optional<std::string> MainWindow::LoadInput(const std::wstring& path) {
+    LoadedText loaded = LoadTextFile(winui::WideToUtf8(path), ChosenEncoding(), SystemAnsiCodec());
+    if (loaded.ok) return std::move(loaded.text);
+    winui::DefaultCursorWhile message;
+    winui::ShowMessage(Handle(), L"File load error!\r\r" + path, L"ERROR", MB_ICONERROR);
+    return std::nullopt;
+}
+
+void MainWindow::Export() {
+    if (inputFiles_.size() >= 2) {
+        RunCommand(winui::DropDownMenu(Control(ExportButton), ExportMenu()));
+    } else {
+        ExportToSingleFile();
+    }
+}
+
+void MainWindow::ExportFromMenu() {
+    if (IsWindowEnabled(Control(ExportButton))) Export();
+}
+
+void MainWindow::ExportToSingleFile() {
+    std::vector<std::string> texts;
+    {
+        winui::BusyCursor busy;
+        for (const std::wstring& path : inputFiles_) {
+            if (std::optional<std::string> text = LoadInput(path)) texts.push_back(std::move(*text));
+        }
+    }
+    if (std::all_of(texts.begin(), texts.end(), [](const std::string& text) { return text.empty(); })) {
+        winui::ShowMessage(Handle(), L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
+        return;
+    }
+    winui::SaveFileRequest request{
+        {{L"CSV File (*.csv)", L"*.csv"}, {L"Any File (*.*)", L"*.*"}},
+        L"csv",
+        lastSaveFileName_,
+    };
+    std::optional<std::wstring> fileName = winui::Effects().ChooseFileToSave(Handle(), request);
+    if (!fileName) return;
+    lastSaveFileName_ = *fileName;
+    ConvertToCsv(*fileName, texts);
+    winui::ShowMessage(Handle(), L"Operation completed. File saved: " + *fileName, L"Success", MB_ICONINFORMATION);
+}
+
+void MainWindow::ExportEachFile() {
+    std::optional<std::wstring> folder =
+        winui::Effects().ChooseFolder(Handle(), {L"Select folder:", L"Select", lastFolder_});
+    if (!folder) return;
+    lastFolder_ = *folder;
+    ExportEachFileToFolder(lastFolder_);
+}
+
+void MainWindow::ExportEachFileToFolder(const std::wstring& folder) {
+    {
+        winui::BusyCursor busy;
+        const std::string folderUtf8 = winui::WideToUtf8(folder);
+        for (const std::wstring& path : inputFiles_) {
+            // Nothing is written for a file that could not be read.
+            const std::optional<std::string> text = LoadInput(path);
+            if (!text) continue;
+            const std::string output = UniqueFileName(CsvNameInFolder(folderUtf8, winui::WideToUtf8(path)));
+            ConvertToCsv(winui::Utf8ToWide(output), std::span<const std::string>(&*text, 1));
+        }
+    }
+    winui::ShowMessage(Handle(), L"Operation completed. Files saved: " + folder, L"Success", MB_ICONINFORMATION);
+}
+
+void MainWindow::ConvertToCsv(const std::wstring& outputFileName, std::span<const std::string> jsonTexts) {
+    CsvOptions options;
+    options.separator = CsvSeparatorFromCaption(winui::WideToUtf8(winui::WindowText(Control(SeparatorButton))));
+    options.includeHeader = SendMessageW(Control(HeaderCheckBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    winui::BusyCursor busy;
+    JsonToCsvConverter converter(options);
+    for (const std::string& text : jsonTexts) converter.AddJsonText(text);
+    WriteCsvFile(converter.Finish(), winui::WideToUtf8(outputFileName), ChosenEncoding(), SystemAnsiCodec());
+}
+
+// ---- Separator, help, exit
+
+ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
+    return separatorDialogs_.empty() ? nullptr : separatorDialogs_.back().get();
+}
+
+void MainWindow::OpenSeparatorDialog() {
+    // Dialogs closed earlier are only hidden; let them go before the next one opens.
+    std::erase_if(separatorDialogs_, [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
+    auto dialog = std::make_unique<ui::SeparatorDialog>(Handle(), Control(SeparatorButton));
+    dialog->Preselect(winui::WindowText(Control(SeparatorButton)));
+    dialog->Show();
+    separatorDialogs_.push_back(std::move(dialog));
+}
+
+void MainWindow::OpenOnlineHelp() { winui::OpenInBrowser(site_.OnlineHelpPage(identity_.product)); }
+
+void MainWindow::Exit() { PostQuitMessage(0); }
+
+// ---- Update check
+
+void MainWindow::PollUpdateCheck() {
+    update::CheckResults& check = update::UpdateCheckState();
+    if (!check.CheckStarted) {
+        check.CheckStarted = true;
+        update::StartUpdateCheck(identity_, site_, Handle());
+        return;
+    }
+    if (!check.IsFinished()) return;   // read first: the other results follow it
+    KillTimer(Handle(), kUpdateCheckTimer);
+    EnableMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | MF_ENABLED);
+    if (check.ShowUpdate == 0) CheckMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | MF_UNCHECKED);
+    if (check.NewVersionAvailable && !notice_) {
+        ui::NewVersionInfo info{winui::Utf8ToWide(identity_.product), winui::Utf8ToWide(check.ServerVersion),
+                            winui::Utf8ToWide(check.DownloadURL)};
+        notice_ = std::make_unique<ui::NewVersionNotice>(Handle(), std::move(info), site_);
+    }
+}
+
+void MainWindow::ToggleUpdateNotifications() {
+    update::CheckResults& check = update::UpdateCheckState();
+    // The store belongs to the check's worker until the check has finished.
+    if (!check.IsFinished() || !check.Settings) return;
+    const bool wanted = !(GetMenuState(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND) & MF_CHECKED);
+    try {
+        check.Settings->WriteInteger(update::kSettingsSection, update::kShowUpdate, wanted ? 1 : 0);
+    } catch (const std::exception& error) {
+        // The check mark keeps showing what is stored.
+        winui::ShowMessage(Handle(), L"The update notification setting could not be saved.\r\r" +
+                                         winui::Utf8ToWide(error.what()), L"ERROR", MB_ICONERROR);
+        return;
+    }
+    CheckMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | (wanted ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::OpenFeedbackWindow() {
+    ui::FeedbackWindow window(Handle(), identity_, site_);
+    window.ShowModal();
+}
+
+void MainWindow::OpenAboutBox() {
+    ui::AboutBox box(Handle(), identity_, site_);
+    box.ShowModal();
+}
+
+}  // namespace tabulora

@@ -1,0 +1,125 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/app_identity.h"
+#include "base/maker_site.h"
+#include "engine/text_codec.h"
+#include "winui/handles.h"
+#include "winui/menus.h"
+#include "winui/window.h"
+
+namespace tabulora {
+
+namespace ui {
+class SeparatorDialog;
+class NewVersionNotice;
+}  // namespace ui
+
+// The main window: the input list, the options, the exports and the menus.
+class MainWindow : public winui::Window {
+public:
+    enum ControlId : int {
+        LoadButton = 101,
+        HeaderCheckBox,
+        Utf8Radio,
+        AnsiRadio,
+        SeparatorLabel,
+        SeparatorButton,   // its caption is the separator; "\t" stands for a TAB
+        ExportButton,
+        StatusBar,
+    };
+    enum CommandId : UINT {
+        FileClearCommand = 201,
+        FileLoadCommand,
+        FileExportCommand,
+        FileExitCommand,
+        OnlineHelpCommand,
+        UpdateNotificationsCommand,
+        SendFeedbackCommand,
+        AboutCommand,
+        LoadMenuClearCommand,      // the load button's context menu
+        SingleCsvFileCommand,      // the export button's drop-down menu
+        MultipleCsvFilesCommand,
+    };
+    static constexpr UINT_PTR kUpdateCheckTimer = 1;
+    static constexpr UINT kUpdateCheckInterval = 1000;
+
+    MainWindow(AppIdentity identity, MakerSite site);
+    ~MainWindow() override;
+
+    HACCEL Accelerators() const { return accelerators_.Get(); }
+    const std::vector<std::wstring>& InputFiles() const { return inputFiles_; }
+    int64_t LoadedFileCount() const { return loadedFileCount_; }
+    const std::wstring& LastFolder() const { return lastFolder_; }
+    HMENU LoadButtonMenu() const { return loadButtonMenu_.Get(); }
+    HMENU ExportMenu() const { return exportMenu_.Get(); }
+    HMENU HelpMenu() const { return helpMenu_; }
+    // The separator dialog opened last, or null.
+    ui::SeparatorDialog* LastSeparatorDialog() const;
+    // The new-version notice once the update check has asked for it, or null.
+    ui::NewVersionNotice* Notice() const { return notice_.get(); }
+
+    // Input files
+    void AddInputFile(const std::wstring& path);
+    void ChooseInputFiles();
+    void AddDroppedFiles(HDROP drop);
+    void ClearInputFiles();
+    // Exports
+    void Export();
+    void ExportFromMenu();
+    void ExportToSingleFile();
+    void ExportEachFile();
+    void ExportEachFileToFolder(const std::wstring& folder);
+    // Other commands
+    void OpenSeparatorDialog();
+    void OpenOnlineHelp();
+    void Exit();
+    void PollUpdateCheck();
+    void ToggleUpdateNotifications();
+    void OpenFeedbackWindow();
+    void OpenAboutBox();
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void LayoutControls() override;
+    void AfterDpiChange() override;
+
+private:
+    void SetUp();
+    void RunCommand(UINT id);
+    void ShowLoadButtonMenu(LPARAM screenPoint);
+    void SetOptionsEnabled(bool enabled);
+    void SetButtonImages(const wchar_t* exportImage);
+    void AttachMenuImages();
+    // Reads one input in the chosen encoding; a failure is reported in its own message box.
+    std::optional<std::string> LoadInput(const std::wstring& path);
+    void ConvertToCsv(const std::wstring& outputFileName, std::span<const std::string> jsonTexts);
+    TextEncoding ChosenEncoding() const;
+
+    const AppIdentity identity_;
+    const MakerSite site_;
+    std::vector<std::wstring> inputFiles_;
+    int64_t loadedFileCount_ = 0;
+    std::wstring lastFolder_;
+    std::wstring lastSaveFileName_;
+    const wchar_t* exportImage_ = L"IMG_SAVEBLACK48";
+    HMENU fileMenu_ = nullptr;   // owned by the window's menu bar
+    HMENU helpMenu_ = nullptr;
+    winui::UniqueMenu loadButtonMenu_;
+    winui::UniqueMenu exportMenu_;
+    winui::UniqueAccelerators accelerators_;
+    winui::MenuImages menuImages_;
+    winui::UniqueImageList loadImage_;
+    winui::UniqueImageList exportImageList_;
+    std::vector<std::unique_ptr<ui::SeparatorDialog>> separatorDialogs_;
+    std::unique_ptr<ui::NewVersionNotice> notice_;
+};
+
+}  // namespace tabulora

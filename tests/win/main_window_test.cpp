@@ -1,0 +1,226 @@
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "app/regional.h"
+#include "form_fixture.h"
+
+namespace {
+
+using tabulora::MainWindow;
+
+const int kOptions[] = {MainWindow::HeaderCheckBox, MainWindow::AnsiRadio, MainWindow::Utf8Radio, MainWindow::SeparatorLabel,
+                        MainWindow::SeparatorButton, MainWindow::ExportButton};
+
+// An HDROP as the shell hands it over: DROPFILES followed by the wide paths, double-terminated.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    size_t chars = 1;
+    for (const std::wstring& path : paths) chars += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& path : paths) {
+        std::copy(path.begin(), path.end(), text);
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(FormTest, StartsEmptyWithTitleAndDisabledOptions) {
+    const tabulora::AppIdentity identity = tabulora::ReadProgramIdentity(winui::ExecutablePath());
+    EXPECT_EQ(identity.title, "BRIMTAL - Tabulora");
+    EXPECT_EQ(identity.product, "Tabulora");
+    EXPECT_EQ(identity.version, "1.1");
+    wchar_t title[64] = {};
+    GetWindowTextW(form.Handle(), title, 64);
+    EXPECT_STREQ(title, L"BRIMTAL - Tabulora");
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON file...");
+    EXPECT_TRUE(Enabled(Form::LoadButton));
+    for (int id : kOptions) EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Checked(Form::HeaderCheckBox));
+    EXPECT_TRUE(Checked(Form::Utf8Radio));
+    EXPECT_FALSE(Checked(Form::AnsiRadio));
+    EXPECT_TRUE(GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, MulDiv(461, static_cast<int>(form.Dpi()), 96));
+    EXPECT_EQ(client.bottom, MulDiv(201, static_cast<int>(form.Dpi()), 96));
+}
+
+TEST_F(FormTest, LoadingCountsEveryFileAndEnablesTheOptions) {
+    const std::wstring data = WriteFile("data.json", "{}");
+    form.AddInputFile(data);
+    form.AddInputFile(data);
+    form.AddInputFile(Path("missing.json"));
+    form.AddInputFile(winui::Utf8ToWide(folder / ""));   // a folder is not a file
+
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [2]");
+    EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{data, data}));
+    EXPECT_EQ(form.LoadedFileCount(), 2);
+    for (int id : kOptions) EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(FormTest, OpenDialogAddsTheChosenFilesInOrder) {
+    const std::wstring a = WriteFile("a.json", "{}");
+    const std::wstring b = WriteFile("b.txt", "{}");
+    effects.openReplies.push_back({a, Path("gone.json"), b});
+    form.ChooseInputFiles();
+    form.ChooseInputFiles();   // cancelled: nothing changes
+
+    ASSERT_EQ(effects.openRequests.size(), 2u);
+    const winui::OpenFilesRequest& request = effects.openRequests[0];
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0].name, L"JSON Files (*.json)");
+    EXPECT_EQ(request.filters[0].pattern, L"*.json");
+    EXPECT_EQ(request.filters[1].name, L"Any File (*.*)");
+    EXPECT_EQ(request.filters[1].pattern, L"*.*");
+    EXPECT_EQ(request.defaultExtension, L"json");
+    EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{a, b}));
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [2]");
+}
+
+TEST_F(FormTest, ClearEmptiesTheListAndKeepsTheChoices) {
+    form.AddInputFile(WriteFile("a.json", "{}"));
+    SetChecked(Form::HeaderCheckBox, false);
+    SendMessageW(form.Control(Form::StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"busy"));
+
+    Command(Form::FileClearCommand);
+
+    EXPECT_TRUE(form.InputFiles().empty());
+    EXPECT_EQ(form.LoadedFileCount(), 0);
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON file...");
+    for (int id : kOptions) EXPECT_FALSE(Enabled(id)) << id;
+    wchar_t status[16] = L"x";
+    SendMessageW(form.Control(Form::StatusBar), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
+    EXPECT_STREQ(status, L"");
+    EXPECT_FALSE(Checked(Form::HeaderCheckBox));
+
+    form.AddInputFile(WriteFile("b.json", "{}"));
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [1]");
+}
+
+TEST_F(FormTest, LoadButtonContextMenuClears) {
+    form.AddInputFile(WriteFile("a.json", "{}"));
+    effects.menuReplies.push_back(Form::LoadMenuClearCommand);
+    SendMessageW(form.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.Control(Form::LoadButton)),
+                 MAKELPARAM(10, 10));
+    ASSERT_EQ(effects.menusShown.size(), 1u);
+    EXPECT_EQ(effects.menusShown[0], form.LoadButtonMenu());
+    EXPECT_TRUE(form.InputFiles().empty());
+}
+
+TEST_F(FormTest, DropAddsJsonFilesOfAnyCaseAndPathLength) {
+    auto windowsPath = [](std::wstring path) {
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        return path;
+    };
+    const std::wstring upper = WriteFile("DATA.JSON", "{}");
+    const std::wstring mixed = WriteFile("data.Json", "{}");
+    const std::wstring dotted = WriteFile("a.b.json", "{}");
+    const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e');
+    std::filesystem::create_directories(TempFolder::Native(folder / deep));
+    const std::wstring longPath = windowsPath(WriteFile(deep + "/long.json", "{}"));
+    ASSERT_GT(longPath.size(), 260u);
+    std::filesystem::create_directories(TempFolder::Native(folder / "folder.json"));
+    const std::vector<std::wstring> rejected = {
+        Path("folder.json"), WriteFile("notes.txt", "{}"), WriteFile("data.json5", "{}"),
+        WriteFile("noext", "{}"), WriteFile("json", "{}"), Path("missing.json"),
+    };
+
+    std::vector<std::wstring> dropped = {rejected[0], upper, rejected[1], mixed, rejected[2], dotted,
+                                         rejected[3], rejected[4], rejected[5], longPath};
+    SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
+
+    EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{upper, mixed, dotted, longPath}));
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [4]");
+}
+
+TEST_F(FormTest, ExportMenuItemDoesNothingWithoutFiles) {
+    Command(Form::FileExportCommand);
+    EXPECT_TRUE(effects.saveRequests.empty());
+    EXPECT_TRUE(effects.menusShown.empty());
+    EXPECT_TRUE(effects.messages.empty());
+}
+
+TEST_F(FormTest, OnlineHelpOpensTheProductPage) {
+    form.OpenOnlineHelp();
+    ASSERT_EQ(effects.shellCalls.size(), 1u);
+    EXPECT_EQ(effects.shellCalls[0].file, L"http://tabulora.example/help/tabulora/");
+    EXPECT_EQ(effects.shellCalls[0].verb, L"open");
+    EXPECT_EQ(effects.shellCalls[0].parent, GetDesktopWindow());
+    EXPECT_EQ(effects.shellCalls[0].showCommand, SW_HIDE);
+}
+
+TEST_F(FormTest, F1RunsOnlineHelp) {
+    MSG key{form.Handle(), WM_KEYDOWN, VK_F1, 0, 0, {}};
+    ASSERT_TRUE(TranslateAcceleratorW(form.Handle(), form.Accelerators(), &key));
+    ASSERT_EQ(effects.shellCalls.size(), 1u);
+    EXPECT_EQ(effects.shellCalls[0].file, L"http://tabulora.example/help/tabulora/");
+}
+
+TEST_F(FormTest, MenuHasTheCommandsAndTheUpdateItemStartsCheckedAndDisabled) {
+    HMENU bar = GetMenu(form.Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 2);
+    HMENU file = GetSubMenu(bar, 0);
+    HMENU help = GetSubMenu(bar, 1);
+    auto text = [](HMENU menu, UINT id) {
+        wchar_t buffer[64] = {};
+        GetMenuStringW(menu, id, buffer, 64, MF_BYCOMMAND);
+        return std::wstring(buffer);
+    };
+    EXPECT_EQ(text(file, Form::FileClearCommand), L"Clear");
+    EXPECT_EQ(text(file, Form::FileLoadCommand), L"Load JSON file...");
+    EXPECT_EQ(text(file, Form::FileExportCommand), L"Export to CSV...");
+    EXPECT_EQ(text(file, Form::FileExitCommand), L"Exit");
+    EXPECT_EQ(text(help, Form::OnlineHelpCommand), L"Online Help\tF1");
+    EXPECT_EQ(text(help, Form::SendFeedbackCommand), L"Send &Feedback...");
+    EXPECT_EQ(text(help, Form::AboutCommand), L"&About...");
+    const UINT state = GetMenuState(help, Form::UpdateNotificationsCommand, MF_BYCOMMAND);
+    EXPECT_TRUE(state & MF_CHECKED);
+    EXPECT_TRUE(state & MF_GRAYED);
+}
+
+// The separator button starts with the list separator of the thread's locale.
+class LocaleSeparatorTest : public testing::Test {
+protected:
+    void TearDown() override {
+        SetThreadLocale(savedLocale_);
+        if (!savedList_.empty()) SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, savedList_.c_str());
+    }
+    void UseUserListSeparator(const wchar_t* separator) {
+        wchar_t current[8] = {};
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, current, 8);
+        savedList_ = current;
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, separator));
+        SetThreadLocale(GetUserDefaultLCID());
+    }
+
+private:
+    LCID savedLocale_ = GetThreadLocale();
+    std::wstring savedList_;
+};
+
+TEST_F(LocaleSeparatorTest, CommaAndSemicolonLocales) {
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+    EXPECT_EQ(tabulora::ListSeparatorCaption(), L",");
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
+    EXPECT_EQ(tabulora::ListSeparatorCaption(), L";");
+    FakeEffects effects;
+    MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("tabulora.example"));
+    wchar_t caption[8] = {};
+    GetWindowTextW(form.Control(MainWindow::SeparatorButton), caption, 8);
+    EXPECT_STREQ(caption, L";");
+}
+
+TEST_F(LocaleSeparatorTest, TabIsShownAsBackslashT) {
+    UseUserListSeparator(L"\t");
+    EXPECT_EQ(tabulora::ListSeparatorCaption(), L"\\t");
+}
+
+}  // namespace

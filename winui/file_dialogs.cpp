@@ -1,0 +1,100 @@
+#include "winui/file_dialogs.h"
+
+#include <shobjidl.h>
+
+#include "winui/handles.h"
+
+namespace winui {
+namespace {
+
+template <class Dialog>
+ComPtr<Dialog> NewDialog(REFCLSID classId) {
+    ComPtr<Dialog> dialog;
+    CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Dialog), reinterpret_cast<void**>(dialog.Put()));
+    return dialog;
+}
+
+void SetFilters(IFileDialog* dialog, const std::vector<FileFilter>& filters) {
+    std::vector<COMDLG_FILTERSPEC> specs;
+    for (const FileFilter& filter : filters) specs.push_back({filter.name.c_str(), filter.pattern.c_str()});
+    if (specs.empty()) return;
+    dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    dialog->SetFileTypeIndex(1);
+}
+
+void AddOptions(IFileDialog* dialog, FILEOPENDIALOGOPTIONS extra) {
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog->GetOptions(&options);
+    dialog->SetOptions(options | extra);
+}
+
+std::optional<std::wstring> PathOf(IShellItem* item) {
+    PWSTR path = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return std::nullopt;
+    std::wstring result(path);
+    CoTaskMemFree(path);
+    return result;
+}
+
+std::optional<std::wstring> ChosenPath(IFileDialog* dialog) {
+    ComPtr<IShellItem> item;
+    if (FAILED(dialog->GetResult(item.Put()))) return std::nullopt;
+    return PathOf(item.Get());
+}
+
+}  // namespace
+
+std::vector<std::wstring> RunOpenFilesDialog(HWND owner, const OpenFilesRequest& request) {
+    ComApartment com;
+    auto dialog = NewDialog<IFileOpenDialog>(CLSID_FileOpenDialog);
+    if (!dialog) return {};
+    SetFilters(dialog.Get(), request.filters);
+    dialog->SetDefaultExtension(request.defaultExtension.c_str());
+    AddOptions(dialog.Get(), FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM);
+    if (FAILED(dialog->Show(owner))) return {};
+
+    std::vector<std::wstring> paths;
+    ComPtr<IShellItemArray> items;
+    if (FAILED(dialog->GetResults(items.Put()))) return {};
+    DWORD count = 0;
+    items->GetCount(&count);
+    for (DWORD i = 0; i < count; ++i) {
+        ComPtr<IShellItem> item;
+        if (FAILED(items->GetItemAt(i, item.Put()))) continue;
+        if (auto path = PathOf(item.Get())) paths.push_back(std::move(*path));
+    }
+    return paths;
+}
+
+std::optional<std::wstring> RunSaveFileDialog(HWND owner, const SaveFileRequest& request) {
+    ComApartment com;
+    auto dialog = NewDialog<IFileSaveDialog>(CLSID_FileSaveDialog);
+    if (!dialog) return std::nullopt;
+    SetFilters(dialog.Get(), request.filters);
+    dialog->SetDefaultExtension(request.defaultExtension.c_str());
+    AddOptions(dialog.Get(), FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM);
+    if (!request.initialFileName.empty()) dialog->SetFileName(request.initialFileName.c_str());
+    if (FAILED(dialog->Show(owner))) return std::nullopt;
+    return ChosenPath(dialog.Get());
+}
+
+std::optional<std::wstring> RunFolderDialog(HWND owner, const FolderRequest& request) {
+    ComApartment com;
+    auto dialog = NewDialog<IFileOpenDialog>(CLSID_FileOpenDialog);
+    if (!dialog) return std::nullopt;
+    AddOptions(dialog.Get(), FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_FILEMUSTEXIST);
+    dialog->SetTitle(request.title.c_str());
+    dialog->SetOkButtonLabel(request.okLabel.c_str());
+    if (!request.initialFolder.empty()) {
+        ComPtr<IShellItem> folder;
+        if (SUCCEEDED(SHCreateItemFromParsingName(request.initialFolder.c_str(), nullptr, IID_IShellItem,
+                                                  reinterpret_cast<void**>(folder.Put())))) {
+            dialog->SetFolder(folder.Get());
+        }
+        dialog->SetFileName(request.initialFolder.c_str());
+    }
+    if (FAILED(dialog->Show(owner))) return std::nullopt;
+    return ChosenPath(dialog.Get());
+}
+
+}  // namespace winui

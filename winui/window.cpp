@@ -1,0 +1,204 @@
+#include "winui/window.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <stdexcept>
+
+#include "winui/busy_cursor.h"
+#include "winui/dpi.h"
+#include "winui/messages.h"
+#include "winui/panel.h"
+#include "engine/utf.h"
+#include "platform/win32_error.h"
+
+namespace winui {
+namespace {
+
+void RegisterWindowClass(const wchar_t* className, const wchar_t* iconName, WNDPROC windowProc) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, className, &existing)) return;
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    if (iconName) {
+        windowClass.hIcon = LoadIconW(instance, iconName);
+        windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, iconName, IMAGE_ICON,
+                                                            GetSystemMetrics(SM_CXSMICON),
+                                                            GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    RegisterClassExW(&windowClass);
+}
+
+struct ControlClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::CheckBox: return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::RadioButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON, 0};
+    case ControlKind::Label: return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::Edit: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::StatusBar: return {STATUSCLASSNAMEW, 0, 0};
+    case ControlKind::Panel: return {RegisterPanelClass(), 0, WS_EX_CONTROLPARENT};
+    case ControlKind::Memo:
+        return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    }
+    return {WC_STATICW, 0, 0};
+}
+
+// A window the program cannot make leaves it without its user interface: the error reaches the
+// unhandled-error box of whoever asked for the window.
+[[noreturn]] void FailedToCreate(const wchar_t* className) {
+    throw std::runtime_error("Cannot create a window of class " + tabulora::WideToUtf8(className) + ". " +
+                             tabulora::Win32ErrorText(GetLastError()));
+}
+
+}  // namespace
+
+void InitCommonControls6() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+Window::~Window() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+int Window::Scale(int value96) const { return winui::Scale(value96, dpi_); }
+
+HWND Window::Control(int id) const {
+    for (const ControlSpec& item : controls_) {
+        if (item.id == id && item.parent != 0) return GetDlgItem(Control(item.parent), id);
+    }
+    return GetDlgItem(hwnd_, id);
+}
+
+void Window::CreateFrame(const FrameSpec& frame) {
+    RegisterWindowClass(frame.className, frame.iconName, WindowProc);
+    menu_.Reset(frame.menu);
+    client96_ = frame.client96;
+    dpi_ = DpiForNewWindows();
+    SIZE size = WindowSizeForClient({Scale(client96_.cx), Scale(client96_.cy)}, frame.style, frame.exStyle,
+                                    frame.menu != nullptr, SystemFrameDpi(nullptr));
+    POINT origin = CentredOnScreen(size, frame.owner);
+    if (!CreateWindowExW(frame.exStyle, frame.className, L"", frame.style, origin.x, origin.y, size.cx, size.cy,
+                         frame.owner, frame.menu, GetModuleHandleW(nullptr), this)) {
+        FailedToCreate(frame.className);
+    }
+}
+
+void Window::CentreOnScreen(HWND neighbour) {
+    RECT rect{};
+    GetWindowRect(hwnd_, &rect);
+    SIZE size{rect.right - rect.left, rect.bottom - rect.top};
+    POINT origin = CentredOnScreen(size, neighbour ? neighbour : hwnd_);
+    SetWindowPos(hwnd_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::CreateFonts() {
+    fonts_.clear();
+    for (const FontSpec& font : fontSpecs_) {
+        fonts_.emplace_back(CreateUiFont(font.face, font.pixels96, dpi_, font.weight, font.underline));
+    }
+}
+
+void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const ControlSpec> controls) {
+    fontSpecs_.assign(fonts.begin(), fonts.end());
+    controls_.assign(controls.begin(), controls.end());
+    CreateFonts();
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font(0)), FALSE);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const ControlSpec& item : controls_) {
+        ControlClass control = ClassOf(item.kind);
+        HWND parent = item.parent != 0 ? Control(item.parent) : hwnd_;
+        HWND child = CreateWindowExW(control.exStyle, control.name, item.caption,
+                                     WS_CHILD | WS_VISIBLE | control.style | item.extraStyle, 0, 0, 0, 0, parent,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+        if (!child) FailedToCreate(control.name);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font(item.font)), FALSE);
+    }
+    LayoutControls();
+}
+
+void Window::LayoutControls() {
+    for (const ControlSpec& item : controls_) {
+        if (item.kind == ControlKind::StatusBar) {
+            SendMessageW(Control(item.id), WM_SIZE, 0, 0);   // docks itself at the bottom
+            continue;
+        }
+        SetWindowPos(Control(item.id), nullptr, Scale(item.bounds.x), Scale(item.bounds.y), Scale(item.bounds.width),
+                     Scale(item.bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Window::ResizeToClient() {
+    auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    SIZE size = WindowSizeForClient({Scale(client96_.cx), Scale(client96_.cy)}, style, exStyle,
+                                    GetMenu(hwnd_) != nullptr, SystemFrameDpi(hwnd_));
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = DpiOverride() ? DpiOverride() : dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeToClient();
+    CreateFonts();
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font(0)), FALSE);
+    for (const ControlSpec& item : controls_) {
+        SendMessageW(Control(item.id), WM_SETFONT, reinterpret_cast<WPARAM>(Font(item.font)), TRUE);
+    }
+    LayoutControls();
+    AfterDpiChange();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETCURSOR:
+        if (ApplyBusyCursor()) return TRUE;
+        break;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->menu_.Release();   // destroyed with the window
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ShowUnhandledError(error.what());
+    } catch (...) {
+        ShowUnhandledError("Unknown error");
+    }
+    return 0;
+}
+
+}  // namespace winui
