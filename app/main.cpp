@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/program_identity.h"
 #include "base/maker_site.h"
@@ -14,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     tabulora::InitApplication();
     const tabulora::AppIdentity identity = tabulora::ReadProgramIdentity(winui::ExecutablePath());
     tabulora::MainWindow window(identity, tabulora::MakerSite::FromEnvironment());
+    window.AddFilesFromCommandLine(tabulora::FilesOnCommandLine(GetCommandLineW()));
     ShowWindow(window.Handle(), showCommand);
     UpdateWindow(window.Handle());
     return winui::RunMessageLoop(window.Handle(), window.Accelerators());

@@ -5,6 +5,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <string_view>
 
 #include "app/regional.h"
 #include "engine/conversion.h"
@@ -96,15 +98,16 @@ HACCEL BuildAccelerators() {
     return CreateAcceleratorTableW(keys, 1);
 }
 
-// A dropped item counts when it is not a folder and its extension, from the last "." of the
-// file name on, is ".json" in any ASCII letter case.
-bool IsDroppedJsonFile(const std::wstring& path) {
+// An item handed over by the shell counts when it is not a folder and its extension, from the
+// last "." of the file name on, is one of `extensions` in any ASCII letter case.
+bool HasJsonExtension(const std::wstring& path, std::initializer_list<std::wstring_view> extensions) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     size_t nameStart = path.find_last_of(L"\\/:");
     size_t dot = path.rfind(L'.');
     if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart)) return false;
-    return winui::AsciiLower(path.substr(dot)) == L".json";
+    const std::wstring extension = winui::AsciiLower(path.substr(dot));
+    return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
 }
 
 }  // namespace
@@ -266,10 +269,18 @@ void MainWindow::AddDroppedFiles(HDROP drop) {
         try {
             std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
             DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
-            if (IsDroppedJsonFile(path)) AddInputFile(path);
+            if (HasJsonExtension(path, {L".json"})) AddInputFile(path);
         } catch (const std::exception&) {
             // one unusable item does not stop the others
         }
+    }
+}
+
+void MainWindow::AddFilesFromCommandLine(std::span<const std::wstring> paths) {
+    // As dropped files, except that JSON Lines files count too: the installer offers the program
+    // for opening both kinds.
+    for (const std::wstring& path : paths) {
+        if (HasJsonExtension(path, {L".json", L".jsonl"})) AddInputFile(path);
     }
 }
 

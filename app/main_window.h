@@ -70,6 +70,8 @@ public:
     void AddInputFile(const std::wstring& path);
     void ChooseInputFiles();
     void AddDroppedFiles(HDROP drop);
+    // Files named on the program's command line (full paths).
+    void AddFilesFromCommandLine(std::span<const std::wstring> paths);
     void ClearInputFiles();
     // Exports
     void Export();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/regional.h"
 #include "form_fixture.h"
 
@@ -103,6 +104,26 @@ TEST_F(FormTest, ClearEmptiesTheListAndKeepsTheChoices) {
 
     form.AddInputFile(WriteFile("b.json", "{}"));
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [1]");
+}
+
+TEST_F(FormTest, CommandLineFilesLoadAsDroppedOnesPlusJsonLines) {
+    const std::wstring json = WriteFile("data.json", "{}");
+    const std::wstring lines = WriteFile("log.JSONL", "{}");
+    std::filesystem::create_directories(TempFolder::Native(folder / "folder.json"));
+    const std::vector<std::wstring> named = {json, Path("folder.json"), WriteFile("notes.txt", "{}"), lines,
+                                             Path("missing.json"), json};
+    form.AddFilesFromCommandLine(named);
+    EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{json, lines, json}));
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [3]");
+}
+
+TEST(CommandLine, NamesTheFilesAfterTheProgramAsFullPaths) {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring here = std::wstring(current) + (current[wcslen(current) - 1] == L'\\' ? L"" : L"\\");
+    EXPECT_EQ(tabulora::FilesOnCommandLine(L"\"C:\\Program Files\\Tabulora\\Tabulora.exe\" \"C:\\my data\\a.json\" b.json"),
+              (std::vector<std::wstring>{L"C:\\my data\\a.json", here + L"b.json"}));
+    EXPECT_TRUE(tabulora::FilesOnCommandLine(L"Tabulora.exe").empty());
 }
 
 TEST_F(FormTest, LoadButtonContextMenuClears) {
