@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "app/export_status.h"
 #include "app/regional.h"
 #include "engine/conversion.h"
 #include "engine/csv_writer.h"
@@ -135,6 +136,7 @@ void MainWindow::SetUp() {
     AttachMenuImages();
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
+    taskbarProgress_.emplace(Handle());
 }
 
 void MainWindow::LayoutControls() {
@@ -201,7 +203,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CLOSE:
-        Exit();
+        Quit();
+        return 0;
+    case ExportWorker::kProgressMessage:
+        ShowExportProgress();
+        return 0;
+    case ExportWorker::kRequestMessage:
+        ExportWorker::RunRequest(lParam);
+        return 0;
+    case ExportWorker::kFinishedMessage:
+        FinishExport();
         return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
@@ -226,7 +237,8 @@ void MainWindow::RunCommand(UINT id) {
     case FileClearCommand: ClearInputFiles(); break;
     case FileLoadCommand: ChooseInputFiles(); break;
     case FileExportCommand: ExportFromMenu(); break;
-    case FileExitCommand: Exit(); break;
+    case FileExitCommand: Quit(); break;
+    case IDCANCEL: CancelExport(); break;   // Esc
     case OnlineHelpCommand: OpenOnlineHelp(); break;
     case UpdateNotificationsCommand: ToggleUpdateNotifications(); break;
     case SendFeedbackCommand: OpenFeedbackWindow(); break;
@@ -295,21 +307,26 @@ void MainWindow::ClearInputFiles() {
 
 // ---- Exports
 
-TextEncoding MainWindow::ChosenEncoding() const {
-    return SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED ? TextEncoding::Utf8
-                                                                               : TextEncoding::Ansi;
+ExportSettings MainWindow::ChosenSettings() const {
+    ExportSettings settings;
+    settings.csv.separator = CsvSeparatorFromCaption(winui::WideToUtf8(winui::WindowText(Control(SeparatorButton))));
+    settings.csv.includeHeader = SendMessageW(Control(HeaderCheckBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    settings.encoding = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED ? TextEncoding::Utf8
+                                                                                          : TextEncoding::Ansi;
+    settings.ansi = &SystemAnsiCodec();
+    return settings;
 }
 
-std::optional<std::string> MainWindow::LoadInput(const std::wstring& path) {
-    LoadedText loaded = LoadTextFile(winui::WideToUtf8(path), ChosenEncoding(), SystemAnsiCodec());
-    if (loaded.ok) return std::move(loaded.text);
-    winui::DefaultCursorWhile message;
-    winui::ShowMessage(Handle(), L"File load error!\r\r" + path, L"ERROR", MB_ICONERROR);
-    return std::nullopt;
+std::vector<std::string> MainWindow::InputPaths() const {
+    std::vector<std::string> paths;
+    for (const std::wstring& path : inputFiles_) paths.push_back(winui::WideToUtf8(path));
+    return paths;
 }
 
 void MainWindow::Export() {
-    if (inputFiles_.size() >= 2) {
+    if (ExportRunning()) {
+        CancelExport();
+    } else if (inputFiles_.size() >= 2) {
         RunCommand(winui::DropDownMenu(Control(ExportButton), ExportMenu()));
     } else {
         ExportToSingleFile();
@@ -317,31 +334,13 @@ void MainWindow::Export() {
 }
 
 void MainWindow::ExportFromMenu() {
-    if (IsWindowEnabled(Control(ExportButton))) Export();
+    if (IsWindowEnabled(Control(ExportButton)) && !ExportRunning()) Export();
 }
 
 void MainWindow::ExportToSingleFile() {
-    std::vector<std::string> texts;
-    {
-        winui::BusyCursor busy;
-        for (const std::wstring& path : inputFiles_) {
-            if (std::optional<std::string> text = LoadInput(path)) texts.push_back(std::move(*text));
-        }
-    }
-    if (std::all_of(texts.begin(), texts.end(), [](const std::string& text) { return text.empty(); })) {
-        winui::ShowMessage(Handle(), L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
-        return;
-    }
-    winui::SaveFileRequest request{
-        {{L"CSV File (*.csv)", L"*.csv"}, {L"Any File (*.*)", L"*.*"}},
-        L"csv",
-        lastSaveFileName_,
-    };
-    std::optional<std::wstring> fileName = winui::Effects().ChooseFileToSave(Handle(), request);
-    if (!fileName) return;
-    lastSaveFileName_ = *fileName;
-    ConvertToCsv(*fileName, texts);
-    winui::ShowMessage(Handle(), L"Operation completed. File saved: " + *fileName, L"Success", MB_ICONINFORMATION);
+    StartExport([inputs = InputPaths(), settings = ChosenSettings()](ExportHost& host, const std::atomic<bool>& cancel) {
+        return tabulora::ExportToSingleFile(inputs, settings, host, cancel);
+    });
 }
 
 void MainWindow::ExportEachFile() {
@@ -353,28 +352,103 @@ void MainWindow::ExportEachFile() {
 }
 
 void MainWindow::ExportEachFileToFolder(const std::wstring& folder) {
-    {
-        winui::BusyCursor busy;
-        const std::string folderUtf8 = winui::WideToUtf8(folder);
-        for (const std::wstring& path : inputFiles_) {
-            // Nothing is written for a file that could not be read.
-            const std::optional<std::string> text = LoadInput(path);
-            if (!text) continue;
-            const std::string output = UniqueFileName(CsvNameInFolder(folderUtf8, winui::WideToUtf8(path)));
-            ConvertToCsv(winui::Utf8ToWide(output), std::span<const std::string>(&*text, 1));
-        }
-    }
-    winui::ShowMessage(Handle(), L"Operation completed. Files saved: " + folder, L"Success", MB_ICONINFORMATION);
+    StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder), settings = ChosenSettings()](
+                    ExportHost& host, const std::atomic<bool>& cancel) {
+        return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, cancel);
+    });
 }
 
-void MainWindow::ConvertToCsv(const std::wstring& outputFileName, std::span<const std::string> jsonTexts) {
-    CsvOptions options;
-    options.separator = CsvSeparatorFromCaption(winui::WideToUtf8(winui::WindowText(Control(SeparatorButton))));
-    options.includeHeader = SendMessageW(Control(HeaderCheckBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    winui::BusyCursor busy;
-    JsonToCsvConverter converter(options);
-    for (const std::string& text : jsonTexts) converter.AddJsonText(text);
-    WriteCsvFile(converter.Finish(), winui::WideToUtf8(outputFileName), ChosenEncoding(), SystemAnsiCodec());
+void MainWindow::StartExport(ExportWorker::Job job) {
+    if (ExportRunning()) return;
+    ExportWorker::UserSide user{
+        [this](const std::string& path) { ShowFileLoadError(path); },
+        [this] { return ChooseCsvFileToSave(); },
+    };
+    SetExportRunning(true);
+    exportWorker_ = std::make_unique<ExportWorker>(Handle(), std::move(user), std::move(job));
+}
+
+void MainWindow::CancelExport() {
+    if (!ExportRunning() || exportWorker_->Cancelling()) return;
+    exportWorker_->Cancel();
+    SetStatusText(L"Cancelling\u2026");
+}
+
+void MainWindow::ShowFileLoadError(const std::string& path) {
+    winui::DefaultCursorWhile message;
+    winui::ShowMessage(Handle(), L"File load error!\r\r" + winui::Utf8ToWide(path), L"ERROR", MB_ICONERROR);
+}
+
+std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
+    winui::DefaultCursorWhile dialog;
+    winui::SaveFileRequest request{
+        {{L"CSV File (*.csv)", L"*.csv"}, {L"Any File (*.*)", L"*.*"}},
+        L"csv",
+        lastSaveFileName_,
+    };
+    std::optional<std::wstring> fileName = winui::Effects().ChooseFileToSave(Handle(), request);
+    if (!fileName) return std::nullopt;
+    lastSaveFileName_ = *fileName;
+    return winui::WideToUtf8(*fileName);
+}
+
+void MainWindow::ShowExportProgress() {
+    if (!exportWorker_ || exportWorker_->Cancelling()) return;
+    const std::optional<ExportProgress> progress = exportWorker_->TakeProgress();
+    if (!progress) return;
+    SetStatusText(winui::Utf8ToWide(ProgressText(*progress)));
+    const unsigned long long done = progress->fileIndex * 100ULL + static_cast<unsigned>(progress->percent);
+    taskbarProgress_->Show(done, progress->fileCount * 100ULL);
+}
+
+void MainWindow::FinishExport() {
+    if (!exportWorker_) return;
+    const ExportResult result = exportWorker_->TakeResult();
+    exportWorker_.reset();
+    SetExportRunning(false);
+    SetStatusText(winui::Utf8ToWide(SummaryText(result)));
+    const std::wstring target = winui::Utf8ToWide(result.target);
+    switch (result.outcome) {
+    case ExportResult::Outcome::Saved:
+        winui::ShowMessage(Handle(),
+                           (result.eachFile ? L"Operation completed. Files saved: " : L"Operation completed. File saved: ") +
+                               target,
+                           L"Success", MB_ICONINFORMATION);
+        break;
+    case ExportResult::Outcome::NothingToExport:
+        winui::ShowMessage(Handle(), L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
+        break;
+    case ExportResult::Outcome::Failed:
+        winui::ShowUnhandledError(result.error);
+        break;
+    case ExportResult::Outcome::NoOutputChosen:
+    case ExportResult::Outcome::Cancelled:
+        break;
+    }
+    if (exitAfterExport_) PostQuitMessage(0);
+}
+
+void MainWindow::SetExportRunning(bool running) {
+    // While an export runs its button cancels it, and nothing that changes its inputs or options
+    // can be used.
+    SetWindowTextW(Control(ExportButton), running ? L"Cancel" : L"Export to CSV...");
+    for (int id : {LoadButton, HeaderCheckBox, AnsiRadio, Utf8Radio, SeparatorLabel, SeparatorButton}) {
+        EnableWindow(Control(id), !running);
+    }
+    for (UINT command : {FileClearCommand, FileLoadCommand, FileExportCommand}) {
+        EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
+    }
+    DragAcceptFiles(Handle(), !running);
+    if (running) {
+        exportCursor_.emplace();
+    } else {
+        exportCursor_.reset();
+        taskbarProgress_->Clear();
+    }
+}
+
+void MainWindow::SetStatusText(const std::wstring& text) {
+    SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // ---- Separator, help, exit
@@ -394,7 +468,15 @@ void MainWindow::OpenSeparatorDialog() {
 
 void MainWindow::OpenOnlineHelp() { winui::OpenInBrowser(site_.OnlineHelpPage(identity_.product)); }
 
-void MainWindow::Exit() { PostQuitMessage(0); }
+void MainWindow::Quit() {
+    // An export is stopped first; the program ends once its worker has let go of the files.
+    if (ExportRunning()) {
+        exitAfterExport_ = true;
+        CancelExport();
+        return;
+    }
+    PostQuitMessage(0);
+}
 
 // ---- Update check
 

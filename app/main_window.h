@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "app/export_worker.h"
 #include "base/app_identity.h"
 #include "base/maker_site.h"
 #include "engine/text_codec.h"
+#include "winui/busy_cursor.h"
 #include "winui/handles.h"
 #include "winui/menus.h"
+#include "winui/taskbar_progress.h"
 #include "winui/window.h"
 
 namespace tabulora {
@@ -73,16 +76,20 @@ public:
     // Files named on the program's command line (full paths).
     void AddFilesFromCommandLine(std::span<const std::wstring> paths);
     void ClearInputFiles();
-    // Exports
+    // Exports. They run on a worker thread: these return at once, and the result shows when the
+    // export ends (ExportRunning turns false).
     void Export();
     void ExportFromMenu();
     void ExportToSingleFile();
     void ExportEachFile();
     void ExportEachFileToFolder(const std::wstring& folder);
+    bool ExportRunning() const { return exportWorker_ != nullptr; }
+    void CancelExport();
     // Other commands
     void OpenSeparatorDialog();
     void OpenOnlineHelp();
-    void Exit();
+    // Ends the program; a running export is cancelled first.
+    void Quit();
     void PollUpdateCheck();
     void ToggleUpdateNotifications();
     void OpenFeedbackWindow();
@@ -100,10 +107,15 @@ private:
     void SetOptionsEnabled(bool enabled);
     void SetButtonImages(const wchar_t* exportImage);
     void AttachMenuImages();
-    // Reads one input in the chosen encoding; a failure is reported in its own message box.
-    std::optional<std::string> LoadInput(const std::wstring& path);
-    void ConvertToCsv(const std::wstring& outputFileName, std::span<const std::string> jsonTexts);
-    TextEncoding ChosenEncoding() const;
+    ExportSettings ChosenSettings() const;
+    std::vector<std::string> InputPaths() const;
+    void StartExport(ExportWorker::Job job);
+    void ShowExportProgress();
+    void FinishExport();
+    void SetExportRunning(bool running);
+    void SetStatusText(const std::wstring& text);
+    void ShowFileLoadError(const std::string& path);
+    std::optional<std::string> ChooseCsvFileToSave();
 
     const AppIdentity identity_;
     const MakerSite site_;
@@ -121,6 +133,10 @@ private:
     winui::UniqueImageList loadImage_;
     winui::UniqueImageList exportImageList_;
     std::vector<std::unique_ptr<ui::SeparatorDialog>> separatorDialogs_;
+    std::unique_ptr<ExportWorker> exportWorker_;
+    std::optional<winui::BusyCursor> exportCursor_;
+    std::optional<winui::TaskbarProgress> taskbarProgress_;   // made with the window
+    bool exitAfterExport_ = false;
     std::unique_ptr<ui::NewVersionNotice> notice_;
 };
 

@@ -59,6 +59,7 @@ TEST_F(ExportTest, SingleFileHoldsTheRecordsOfAllFilesInListOrder) {
     const std::wstring output = Path("all.csv");
     effects.saveReplies.push_back(output);
     form.ExportToSingleFile();
+    WaitForExport();
     EXPECT_EQ(Read(output), "name,city\r\nCid,Lima\r\nAnn,Oslo\r\nBob,Rome\r\n");
 }
 
@@ -90,6 +91,7 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
         const std::wstring output = Path("out" + std::to_string(++n) + ".csv");
         effects.saveReplies.push_back(output);
         form.ExportToSingleFile();
+        WaitForExport();
         const std::string expected = c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(c.expected) : c.expected;
         EXPECT_EQ(Read(output), expected) << winui::WideToUtf8(c.separator);
     }
@@ -106,6 +108,8 @@ TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
 
     form.ExportToSingleFile();
 
+    WaitForExport();
+
     ASSERT_EQ(effects.messages.size(), 2u);
     ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
     ExpectMessage(1, L"Operation completed. File saved: " + output, L"Success", MB_ICONINFORMATION);
@@ -116,6 +120,7 @@ TEST_F(ExportTest, NothingToExportWarnsWithoutAskingForAName) {
     form.AddInputFile(WriteFile("empty.json", ""));
     form.AddInputFile(WriteFile("bom.json", "\xEF\xBB\xBF"));
     form.ExportToSingleFile();
+    WaitForExport();
     EXPECT_TRUE(effects.saveRequests.empty());
     ASSERT_EQ(effects.messages.size(), 1u);
     ExpectMessage(0, L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
@@ -160,7 +165,10 @@ TEST_F(ExportTest, MultipleFilesGetFreeNamesInTheChosenFolder) {
     effects.folderReplies = {folderPath, folderPath};
 
     form.ExportEachFile();
+
+    WaitForExport();
     form.ExportEachFile();
+    WaitForExport();
 
     ASSERT_EQ(effects.folderRequests.size(), 2u);
     EXPECT_EQ(effects.folderRequests[0].title, L"Select folder:");
@@ -185,6 +193,8 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
 
     form.ExportEachFile();
 
+    WaitForExport();
+
     EXPECT_EQ(target.Entries(), (std::vector<std::string>{"b.csv"}));
     ASSERT_EQ(effects.messages.size(), 2u);
     ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
@@ -193,6 +203,7 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
 TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
     form.AddInputFile(WriteFile("a.json", kPeople));
     form.ExportEachFile();
+    WaitForExport();
     EXPECT_TRUE(effects.messages.empty());
     EXPECT_EQ(form.LastFolder(), L"");
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "app/main_window.h"
@@ -30,8 +31,22 @@ protected:
     void SetChecked(int id, bool checked) {
         SendMessageW(form.Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    // A command as the menu or a button sends it: errors reach the unhandled-error box.
-    void Command(UINT id) { SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // A command as the menu or a button sends it: errors reach the unhandled-error box. An export
+    // it starts is waited for.
+    void Command(UINT id) {
+        SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        WaitForExport();
+    }
+    // Runs the window's messages, as its message loop would, until no export is running.
+    void WaitForExport() {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (form.ExportRunning() && std::chrono::steady_clock::now() < limit) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        }
+        ASSERT_FALSE(form.ExportRunning()) << "the export did not end";
+    }
 
     std::wstring WriteFile(const std::string& name, const std::string& bytes) {
         return winui::Utf8ToWide(folder.Write(name, bytes));

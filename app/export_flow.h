@@ -1,0 +1,74 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/conversion.h"
+#include "engine/text_codec.h"
+
+namespace tabulora {
+
+// What an export converts with; fixed when the export starts.
+struct ExportSettings {
+    CsvOptions csv;
+    TextEncoding encoding = TextEncoding::Utf8;
+    const AnsiCodec* ansi = nullptr;
+};
+
+// Where an export stands, for the status bar and the taskbar.
+struct ExportProgress {
+    enum class Stage { Reading, Converting };
+    Stage stage = Stage::Reading;
+    std::string fileName;     // the input at hand, without its folder
+    size_t fileIndex = 0;     // 0-based
+    size_t fileCount = 0;
+    bool eachFile = false;    // one CSV per input: the status names the file's number
+    int percent = 0;          // of the input at hand, while converting
+};
+
+// What an export asks of the window while it runs on its worker thread. The calls that wait for
+// the user return once the window thread has shown the box or dialog.
+class ExportHost {
+public:
+    virtual ~ExportHost() = default;
+    // Never waits.
+    virtual void Progress(const ExportProgress& progress) = 0;
+    // "File load error!" for one input; waits until the box is closed.
+    virtual void ReportUnreadableFile(const std::string& path) = 0;
+    // The save dialog; empty when the user cancels it.
+    virtual std::optional<std::string> ChooseOutputFile() = 0;
+};
+
+struct ExportResult {
+    enum class Outcome {
+        Saved,            // the CSV file (or the folder of CSV files) is written
+        NothingToExport,  // no input holds a line: "The file is empty!"
+        NoOutputChosen,   // the save dialog was cancelled
+        Cancelled,        // the user stopped the export
+        Failed,           // an output could not be written; `error` says why
+    };
+    Outcome outcome = Outcome::Saved;
+    bool eachFile = false;               // the multiple-files export
+    std::string target;                  // the CSV file, or the folder of the multiple-files export
+    std::string error;
+    uint64_t rows = 0;
+    uint32_t columns = 0;                // of the single CSV
+    size_t filesWritten = 0;
+    double seconds = 0;
+    std::vector<std::string> warnings;   // inputs whose JSON could not be read to the end
+};
+
+// One CSV of all inputs. Every input is checked first (an unreadable one is reported and left
+// out), then the output is chosen, then the conversion runs.
+ExportResult ExportToSingleFile(const std::vector<std::string>& inputs, const ExportSettings& settings,
+                                ExportHost& host, const std::atomic<bool>& cancel);
+
+// One CSV per input in `folder`, each under a free name; an unreadable input is reported and
+// gets no CSV. Files finished before a cancel or a failure stay.
+ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, const std::string& folder,
+                                    const ExportSettings& settings, ExportHost& host,
+                                    const std::atomic<bool>& cancel);
+
+}  // namespace tabulora

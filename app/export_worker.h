@@ -1,0 +1,58 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/export_flow.h"
+
+namespace tabulora {
+
+// Runs one export on a thread of its own while the window stays responsive. The window hears of
+// it through three messages: kProgressMessage (read the newest state with TakeProgress),
+// kRequestMessage (pass it to RunRequest: the export waits for the user) and kFinishedMessage
+// (TakeResult). Boxes and dialogs are shown by the window thread, in the order the export asks
+// for them.
+class ExportWorker {
+public:
+    static constexpr UINT kProgressMessage = WM_APP + 0x160;
+    static constexpr UINT kRequestMessage = WM_APP + 0x161;
+    static constexpr UINT kFinishedMessage = WM_APP + 0x162;
+
+    // What the export asks the user for; both run on the window thread.
+    struct UserSide {
+        std::function<void(const std::string& path)> reportUnreadableFile;
+        std::function<std::optional<std::string>()> chooseOutputFile;
+    };
+    using Job = std::function<ExportResult(ExportHost& host, const std::atomic<bool>& cancel)>;
+
+    ExportWorker(HWND window, UserSide user, Job job);
+    // Stops the export and waits for its thread; a request still waiting for the window is
+    // answered as if the user had cancelled.
+    ~ExportWorker();
+    ExportWorker(const ExportWorker&) = delete;
+    ExportWorker& operator=(const ExportWorker&) = delete;
+
+    void Cancel() { cancel_ = true; }
+    bool Cancelling() const { return cancel_; }
+
+    std::optional<ExportProgress> TakeProgress();
+    static void RunRequest(LPARAM request);
+    // After kFinishedMessage: the export's result; the thread has ended.
+    ExportResult TakeResult();
+
+private:
+    struct Shared;
+    struct Request;
+    class Host;
+
+    std::shared_ptr<Shared> shared_;
+    std::atomic<bool> cancel_{false};
+    std::thread thread_;
+};
+
+}  // namespace tabulora
