@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/program_identity.h"
 #include "base/maker_site.h"
+#include "update/settings_registry_win.h"
 #include "winui/handles.h"
 #include "winui/message_loop.h"
 #include "winui/program_folder.h"
@@ -14,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     winui::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, L"BRIMTAL_Tabulora"));
     tabulora::InitApplication();
     const tabulora::AppIdentity identity = tabulora::ReadProgramIdentity(winui::ExecutablePath());
-    tabulora::MainWindow window(identity, tabulora::MakerSite::FromEnvironment());
+    tabulora::MainWindow window(identity, tabulora::MakerSite::FromEnvironment(),
+                                tabulora::update::OpenSettingsStore(tabulora::update::SettingsKeyName(identity.title)));
     window.AddFilesFromCommandLine(tabulora::FilesOnCommandLine(GetCommandLineW()));
     ShowWindow(window.Handle(), showCommand);
     UpdateWindow(window.Handle());

@@ -85,11 +85,21 @@ const MenuItemSpec kExportMenu[] = {
     {MainWindow::MultipleCsvFilesCommand, L"Multiple CSV Files..."},
 };
 
-HMENU BuildMainMenu(HMENU& fileMenu, HMENU& helpMenu) {
+UINT ChoiceCommand(size_t index) { return MainWindow::FirstChoiceCommand + static_cast<UINT>(index); }
+
+HMENU BuildOptionsMenu() {
+    std::vector<MenuItemSpec> items;
+    for (size_t i = 0; i < kConversionChoices.size(); ++i) items.push_back({ChoiceCommand(i), kConversionChoices[i].caption});
+    return winui::BuildPopupMenu(items);
+}
+
+HMENU BuildMainMenu(HMENU& fileMenu, HMENU& optionsMenu, HMENU& helpMenu) {
     HMENU bar = CreateMenu();
     fileMenu = winui::BuildPopupMenu(kFileMenu);
+    optionsMenu = BuildOptionsMenu();
     helpMenu = winui::BuildPopupMenu(kHelpMenu);
     AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(fileMenu), L"&File");
+    AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(optionsMenu), L"&Options");
     AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(helpMenu), L"&Help");
     return bar;
 }
@@ -113,13 +123,13 @@ bool HasJsonExtension(const std::wstring& path, std::initializer_list<std::wstri
 
 }  // namespace
 
-MainWindow::MainWindow(AppIdentity identity, MakerSite site)
-    : identity_(std::move(identity)), site_(std::move(site)) {
+MainWindow::MainWindow(AppIdentity identity, MakerSite site, std::unique_ptr<update::SettingsStore> settings)
+    : identity_(std::move(identity)), site_(std::move(site)), settings_(std::move(settings)), choices_(*settings_) {
     loadButtonMenu_.Reset(winui::BuildPopupMenu(kLoadButtonMenu));
     exportMenu_.Reset(winui::BuildPopupMenu(kExportMenu));
     accelerators_.Reset(BuildAccelerators());
     CreateFrame({L"TabuloraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                 WS_EX_ACCEPTFILES, {kClientWidth, kClientHeight}, nullptr, BuildMainMenu(fileMenu_, helpMenu_),
+                 WS_EX_ACCEPTFILES, {kClientWidth, kClientHeight}, nullptr, BuildMainMenu(fileMenu_, optionsMenu_, helpMenu_),
                  L"MAINICON"});
     CreateControls(kFonts, kControls);
     SetUp();
@@ -137,6 +147,7 @@ void MainWindow::SetUp() {
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
     taskbarProgress_.emplace(Handle());
+    UpdateOptionsMenu();
 }
 
 void MainWindow::LayoutControls() {
@@ -245,7 +256,13 @@ void MainWindow::RunCommand(UINT id) {
     case AboutCommand: OpenAboutBox(); break;
     case SingleCsvFileCommand: ExportToSingleFile(); break;
     case MultipleCsvFilesCommand: ExportEachFile(); break;
-    default: break;
+    case Utf8Radio:
+    case AnsiRadio: UpdateOptionsMenu(); break;
+    default:
+        if (id >= FirstChoiceCommand && id < FirstChoiceCommand + kConversionChoices.size()) {
+            ToggleChoice(kConversionChoices[id - FirstChoiceCommand].choice);
+        }
+        break;
     }
 }
 
@@ -267,6 +284,7 @@ void MainWindow::SetOptionsEnabled(bool enabled) {
 }
 
 void MainWindow::ChooseInputFiles() {
+    if (ExportRunning()) return;
     winui::OpenFilesRequest request{
         {{L"JSON Files (*.json)", L"*.json"}, {L"Any File (*.*)", L"*.*"}},
         L"json",
@@ -297,6 +315,7 @@ void MainWindow::AddFilesFromCommandLine(std::span<const std::wstring> paths) {
 }
 
 void MainWindow::ClearInputFiles() {
+    if (ExportRunning()) return;
     inputFiles_.clear();
     loadedFileCount_ = 0;
     SetWindowTextW(Control(LoadButton), L"Load JSON file...");
@@ -364,8 +383,8 @@ void MainWindow::StartExport(ExportWorker::Job job) {
         [this](const std::string& path) { ShowFileLoadError(path); },
         [this] { return ChooseCsvFileToSave(); },
     };
-    SetExportRunning(true);
     exportWorker_ = std::make_unique<ExportWorker>(Handle(), std::move(user), std::move(job));
+    SetExportRunning(true);
 }
 
 void MainWindow::CancelExport() {
@@ -439,6 +458,7 @@ void MainWindow::SetExportRunning(bool running) {
         EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
     }
     DragAcceptFiles(Handle(), !running);
+    UpdateOptionsMenu();
     if (running) {
         exportCursor_.emplace();
     } else {
@@ -512,6 +532,32 @@ void MainWindow::ToggleUpdateNotifications() {
         return;
     }
     CheckMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | (wanted ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// ---- Options
+
+void MainWindow::ToggleChoice(ConversionChoice choice) {
+    if (ExportRunning()) return;
+    try {
+        choices_.Set(choice, !choices_.IsOn(choice));
+    } catch (const std::exception& error) {
+        // The check mark keeps showing what is stored.
+        winui::ShowMessage(Handle(), L"The option could not be saved.\r\r" + winui::Utf8ToWide(error.what()), L"ERROR",
+                           MB_ICONERROR);
+    }
+    UpdateOptionsMenu();
+}
+
+// Check marks follow the choices; the byte-order mark is a choice of UTF-8 output only, and no
+// choice changes while an export runs.
+void MainWindow::UpdateOptionsMenu() {
+    const bool utf8 = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    for (size_t i = 0; i < kConversionChoices.size(); ++i) {
+        const ConversionChoice choice = kConversionChoices[i].choice;
+        const bool usable = !ExportRunning() && (choice != ConversionChoice::Utf8Bom || utf8);
+        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (choices_.IsOn(choice) ? MF_CHECKED : MF_UNCHECKED));
+        EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (usable ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 void MainWindow::OpenFeedbackWindow() {

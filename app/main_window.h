@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/conversion_choices.h"
 #include "app/export_worker.h"
 #include "base/app_identity.h"
 #include "base/maker_site.h"
 #include "engine/text_codec.h"
+#include "update/settings.h"
 #include "winui/busy_cursor.h"
 #include "winui/handles.h"
 #include "winui/menus.h"
@@ -50,11 +52,13 @@ public:
         LoadMenuClearCommand,      // the load button's context menu
         SingleCsvFileCommand,      // the export button's drop-down menu
         MultipleCsvFilesCommand,
+        FirstChoiceCommand = 301,   // the Options menu: one item per conversion choice, in order
     };
     static constexpr UINT_PTR kUpdateCheckTimer = 1;
     static constexpr UINT kUpdateCheckInterval = 1000;
 
-    MainWindow(AppIdentity identity, MakerSite site);
+    // `settings` keeps the Options menu's choices between runs.
+    MainWindow(AppIdentity identity, MakerSite site, std::unique_ptr<update::SettingsStore> settings);
     ~MainWindow() override;
 
     HACCEL Accelerators() const { return accelerators_.Get(); }
@@ -64,6 +68,8 @@ public:
     HMENU LoadButtonMenu() const { return loadButtonMenu_.Get(); }
     HMENU ExportMenu() const { return exportMenu_.Get(); }
     HMENU HelpMenu() const { return helpMenu_; }
+    HMENU OptionsMenu() const { return optionsMenu_; }
+    const ConversionChoices& Choices() const { return choices_; }
     // The separator dialog opened last, or null.
     ui::SeparatorDialog* LastSeparatorDialog() const;
     // The new-version notice once the update check has asked for it, or null.
@@ -94,6 +100,7 @@ public:
     void ToggleUpdateNotifications();
     void OpenFeedbackWindow();
     void OpenAboutBox();
+    void ToggleChoice(ConversionChoice choice);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -105,6 +112,7 @@ private:
     void RunCommand(UINT id);
     void ShowLoadButtonMenu(LPARAM screenPoint);
     void SetOptionsEnabled(bool enabled);
+    void UpdateOptionsMenu();
     void SetButtonImages(const wchar_t* exportImage);
     void AttachMenuImages();
     ExportSettings ChosenSettings() const;
@@ -119,12 +127,15 @@ private:
 
     const AppIdentity identity_;
     const MakerSite site_;
+    const std::unique_ptr<update::SettingsStore> settings_;
+    ConversionChoices choices_;
     std::vector<std::wstring> inputFiles_;
     int64_t loadedFileCount_ = 0;
     std::wstring lastFolder_;
     std::wstring lastSaveFileName_;
     const wchar_t* exportImage_ = L"IMG_SAVEBLACK48";
     HMENU fileMenu_ = nullptr;   // owned by the window's menu bar
+    HMENU optionsMenu_ = nullptr;
     HMENU helpMenu_ = nullptr;
     winui::UniqueMenu loadButtonMenu_;
     winui::UniqueMenu exportMenu_;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "tests/update/memory_settings.h"
 #include "app/program_identity.h"
 #include "winui/program_folder.h"
 #include "tests/win/fake_effects.h"
@@ -37,7 +38,8 @@ protected:
 
     FakeEffects effects;
     tabulora::MakerSite site{"maker.example"};
-    tabulora::MainWindow form{tabulora::ReadProgramIdentity(winui::ExecutablePath()), site};
+    tabulora::MainWindow form{tabulora::ReadProgramIdentity(winui::ExecutablePath()), site,
+                              std::make_unique<tabulora::update::testing::MemorySettings>()};
     tabulora::ui::NewVersionInfo info{L"Tabulora", L"2.2", L"https://maker.example/get/Tabulora-2.2.exe"};
     std::unique_ptr<tabulora::ui::NewVersionNotice> notice;
 };

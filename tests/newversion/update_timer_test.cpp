@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "tests/update/memory_settings.h"
 #include "tests/update/local_servers.h"
 #include "tests/win/fake_effects.h"
 #include "update/checker_win.h"
@@ -55,7 +56,7 @@ protected:
     // Starts the program's window against the maker's site on `host`; its timer runs the check.
     void StartProgram(const std::string& host) {
         form = std::make_unique<MainWindow>(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"),
-                                            tabulora::MakerSite(host));
+                                            tabulora::MakerSite(host), std::make_unique<MemorySettings>());
     }
 
     FakeEffects effects;

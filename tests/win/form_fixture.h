@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "tests/update/memory_settings.h"
 #include "app/program_identity.h"
 #include "base/maker_site.h"
 #include "winui/program_folder.h"
@@ -19,7 +20,9 @@ protected:
 
     FakeEffects effects;
     TempFolder folder;
-    Form form{tabulora::ReadProgramIdentity(winui::ExecutablePath()), tabulora::MakerSite("tabulora.example")};
+    tabulora::update::testing::MemorySettings* settings = new tabulora::update::testing::MemorySettings;
+    Form form{tabulora::ReadProgramIdentity(winui::ExecutablePath()), tabulora::MakerSite("tabulora.example"),
+              std::unique_ptr<tabulora::update::SettingsStore>(settings)};
 
     std::wstring Caption(int id) const {
         wchar_t text[512] = {};

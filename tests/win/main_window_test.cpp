@@ -187,14 +187,21 @@ TEST_F(FormTest, F1RunsOnlineHelp) {
 
 TEST_F(FormTest, MenuHasTheCommandsAndTheUpdateItemStartsCheckedAndDisabled) {
     HMENU bar = GetMenu(form.Handle());
-    ASSERT_EQ(GetMenuItemCount(bar), 2);
-    HMENU file = GetSubMenu(bar, 0);
-    HMENU help = GetSubMenu(bar, 1);
-    auto text = [](HMENU menu, UINT id) {
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    auto text = [](HMENU menu, UINT id, UINT by = MF_BYCOMMAND) {
         wchar_t buffer[64] = {};
-        GetMenuStringW(menu, id, buffer, 64, MF_BYCOMMAND);
+        GetMenuStringW(menu, id, buffer, 64, by);
         return std::wstring(buffer);
     };
+    EXPECT_EQ(text(bar, 0, MF_BYPOSITION), L"&File");
+    EXPECT_EQ(text(bar, 1, MF_BYPOSITION), L"&Options");
+    EXPECT_EQ(text(bar, 2, MF_BYPOSITION), L"&Help");
+    HMENU file = GetSubMenu(bar, 0);
+    HMENU options = GetSubMenu(bar, 1);
+    HMENU help = GetSubMenu(bar, 2);
+    EXPECT_EQ(text(options, Form::FirstChoiceCommand), L"Flatten Nested Values");
+    EXPECT_EQ(text(options, Form::FirstChoiceCommand + 1), L"Excel-Friendly UTF-8 (BOM)");
+    EXPECT_EQ(text(options, Form::FirstChoiceCommand + 2), L"Guard Against Formula Injection");
     EXPECT_EQ(text(file, Form::FileClearCommand), L"Clear");
     EXPECT_EQ(text(file, Form::FileLoadCommand), L"Load JSON file...");
     EXPECT_EQ(text(file, Form::FileExportCommand), L"Export to CSV...");
@@ -205,6 +212,51 @@ TEST_F(FormTest, MenuHasTheCommandsAndTheUpdateItemStartsCheckedAndDisabled) {
     const UINT state = GetMenuState(help, Form::UpdateNotificationsCommand, MF_BYCOMMAND);
     EXPECT_TRUE(state & MF_CHECKED);
     EXPECT_TRUE(state & MF_GRAYED);
+}
+
+UINT ChoiceState(const MainWindow& window, int index) {
+    return GetMenuState(window.OptionsMenu(), MainWindow::FirstChoiceCommand + index, MF_BYCOMMAND);
+}
+
+TEST_F(FormTest, OptionsStartOffToggleAndAreStored) {
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(ChoiceState(form, i) & MF_CHECKED) << i;
+    Command(Form::FirstChoiceCommand);
+    Command(Form::FirstChoiceCommand + 2);
+    Command(Form::FirstChoiceCommand + 2);
+    EXPECT_TRUE(ChoiceState(form, 0) & MF_CHECKED);
+    EXPECT_FALSE(ChoiceState(form, 2) & MF_CHECKED);
+    EXPECT_EQ(settings->values["Settings\\FlattenNested"], "1");
+    EXPECT_EQ(settings->values["Settings\\FormulaGuard"], "0");
+    EXPECT_EQ(settings->values.count("Settings\\Utf8Bom"), 0u);
+
+    // A value that cannot be written leaves the mark as it was and says so.
+    settings->failingWrites.insert("Settings\\Utf8Bom");
+    Command(Form::FirstChoiceCommand + 1);
+    EXPECT_FALSE(ChoiceState(form, 1) & MF_CHECKED);
+    ASSERT_EQ(effects.messages.size(), 1u);
+    EXPECT_EQ(effects.messages[0].caption, L"ERROR");
+}
+
+TEST(Options, StoredChoicesComeBackAndUnreadableOnesCountAsOff) {
+    FakeEffects effects;
+    auto store = std::make_unique<tabulora::update::testing::MemorySettings>();
+    store->values = {{"Settings\\FlattenNested", "1"}, {"Settings\\Utf8Bom", "abc"}};
+    store->foreignTyped = {"Settings\\FormulaGuard"};
+    const MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("x"),
+                          std::move(store));
+    EXPECT_TRUE(ChoiceState(form, 0) & MF_CHECKED);
+    EXPECT_FALSE(ChoiceState(form, 1) & MF_CHECKED);
+    EXPECT_FALSE(ChoiceState(form, 2) & MF_CHECKED);
+}
+
+TEST_F(FormTest, TheBomChoiceIsOffTheMenuWhileAnsiIsChosen) {
+    form.AddInputFile(WriteFile("a.json", "{}"));
+    EXPECT_FALSE(ChoiceState(form, 1) & MF_GRAYED);
+    SendMessageW(form.Control(Form::AnsiRadio), BM_CLICK, 0, 0);
+    EXPECT_TRUE(ChoiceState(form, 1) & MF_GRAYED);
+    EXPECT_FALSE(ChoiceState(form, 0) & MF_GRAYED);
+    SendMessageW(form.Control(Form::Utf8Radio), BM_CLICK, 0, 0);
+    EXPECT_FALSE(ChoiceState(form, 1) & MF_GRAYED);
 }
 
 // The separator button starts with the list separator of the thread's locale.
@@ -233,7 +285,8 @@ TEST_F(LocaleSeparatorTest, CommaAndSemicolonLocales) {
     SetThreadLocale(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
     EXPECT_EQ(tabulora::ListSeparatorCaption(), L";");
     FakeEffects effects;
-    MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("tabulora.example"));
+    MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("tabulora.example"),
+                    std::make_unique<tabulora::update::testing::MemorySettings>());
     wchar_t caption[8] = {};
     GetWindowTextW(form.Control(MainWindow::SeparatorButton), caption, 8);
     EXPECT_STREQ(caption, L";");
