@@ -208,6 +208,60 @@ TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
     EXPECT_EQ(form.LastFolder(), L"");
 }
 
+std::wstring StatusText(const MainWindow& window) {
+    wchar_t text[256] = {};
+    SendMessageW(window.Control(MainWindow::StatusBar), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST_F(ExportTest, WhileAnExportRunsItsButtonCancelsAndNothingElseChangesItsInputs) {
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    const std::wstring output = Path("out.csv");
+    effects.saveReplies.push_back(output);
+    effects.whileSaveDialogOpen = [&] {
+        EXPECT_TRUE(form.ExportRunning());
+        EXPECT_EQ(Caption(Form::ExportButton), L"Cancel");
+        for (int id : {Form::LoadButton, Form::HeaderCheckBox, Form::Utf8Radio, Form::SeparatorButton})
+            EXPECT_FALSE(Enabled(id)) << id;
+        EXPECT_TRUE(GetMenuState(form.OptionsMenu(), Form::FirstChoiceCommand, MF_BYCOMMAND) & MF_GRAYED);
+        SendMessageW(form.Handle(), WM_COMMAND, Form::FileClearCommand, 0);   // ignored
+        EXPECT_EQ(form.InputFiles().size(), 1u);
+        SendMessageW(form.Handle(), WM_COMMAND, IDCANCEL, 0);   // Esc
+    };
+
+    Command(Form::ExportButton);
+
+    EXPECT_FALSE(std::filesystem::exists(TempFolder::Native(winui::WideToUtf8(output))));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"people.json"});   // no temporary file either
+    EXPECT_TRUE(effects.messages.empty());
+    EXPECT_EQ(StatusText(form), L"Export cancelled.");
+    EXPECT_EQ(Caption(Form::ExportButton), L"Export to CSV...");
+    EXPECT_TRUE(Enabled(Form::LoadButton));
+    EXPECT_FALSE(GetMenuState(form.OptionsMenu(), Form::FirstChoiceCommand, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(ExportTest, ClosingTheWindowDuringAnExportCancelsItThenEndsTheProgram) {
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    effects.saveReplies.push_back(Path("out.csv"));
+    effects.whileSaveDialogOpen = [&] { SendMessageW(form.Handle(), WM_CLOSE, 0, 0); };
+    MSG quit{};
+    ASSERT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+
+    Command(Form::ExportButton);
+
+    EXPECT_EQ(StatusText(form), L"Export cancelled.");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"people.json"});
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+}
+
+TEST_F(ExportTest, TheStatusBarKeepsASummaryOfTheExport) {
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    effects.saveReplies.push_back(Path("out.csv"));
+    Command(Form::ExportButton);
+    const std::wstring status = StatusText(form);
+    EXPECT_EQ(status.rfind(L"Saved 2 rows \u00D7 2 columns to out.csv in ", 0), 0u) << winui::WideToUtf8(status);
+}
+
 TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"Disk full", L"Disk full."},

@@ -1,5 +1,6 @@
 #pragma once
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     std::deque<std::wstring> folderReplies;
     std::deque<UINT> menuReplies;
     uint32_t tick = 1000;
+    // Runs while the save dialog is "open", before it answers.
+    std::function<void()> whileSaveDialogOpen;
 
     // What the program asked for.
     std::vector<Message> messages;
@@ -55,6 +58,7 @@ public:
     }
     std::optional<std::wstring> ChooseFileToSave(HWND, const winui::SaveFileRequest& request) override {
         saveRequests.push_back(request);
+        if (whileSaveDialogOpen) whileSaveDialogOpen();
         return Next(saveReplies);
     }
     std::optional<std::wstring> ChooseFolder(HWND, const winui::FolderRequest& request) override {

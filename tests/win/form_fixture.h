@@ -46,7 +46,13 @@ protected:
         while (form.ExportRunning() && std::chrono::steady_clock::now() < limit) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {   // left for the test to see
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                    break;
+                }
+                DispatchMessageW(&message);
+            }
         }
         ASSERT_FALSE(form.ExportRunning()) << "the export did not end";
     }
