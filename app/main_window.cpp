@@ -399,6 +399,7 @@ void MainWindow::ShowFileLoadError(const std::string& path) {
 }
 
 std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
+    SetStatusText(L"");   // the inputs are read; the export waits for the user
     winui::DefaultCursorWhile dialog;
     winui::SaveFileRequest request{
         {{L"CSV File (*.csv)", L"*.csv"}, {L"Any File (*.*)", L"*.*"}},

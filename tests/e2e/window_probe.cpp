@@ -1,7 +1,8 @@
 // Watches the main window of a running Tabulora.exe from another process, as a person waiting
 // on it would: asks it every few milliseconds whether it answers (WM_NULL with a time-out) and
 // reads its status bar, until the status says the export has ended. Prints one line per status
-// text seen, then the slowest answer in milliseconds.
+// text seen, then the slowest answer in milliseconds while the export was reading, converting or
+// cancelling (a dialog that the window thread opens meanwhile is not the export's doing).
 //
 //   window_probe watch <title> <seconds> [cancel-when <status prefix>]
 //
@@ -24,6 +25,12 @@ std::wstring StatusText(HWND status) {
     if (!SendMessageTimeoutW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 1000, &copied))
         return L"(no answer)";
     return text;
+}
+
+bool ExportWorking(const std::wstring& status) {
+    for (const wchar_t* phase : {L"Reading ", L"Converting ", L"Cancelling"})
+        if (status.rfind(phase, 0) == 0) return true;
+    return false;
 }
 
 bool ExportEnded(const std::wstring& status) {
@@ -54,9 +61,10 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix) {
         const auto asked = Clock::now();
         DWORD_PTR ignored = 0;
         const bool answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
-        if (!answered || ms > slowest) slowest = answered ? ms : 5000;
+        const double ms = answered ? std::chrono::duration<double, std::milli>(Clock::now() - asked).count() : 5000;
         const std::wstring text = StatusText(status);
+        // Counted when the export was at work before the question and still is after it.
+        if (ExportWorking(last) && ExportWorking(text) && ms > slowest) slowest = ms;
         if (text != last) {
             PrintUtf8(L"status: " + text);
             last = text;

@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Exports a JSON Lines file of over 100 MB with the real Tabulora.exe under Wine, while another
+process (window_probe.exe) keeps asking the main window whether it answers and reads its status
+bar: the window must answer within 250 ms throughout, the status bar must show the progress, Esc
+must cancel without leaving a file, and a second export must end with its summary.
+Screenshots of the progress and the summary go to the artifacts folder."""
+
+import argparse
+import os
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from tabulora_e2e import CLIENT_HEIGHT, CLIENT_WIDTH, MAIN_TITLE, Failure, Session  # noqa: E402
+
+MIN_BYTES = 110 * 1000 * 1000
+ANSWER_LIMIT_MS = 250
+
+
+def write_big_json_lines(path):
+    """About 110 MB of JSON Lines records with 8 members each; returns the number of records."""
+    records = []
+    for i in range(10000):
+        records.append('{"id": %d, "name": "user %d", "email": "user%d@example.com", "score": %d.%02d, '
+                       '"active": %s, "city": "Z\\u00fcrich, CH", "note": "line %d of the sample", '
+                       '"tags": ["a", "b"]}\n' % (i, i, i, i % 1000, i % 100, "true" if i % 2 else "false", i))
+    block = "".join(records).encode("utf-8")
+    count = 0
+    with open(path, "wb") as handle:
+        while count * len(block) // 10000 < MIN_BYTES:
+            handle.write(block)
+            count += 10000
+    return count
+
+
+class Probe:
+    """window_probe.exe watching the main window; its lines are collected as they come."""
+
+    def __init__(self, session, probe_exe, *extra):
+        self.lines = []
+        self.process = subprocess.Popen(["wine", probe_exe, "watch", MAIN_TITLE, "120", *extra], env=session.env,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                        encoding="utf-8", errors="replace")
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.append(line.rstrip("\n"))
+
+    def statuses(self):
+        return [line[len("status: "):] for line in list(self.lines) if line.startswith("status: ")]
+
+    def finish(self, timeout):
+        self.process.wait(timeout=timeout)
+        self.reader.join(timeout=5)
+        slowest = [line for line in self.lines if line.startswith("slowest answer: ")]
+        if self.process.returncode != 0 or not slowest:
+            raise Failure(f"the probe did not see the export end: {self.lines[-5:]}")
+        return float(slowest[-1].split()[2])
+
+
+class ExportSession(Session):
+    def scenario(self):
+        data = os.path.join(self.work, "data")
+        out = os.path.join(self.work, "out")
+        os.makedirs(data)
+        os.makedirs(out)
+        big = os.path.join(data, "big.jsonl")
+        records = write_big_json_lines(big)
+        main_size = (CLIENT_WIDTH, CLIENT_HEIGHT)
+
+        self.app_log = os.path.join(self.work, "app.log")
+        with open(self.app_log, "w") as log:
+            self.app = subprocess.Popen(["wine", self.args.exe, self.wine_path(big)], env=dict(self.env,
+                                        WINEDEBUG="-all,+msgbox"), cwd=self.work, stdout=subprocess.DEVNULL,
+                                        stderr=log)
+        main = self.wait_window(MAIN_TITLE, timeout=40)
+        time.sleep(1)
+
+        # First export: Esc as soon as the conversion runs. Nothing may be left in the folder.
+        target = os.path.join(out, "big.csv")
+        probe = Probe(self, self.args.probe, "cancel-when", "Converting")
+        self.click_client(main, main_size, (230, 150))
+        self.choose_in_file_dialog("Save( As)?", target)
+        slowest = probe.finish(timeout=120)
+        statuses = probe.statuses()
+        print(f"cancelled run: slowest answer {slowest:.0f} ms; statuses {statuses}")
+        if slowest > ANSWER_LIMIT_MS:
+            raise Failure(f"the window took {slowest:.0f} ms to answer (limit {ANSWER_LIMIT_MS} ms)")
+        if not any(s.startswith("Reading big.jsonl") for s in statuses):
+            raise Failure(f"no reading progress in the status bar: {statuses}")
+        if statuses[-1] != "Export cancelled.":
+            raise Failure(f'the status ends with {statuses[-1]!r}, not "Export cancelled."')
+        if os.listdir(out):
+            raise Failure(f"the cancelled export left {os.listdir(out)} behind")
+
+        # Second export to the end: progress while it runs, then the summary.
+        probe = Probe(self, self.args.probe)
+        seen = len(self.message_texts())
+        self.click_client(main, main_size, (230, 150))
+        self.choose_in_file_dialog("Save( As)?", target)
+        self.poll("converting progress", lambda: any(s.startswith("Converting") for s in probe.statuses()), 60)
+        self.screenshot(f"export-progress-{self.dpi}dpi", main)
+        self.close_success("Operation completed. File saved: " + self.wine_path(target), seen)
+        slowest = probe.finish(timeout=60)
+        statuses = probe.statuses()
+        print(f"full run: slowest answer {slowest:.0f} ms; statuses {statuses[:3]} ... {statuses[-1]}")
+        if slowest > ANSWER_LIMIT_MS:
+            raise Failure(f"the window took {slowest:.0f} ms to answer (limit {ANSWER_LIMIT_MS} ms)")
+        percents = [s for s in statuses if s.startswith("Converting big.jsonl \u2014 ")]
+        if not percents:
+            raise Failure(f"no conversion progress in the status bar: {statuses}")
+        expected = f"Saved {records:,} rows \u00D7 7 columns to big.csv in "
+        if not statuses[-1].startswith(expected):
+            raise Failure(f"the summary reads {statuses[-1]!r}, expected it to begin with {expected!r}")
+        time.sleep(0.5)
+        self.screenshot(f"export-summary-{self.dpi}dpi", main)
+        with open(target, "rb") as handle:
+            header = handle.readline()
+        if header != b"id,name,email,score,active,city,note\r\n":
+            raise Failure(f"the CSV starts with {header!r}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--dpi", type=int, default=96)
+    parser.add_argument("--budget", type=float, default=300, help="seconds for the whole run")
+    args = parser.parse_args()
+    session = ExportSession(args)
+    try:
+        session.start_display()
+        session.prepare_wine()
+        session.scenario()
+    except (Failure, subprocess.TimeoutExpired) as error:
+        print(f"FAILED: {error}", file=sys.stderr)
+        return 1
+    finally:
+        session.close()
+    print(f"passed; screenshots in {args.artifacts}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
