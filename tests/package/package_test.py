@@ -139,7 +139,8 @@ class Session:
 
     def only_entry(self, version):
         entries = self.entries()
-        check(len(entries) == 1, f"expected one Tabulora entry in Apps & features, found {len(entries)}: {entries}")
+        check(len(entries) == 1, f"expected one Tabulora entry in Apps & features, found {len(entries)}: " +
+              ", ".join(f"{code} version {values.get('DisplayVersion')}" for code, values in entries.items()))
         code, values = next(iter(entries.items()))
         check(values.get("DisplayVersion") == version,
               f"the entry shows version {values.get('DisplayVersion')!r}, expected {version!r}")
@@ -357,6 +358,8 @@ class Session:
             def message():
                 with open(log, encoding="utf-8", errors="replace") as handle:
                     found = re.search(r'MSGBOX_OnInit L"(.*)"', handle.read())
+                if not found and installer.poll() is not None:
+                    raise Failure(f"the older version's installer ended ({installer.returncode}) without a message")
                 return found.group(1) if found else None
             text = self.poll("the refusal message", message, timeout=60)
             check("the same or a newer version of Tabulora is already installed" in text,
