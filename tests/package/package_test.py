@@ -171,8 +171,9 @@ class Session:
     def build(self):
         self.run("scripts/package", timeout=900)
         with open(os.path.join(self.root, "build", "win64", "generated", "version.h")) as handle:
-            header = dict(re.findall(r"#define TABULORA_VERSION_(\w+) (\d+)", handle.read()))
+            header = dict(re.findall(r'#define TABULORA_VERSION_(\w+) "?([\d.]+)"?', handle.read()))
         major, minor, patch = (int(header[field]) for field in ("MAJOR", "MINOR", "PATCH"))
+        self.file_version = header["FULL"]
         self.version, self.next_version = f"{major}.{minor}.{patch}", f"{major}.{minor}.{patch + 1}"
 
         # The next version through a signing hook that marks what it signs, as a signature would.
@@ -211,22 +212,25 @@ class Session:
     def msi_path(self, version):
         return os.path.join(self.packages, f"Tabulora-{version}-x64.msi")
 
-    def msi_property(self, msi, name):
-        table = self.run("msiinfo", "export", msi, "Property").stdout.replace("\r", "")
-        values = dict(line.split("\t", 1) for line in table.split("\n")[3:] if "\t" in line)
-        return values.get(name)
+    def msi_table(self, msi, table):
+        """The rows of an MSI table, each a list of its columns (after the three header lines)."""
+        text = self.run("msiinfo", "export", msi, table).stdout.replace("\r", "")
+        return [line.split("\t") for line in text.split("\n")[3:] if line]
 
     def check_msi_properties(self):
         msi = self.msi_path(self.version)
+        properties = {row[0]: row[1] for row in self.msi_table(msi, "Property")}
         expected = {"ProductName": "Tabulora", "Manufacturer": "BRIMTAL", "ProductVersion": self.version,
                     "ALLUSERS": "1", "ARPHELPLINK": "http://tabulora.example/"}
         for name, value in expected.items():
-            check(self.msi_property(msi, name) == value,
-                  f"the MSI's {name} is {self.msi_property(msi, name)!r}, expected {value!r}")
-        check(self.msi_property(msi, "UpgradeCode") == self.msi_property(self.next_msi, "UpgradeCode"),
-              "the two versions have different UpgradeCodes")
-        check(self.msi_property(msi, "ProductCode") != self.msi_property(self.next_msi, "ProductCode"),
-              "the two versions share a ProductCode")
+            check(properties.get(name) == value, f"the MSI's {name} is {properties.get(name)!r}, expected {value!r}")
+        next_properties = {row[0]: row[1] for row in self.msi_table(self.next_msi, "Property")}
+        check(properties["UpgradeCode"] == next_properties["UpgradeCode"], "the two versions have different UpgradeCodes")
+        check(properties["ProductCode"] != next_properties["ProductCode"], "the two versions share a ProductCode")
+        # The program's own file version, which wixl leaves out and scripts/package puts in.
+        versions = {row[2]: row[4] for row in self.msi_table(msi, "File")}
+        check(versions.get("Tabulora.exe") == self.file_version,
+              f"the File table gives Tabulora.exe version {versions.get('Tabulora.exe')!r}, expected {self.file_version!r}")
 
     def check_zip(self):
         path = os.path.join(self.packages, f"Tabulora-{self.version}-x64-portable.zip")
