@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs a test program next to throw-away local web servers on 127.0.0.1.
 
-Usage: local_servers.py COMMAND [ARGS...]
+Usage: local_servers.py [--slow-name-lookup] COMMAND [ARGS...]
 
 Starts these listeners and passes their ports to COMMAND in the environment:
   TABULORA_TEST_MIXED_PORT      TLS (certificate the test trusts) or plain HTTP on one port
@@ -17,6 +17,11 @@ Starts these listeners and passes their ports to COMMAND in the environment:
                                 check answer and counts the requests (see /control/recorded)
   TABULORA_TEST_TRUSTED_CERT    the trusted certificate, DER in base64
 COMMAND also gets a fresh WINEPREFIX of its own, removed afterwards.
+
+With --slow-name-lookup, COMMAND runs in a mount namespace of its own whose /etc/resolv.conf
+names a local name server that takes questions and never answers, and TABULORA_TEST_SLOW_NAME
+holds a name to look up there. That needs root (port 53, mount); without it the variable is not
+set and a note says why.
 
 Paths served by the mixed, untrusted and plain listeners (any method): /echo (the request's
 exact bytes), /status500, /silent (never answers), /big/N (N bytes), /charset/latin1,
@@ -262,6 +267,38 @@ def tls_context(key, cert):
     return context
 
 
+SLOW_NAME = "never-answered.test"
+
+
+def silent_name_server():
+    """A UDP socket on port 53 of a loopback address: it takes questions and never answers."""
+    for third in range(90, 110):
+        sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        try:
+            sock.bind(("127.83.%d.%d" % (third, os.getpid() % 250 + 2), 53))
+            return sock
+        except OSError:
+            sock.close()
+    return None
+
+
+def in_slow_name_namespace(command, folder):
+    """The command, run where every name lookup goes to a name server that never answers; None
+    when this machine does not allow it."""
+    if shutil.which("unshare") is None or subprocess.run(
+            ["unshare", "--mount", "--propagation", "private", "true"], stderr=subprocess.DEVNULL).returncode:
+        return None, None
+    server = silent_name_server()
+    if server is None:
+        return None, None
+    resolv = os.path.join(folder, "resolv.conf")
+    with open(resolv, "w") as f:
+        f.write("nameserver %s\noptions timeout:30 attempts:1\n" % server.getsockname()[0])
+    wrapped = ["unshare", "--mount", "--propagation", "private", "--", "sh", "-c",
+               'mount --bind "$0" /etc/resolv.conf && exec "$@"', resolv] + command
+    return wrapped, server
+
+
 def unused_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -269,10 +306,15 @@ def unused_port():
 
 
 def main():
-    if len(sys.argv) < 2:
+    command = sys.argv[1:]
+    slow_name_lookup = command[:1] == ["--slow-name-lookup"]
+    if slow_name_lookup:
+        command = command[1:]
+    if not command:
         sys.exit(__doc__)
     folder = tempfile.mkdtemp(prefix="tabulora-upd-")
     servers = []
+    name_server = None
     try:
         trusted_key, trusted_cert = make_certificate(folder, "trusted")
         untrusted = make_certificate(folder, "untrusted")
@@ -301,7 +343,15 @@ def main():
                    TABULORA_TEST_TRICKLE_PORT=str(trickling.server_address[1]),
                    TABULORA_TEST_RECORDER_PORT=str(recorder_port),
                    TABULORA_TEST_TRUSTED_CERT=base64.b64encode(der).decode())
-        child = subprocess.Popen(sys.argv[1:], env=env, start_new_session=True)
+        if slow_name_lookup:
+            wrapped, name_server = in_slow_name_namespace(command, folder)
+            if wrapped:
+                command = wrapped
+                env["TABULORA_TEST_SLOW_NAME"] = SLOW_NAME
+            else:
+                print("local_servers.py: no slow name lookup here (needs root for a mount namespace "
+                      "and port 53)", file=sys.stderr)
+        child = subprocess.Popen(command, env=env, start_new_session=True)
         try:
             code = child.wait(timeout=COMMAND_TIMEOUT_S)
         except subprocess.TimeoutExpired:
@@ -314,6 +364,8 @@ def main():
         return code
     finally:
         stopping.set()
+        if name_server:
+            name_server.close()
         for server in servers:
             server.shutdown()
             server.server_close()
