@@ -28,7 +28,7 @@ exact bytes), /status500, /silent (never answers), /big/N (N bytes), /charset/la
 /charset/none, /charset/utf8, /redirect/NNN (status NNN pointing at the recorder listener, same
 scheme), /flood/continue (interim answers as fast as the connection takes them), /raw/NAME (one of
 the malformed answers in RAW_ANSWERS), /php/check2.php and /php/feedback.php (the scripted
-answer), /control/answer (sets that answer from the form fields status, body and location; status 0 never answers),
+answer), /control/answer (sets that answer from the form fields status, body and location),
 /control/requests (count, transport and body of the requests to the scripted paths),
 /control/recorded (the number of requests the recorder listener has seen).
 """
@@ -186,9 +186,6 @@ def serve(conn, path, raw, body, transport):
         conn.sendall(RAW_ANSWERS[path[5:]])
     elif path in ("/php/check2.php", "/php/feedback.php"):
         status, answer, location = script.record(transport, body)
-        if status == 0:   # scripted silence: the request is read and never answered
-            stopping.wait(TRICKLE_LIMIT_S)
-            return
         respond(conn, status, answer, location=location.replace("RECORDER", recorder_url(transport, "")))
     elif path == "/control/answer":
         fields = urllib.parse.parse_qs(body.decode("utf-8"), keep_blank_values=True)
