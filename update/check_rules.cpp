@@ -3,6 +3,8 @@
 #include <climits>
 
 #include "update/httpform.h"
+#include "update/notice_link.h"
+#include "engine/utf.h"
 #include "base/text.h"
 
 namespace tabulora::update {
@@ -10,6 +12,13 @@ namespace {
 
 std::string_view LineAt(const std::vector<std::string>& lines, size_t number) {
     return number <= lines.size() ? std::string_view(lines[number - 1]) : std::string_view();
+}
+
+// The value, or an empty text when it is longer than `maxLength` characters.
+std::string Bounded(std::string value, size_t maxLength) {
+    // Characters as the program counts them: UTF-16 code units.
+    if (value.size() > maxLength && Utf8ToUtf16(value).size() > maxLength) return {};
+    return value;
 }
 
 }  // namespace
@@ -21,7 +30,8 @@ bool IsValidCheckAnswer(std::string_view answerText, const std::vector<std::stri
 }
 
 CheckAnswerFields ReadCheckAnswerFields(const std::vector<std::string>& answerLines) {
-    return {GetTagValue(LineAt(answerLines, 1), "version"), GetTagValue(LineAt(answerLines, 2), "url"),
+    return {Bounded(GetTagValue(LineAt(answerLines, 1), "version"), kMaxVersionLength),
+            Bounded(GetTagValue(LineAt(answerLines, 2), "url"), kMaxDownloadUrlLength),
             GetTagValue(LineAt(answerLines, 6), "important")};
 }
 

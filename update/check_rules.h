@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,12 @@ inline constexpr int kAnswersPerDay = 5;
 // line holds the result field "0" or "1".
 bool IsValidCheckAnswer(std::string_view answerText, const std::vector<std::string>& answerLines);
 
-// The fields the check uses, read by line position; absent lines give empty texts.
+// The longest version text the check keeps, in characters.
+inline constexpr size_t kMaxVersionLength = 64;
+
+// The fields the check uses, read by line position; absent lines give empty texts. A version
+// longer than kMaxVersionLength or an address longer than kMaxDownloadUrlLength characters is
+// unusable and reads as empty, so it is neither stored nor shown.
 struct CheckAnswerFields {
     std::string version;    // line 1
     std::string url;        // line 2

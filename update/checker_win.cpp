@@ -23,8 +23,10 @@ HWND ActiveWindowOfProgram(HWND mainWindow) {
 }  // namespace
 
 CheckResults& UpdateCheckState() {
-    static CheckResults state;
-    return state;
+    // Never destroyed: a worker still waiting on the network when the program ends may write
+    // its results at any moment, so they must not go away before the process does.
+    static CheckResults* const state = new CheckResults;
+    return *state;
 }
 
 std::string WindowsCheckPlatform::MachineGuid() {

@@ -7,7 +7,8 @@
 
 namespace tabulora::update {
 
-// The update check's variables shared with the window thread, one set per process.
+// The update check's variables shared with the window thread, one set per process, alive until
+// the process ends.
 CheckResults& UpdateCheckState();
 
 // The check's view of the real system: registry, WinHTTP/Winsock, locale, date, message box.

@@ -22,7 +22,72 @@ bool ParseSize(std::string_view text, int base, size_t& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// "HTTP/1.1 200 OK": the version, one space, exactly three digits, then a space or the end.
+bool ParseStatusLine(std::string_view line, int& status) {
+    if (line.size() < 12 || !line.starts_with("HTTP/") || !IsDigit(line[5]) || line[6] != '.' ||
+        !IsDigit(line[7]) || line[8] != ' ')
+        return false;
+    const std::string_view code = line.substr(9, 3);
+    if (!IsDigit(code[0]) || !IsDigit(code[1]) || !IsDigit(code[2])) return false;
+    if (line.size() > 12 && line[12] != ' ') return false;
+    status = (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+    return status >= 100 && status <= 599;
+}
+
+// One Content-Length field: a number, or a list of equal numbers ("5, 5").
+void TakeContentLength(std::string_view value, std::optional<size_t>& length) {
+    for (;;) {
+        const size_t comma = value.find(',');
+        size_t number = 0;
+        if (!ParseSize(TrimSpaces(value.substr(0, comma)), 10, number))
+            throw HttpError("Invalid Content-Length in the answer");
+        if (length && *length != number) throw HttpError("The answer gives conflicting Content-Length values");
+        length = number;
+        if (comma == std::string_view::npos) return;
+        value.remove_prefix(comma + 1);
+    }
+}
+
 }  // namespace
+
+AnswerHead ParseAnswerHead(std::string_view head) {
+    AnswerHead result;
+    const size_t lineEnd = head.find('\n');
+    result.statusLine = std::string(head.substr(0, lineEnd));
+    if (!result.statusLine.empty() && result.statusLine.back() == '\r') result.statusLine.pop_back();
+    if (!ParseStatusLine(result.statusLine, result.status))
+        throw HttpError("Invalid answer status line: " + result.statusLine.substr(0, 200));
+
+    std::optional<std::string> transferEncoding;
+    const std::string_view fields = head.substr(lineEnd == std::string_view::npos ? head.size() : lineEnd + 1);
+    for (const std::string& line : SplitLines(fields)) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string name = AsciiLower(TrimSpaces(std::string_view(line).substr(0, colon)));
+        const std::string_view value = TrimSpaces(std::string_view(line).substr(colon + 1));
+        if (name == "content-type") {
+            result.contentType = std::string(value);
+        } else if (name == "transfer-encoding") {
+            // Several fields make one list, as if joined by commas.
+            transferEncoding = transferEncoding ? *transferEncoding + ", " + std::string(value) : std::string(value);
+        } else if (name == "content-length") {
+            TakeContentLength(value, result.contentLength);
+        }
+    }
+    if (transferEncoding) {
+        // The only coding this reader can undo; any other leaves bytes it cannot read.
+        if (AsciiLower(*transferEncoding) != "chunked")
+            throw HttpError("Unsupported Transfer-Encoding in the answer: " + transferEncoding->substr(0, 100));
+        result.chunked = true;
+    }
+    return result;
+}
+
+void HttpResponseReader::TooLarge() const {
+    throw HttpError("The answer is larger than " + std::to_string(maxBytes_) + " bytes");
+}
 
 bool HttpResponseReader::TakeLine(std::string& line) {
     const size_t end = pending_.find('\n');
@@ -36,61 +101,29 @@ bool HttpResponseReader::TakeLine(std::string& line) {
     return true;
 }
 
-void HttpResponseReader::AppendBody(std::string_view bytes) {
-    if (body_.size() + bytes.size() > maxBody_)
-        throw HttpError("The answer is larger than " + std::to_string(maxBody_) + " bytes");
-    body_.append(bytes);
-}
-
-void HttpResponseReader::ParseHead(std::string_view head) {
-    const size_t lineEnd = head.find('\n');
-    statusLine_ = std::string(head.substr(0, lineEnd));
-    if (!statusLine_.empty() && statusLine_.back() == '\r') statusLine_.pop_back();
-    // "HTTP/1.1 200 OK": the code is the three digits after the first space.
-    const size_t space = statusLine_.find(' ');
-    size_t code = 0;
-    if (!statusLine_.starts_with("HTTP/") || space == std::string::npos ||
-        !ParseSize(std::string_view(statusLine_).substr(space + 1, 3), 10, code) || code < 100 ||
-        code > 999)
-        throw HttpError("Invalid answer status line: " + statusLine_.substr(0, 200));
-    status_ = static_cast<int>(code);
-
-    bool chunked = false;
-    bool hasLength = false;
-    size_t length = 0;
-    for (const std::string& line : SplitLines(head.substr(lineEnd == std::string_view::npos ? head.size() : lineEnd + 1))) {
-        const size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        const std::string name = AsciiLower(TrimSpaces(std::string_view(line).substr(0, colon)));
-        const std::string_view value = TrimSpaces(std::string_view(line).substr(colon + 1));
-        if (name == "content-type") {
-            contentType_ = std::string(value);
-        } else if (name == "transfer-encoding") {
-            chunked = AsciiLower(value).find("chunked") != std::string::npos;
-        } else if (name == "content-length") {
-            if (!ParseSize(value, 10, length)) throw HttpError("Invalid Content-Length in the answer");
-            hasLength = true;
-        }
-    }
-    if (status_ < 200) {
+void HttpResponseReader::StartBody() {
+    if (head_.status < 200) {
         // An interim answer ("100 Continue"): the real one follows.
-        contentType_.clear();
+        head_ = {};
         state_ = State::Headers;
-    } else if (status_ == 204 || status_ == 304) {
+    } else if (head_.status == 204 || head_.status == 304) {
         state_ = State::Done;
-    } else if (chunked) {
+    } else if (head_.chunked) {
         state_ = State::ChunkSize;
-    } else if (hasLength) {
-        if (length > maxBody_)
-            throw HttpError("The answer is larger than " + std::to_string(maxBody_) + " bytes");
-        remaining_ = length;
-        state_ = length == 0 ? State::Done : State::FixedBody;
+    } else if (head_.contentLength) {
+        if (*head_.contentLength > maxBytes_) TooLarge();
+        remaining_ = *head_.contentLength;
+        state_ = remaining_ == 0 ? State::Done : State::FixedBody;
     } else {
         state_ = State::BodyUntilClose;
     }
 }
 
 bool HttpResponseReader::Feed(std::string_view bytes) {
+    // Every byte counts: a server must not keep the reader busy with interim answers, headers,
+    // chunk extensions or trailers any more than with body bytes.
+    if (bytes.size() > maxBytes_ - received_) TooLarge();
+    received_ += bytes.size();
     pending_.append(bytes);
     std::string line;
     while (state_ != State::Done) {
@@ -106,14 +139,14 @@ bool HttpResponseReader::Feed(std::string_view bytes) {
                 if (pending_.size() > kMaxHeadBytes) throw HttpError("The answer's headers are too long");
                 return false;
             }
-            const std::string head = pending_.substr(0, end);
+            head_ = ParseAnswerHead(std::string_view(pending_).substr(0, end));
             pending_.erase(0, end + separator);
-            ParseHead(head);
+            StartBody();
             break;
         }
         case State::FixedBody: {
             const size_t take = std::min(remaining_, pending_.size());
-            AppendBody(std::string_view(pending_).substr(0, take));
+            body_.append(pending_, 0, take);
             pending_.erase(0, take);
             remaining_ -= take;
             if (remaining_ > 0) return false;
@@ -121,21 +154,20 @@ bool HttpResponseReader::Feed(std::string_view bytes) {
             break;
         }
         case State::BodyUntilClose:
-            AppendBody(pending_);
+            body_.append(pending_);
             pending_.clear();
             return false;
         case State::ChunkSize: {
             if (!TakeLine(line)) return false;
             const std::string_view sizeText = TrimSpaces(std::string_view(line).substr(0, line.find(';')));
             if (!ParseSize(sizeText, 16, remaining_)) throw HttpError("Invalid chunk size in the answer");
-            if (remaining_ > maxBody_)
-                throw HttpError("The answer is larger than " + std::to_string(maxBody_) + " bytes");
+            if (remaining_ > maxBytes_) TooLarge();
             state_ = remaining_ == 0 ? State::Trailers : State::ChunkData;
             break;
         }
         case State::ChunkData: {
             const size_t take = std::min(remaining_, pending_.size());
-            AppendBody(std::string_view(pending_).substr(0, take));
+            body_.append(pending_, 0, take);
             pending_.erase(0, take);
             remaining_ -= take;
             if (remaining_ > 0) return false;

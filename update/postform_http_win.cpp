@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
+#include <utility>
 
 #include "update/body_decode.h"
 #include "update/errors.h"
 #include "update/http_response_reader.h"
 #include "update/plain_http_request.h"
 #include "update/postform.h"
+#include "update/run_until.h"
 #include "platform/win32_error.h"
 
 namespace tabulora::update {
@@ -49,44 +52,64 @@ private:
     SOCKET s_ = INVALID_SOCKET;
 };
 
-struct AddressList {
-    addrinfo* head = nullptr;
-    ~AddressList() { if (head) freeaddrinfo(head); }
+// The addresses of a host, freed with the list (on the lookup's thread when nobody waited).
+class AddressList {
+public:
+    AddressList() = default;
+    AddressList(AddressList&& other) noexcept : head_(std::exchange(other.head_, nullptr)) {}
+    AddressList& operator=(AddressList&&) = delete;
+    ~AddressList() { if (head_) freeaddrinfo(head_); }
+    addrinfo** Out() { return &head_; }
+    const addrinfo* First() const { return head_; }
+
+private:
+    addrinfo* head_ = nullptr;
 };
 
-int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+// Looks the host up; getaddrinfo takes no time limit, so the lookup runs on a thread of its own
+// that is left behind when the deadline passes.
+AddressList LookUp(const HttpTarget& target, Clock::time_point deadline) {
+    std::optional<AddressList> found = RunUntil<AddressList>(
+        [host = target.host, port = target.port] {
+            const WinsockSession winsock;   // the caller's may have ended by now
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_protocol = IPPROTO_TCP;
+            AddressList addresses;
+            if (const int code = getaddrinfo(host.c_str(), port.c_str(), &hints, addresses.Out()))
+                ThrowSocketError(("Cannot resolve " + host).c_str(), code);
+            return addresses;
+        },
+        deadline);
+    if (!found) throw HttpError("Looking up " + target.host + " timed out");
+    return std::move(*found);
 }
 
-// Waits until the socket is writable (write) or readable; false on timeout. A failed
-// connection counts as ready: select reports it in the exception set, SO_ERROR tells why.
+// Waits until the socket is writable (write) or readable; false once the deadline has passed,
+// even when the socket is ready. A failed connection counts as ready: select reports it in the
+// exception set, SO_ERROR tells why.
 bool WaitFor(SOCKET s, bool write, Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
     fd_set ready;
     fd_set failed;
     FD_ZERO(&ready);
     FD_ZERO(&failed);
     FD_SET(s, &ready);
     FD_SET(s, &failed);
-    const int left = MillisecondsLeft(deadline);
-    timeval wait{left / 1000, (left % 1000) * 1000};
+    timeval wait{static_cast<long>(left / 1000000), static_cast<long>(left % 1000000)};
     const int count = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &wait);
     if (count == SOCKET_ERROR) ThrowSocketError("Waiting on the connection failed", WSAGetLastError());
     return count > 0;
 }
 
-// Connects to the first address that answers before the deadline.
+// Looks the host up and connects to the first of its addresses that answers, all before the
+// deadline.
 void Connect(Socket& socket, const HttpTarget& target, Clock::time_point deadline) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    AddressList addresses;
-    if (const int code = getaddrinfo(target.host.c_str(), target.port.c_str(), &hints, &addresses.head))
-        ThrowSocketError(("Cannot resolve " + target.host).c_str(), code);
-
+    const AddressList addresses = LookUp(target, deadline);
     int lastError = WSAETIMEDOUT;
-    for (const addrinfo* a = addresses.head; a; a = a->ai_next) {
+    for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
         socket.Reset(::socket(a->ai_family, a->ai_socktype, a->ai_protocol));
         if (socket.Get() == INVALID_SOCKET) {
             lastError = WSAGetLastError();
@@ -97,7 +120,8 @@ void Connect(Socket& socket, const HttpTarget& target, Clock::time_point deadlin
         if (connect(socket.Get(), a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) return;
         lastError = WSAGetLastError();
         if (lastError != WSAEWOULDBLOCK) continue;
-        if (!WaitFor(socket.Get(), true, deadline)) throw HttpError("Connecting to " + target.hostHeader + " timed out");
+        if (!WaitFor(socket.Get(), true, deadline))
+            throw HttpError("Connecting to " + target.hostHeader + " timed out");
         int error = 0;
         int length = sizeof(error);
         getsockopt(socket.Get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
@@ -145,14 +169,15 @@ std::string PostFormPlainHttp(const std::string& url, const std::string& body, i
     const WinsockSession winsock;
     Socket socket;
     const auto timeout = std::chrono::milliseconds(timeoutMs);
+    // The name lookup and the connection within the timeout; then the request and the whole
+    // answer within the timeout again.
     Connect(socket, target, Clock::now() + timeout);
-
-    // The whole answer must arrive within the timeout after the request goes out.
     const auto deadline = Clock::now() + timeout;
     SendAll(socket.Get(), BuildFormPostRequest(target, body), deadline);
     HttpResponseReader reader;
     ReceiveAnswer(socket.Get(), reader, deadline);
 
+    if (IsRedirection(reader.Status())) throw HttpError("Redirection refused: " + reader.StatusLine());
     if (reader.Status() >= 400) throw HttpError(reader.StatusLine());
     return DecodeBody(reader.Body(), CharsetOfContentType(reader.ContentType(), BodyCharset::Latin1));
 }

@@ -83,7 +83,7 @@ TEST_F(NoticeTest, ShowsOnceAndLeavesTheFocusWithTheMainWindow) {
     EXPECT_FALSE(KillTimer(Notice(), NewVersionNotice::kShowTimer)) << "the start timer runs only once";
 }
 
-TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsAWebAddress) {
+TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsASafeWebAddress) {
     const struct {
         const wchar_t* downloadUrl;
         const wchar_t* opened;
@@ -91,6 +91,8 @@ TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsAWebAddress) {
         {L"HTTPS://maker.example/get", L"HTTPS://maker.example/get"},
         {L"C:\\x.exe", L"http://tabulora.example/"},
         {L"", L"http://tabulora.example/"},
+        {L"https:///get", L"http://tabulora.example/"},
+        {L"https://maker.example/\" --new-window \"x", L"http://tabulora.example/"},
     };
     for (const auto& c : cases) {
         effects.shellCalls.clear();

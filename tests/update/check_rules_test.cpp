@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "update/check.h"
 #include "update/check_rules.h"
+#include "update/notice_link.h"
 
 using namespace tabulora;
 using namespace tabulora::update;
@@ -48,6 +49,34 @@ TEST(CheckAnswer, FieldsAreReadByLinePosition) {
     EXPECT_EQ(shortAnswer.version, "");  // no version tag
     EXPECT_EQ(shortAnswer.url, "u");
     EXPECT_EQ(shortAnswer.important, "");  // fewer than six lines
+}
+
+TEST(CheckAnswer, AnOverlongVersionOrAddressReadsAsEmptyAndLeavesTheOtherFields) {
+    const auto fields = [](const std::string& version, const std::string& url) {
+        return ReadCheckAnswerFields(SplitLines("<version>" + version + "</version>\r\n<url>" + url +
+                                                "</url>\r\n\r\n<result>0</result>\r\n\r\n<important>Hi</important>"));
+    };
+    const std::string version64(kMaxVersionLength, '1');
+    const std::string url2048 = "https://x/" + std::string(kMaxDownloadUrlLength - 10, 'u');
+    CheckAnswerFields atLimit = fields(version64, url2048);
+    EXPECT_EQ(atLimit.version, version64);
+    EXPECT_EQ(atLimit.url, url2048);
+
+    CheckAnswerFields longVersion = fields(version64 + "1", "https://x/d");
+    EXPECT_EQ(longVersion.version, "");
+    EXPECT_EQ(longVersion.url, "https://x/d");
+    EXPECT_EQ(longVersion.important, "Hi");
+
+    CheckAnswerFields longUrl = fields("2.2", url2048 + "u");
+    EXPECT_EQ(longUrl.version, "2.2");
+    EXPECT_EQ(longUrl.url, "");
+    EXPECT_EQ(longUrl.important, "Hi");
+
+    // Characters, not bytes: 64 two-byte characters are within the limit, 65 are not.
+    std::string wide;
+    for (size_t i = 0; i < kMaxVersionLength; ++i) wide += "\xC3\xA9";
+    EXPECT_EQ(fields(wide, "").version, wide);
+    EXPECT_EQ(fields(wide + "\xC3\xA9", "").version, "");
 }
 
 TEST(DailyLimit, FiveValidAnswersADay) {

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <iostream>
 #include <thread>
 
 #include "local_servers.h"
+#include "update/check_rules.h"
 #include "update/checker_win.h"
 #include "update/errors.h"
 #include "update/identity_win.h"
+#include "update/notice_link.h"
 #include "update/scramble.h"
 #include "update/settings_registry_win.h"
 #include "engine/utf.h"
@@ -25,8 +28,8 @@ const tabulora::AppIdentity kApp = tabulora::MakeAppIdentity("BRIMTAL", "Tabulor
 const std::string kDownload = "https://downloads.example/Tabulora-2.2.exe";
 
 std::string Answer(const std::string& version, const std::string& result = "0",
-                   const std::string& important = "") {
-    return "<version>" + version + "</version>\r\n<url>" + kDownload + "</url>\r\n\r\n<result>" + result +
+                   const std::string& important = "", const std::string& url = kDownload) {
+    return "<version>" + version + "</version>\r\n<url>" + url + "</url>\r\n\r\n<result>" + result +
            "</result>\r\n\r\n<important>" + important + "</important>\r\n";
 }
 
@@ -91,14 +94,14 @@ protected:
 
     // A stored settings value, or "(absent)"; every value must be a string.
     static std::string Stored(const char* name) {
-        wchar_t buffer[512];
-        DWORD size = sizeof(buffer);
+        std::wstring buffer(16 * 1024, L'\0');
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
         DWORD type = 0;
         if (RegGetValueW(HKEY_CURRENT_USER, (KeyPath() + L"\\Settings").c_str(), Utf8ToWide(name).c_str(),
-                         RRF_RT_ANY, &type, buffer, &size) != ERROR_SUCCESS)
+                         RRF_RT_ANY, &type, buffer.data(), &size) != ERROR_SUCCESS)
             return "(absent)";
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
-        return WideToUtf8(buffer);
+        return WideToUtf8(buffer.c_str());
     }
     static void Store(const char* name, const std::string& value) {
         OpenSettingsStore(SettingsKeyName(kApp.title))->WriteString(kSettingsSection, name, value);
@@ -286,6 +289,76 @@ TEST_F(CheckRunTest, AFailedStartCounterWriteIsRecordedAndTheRunGoesOn) {
     const CheckResults& overHttps = Run();
     EXPECT_EQ(overHttps.CheckErrors, "SettingsError Error:\rAccess denied");
     EXPECT_FALSE(overHttps.NewVersionAvailable);
+}
+
+TEST_F(CheckRunTest, AServerThatKeepsSendingEndsEachAttemptAtItsDeadline) {
+    // A header line every 200 ms, never the end of the head: each attempt connects at once and
+    // may then wait 10 s for the answer, so the run takes about 20 s.
+    UseServer(Listener::Trickle);
+    const auto start = std::chrono::steady_clock::now();
+    const CheckResults& r = Run();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::cout << "  the run against a trickling server took " << seconds << " s\n";
+    EXPECT_LT(seconds, 60);
+    EXPECT_NE(r.CheckErrors.find("HTTPS Response:\rReading the answer timed out"), std::string::npos) << r.CheckErrors;
+    EXPECT_NE(r.CheckErrors.find("HTTP Response:\rReading the answer timed out"), std::string::npos) << r.CheckErrors;
+    ExpectNothingFromTheAnswer(r);
+}
+
+TEST_F(CheckRunTest, ARedirectionFailsTheAttemptAndItsTargetIsNeverContacted) {
+    const int before = RecorderRequestsSoFar();
+    for (const int status : {301, 302, 307, 308}) {
+        SCOPED_TRACE(status);
+        RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
+        ScriptCheckAnswer(Answer("2.2"), status, "RECORDER/php/check2.php");
+        const CheckResults& r = Run();
+        EXPECT_TRUE(r.CheckErrors.starts_with("HTTPS Response:\rRedirection refused: HTTP/1.1 " + std::to_string(status)))
+            << r.CheckErrors;
+        EXPECT_NE(r.CheckErrors.find("HTTP Response:\rRedirection refused: HTTP/1.1 " + std::to_string(status)),
+                  std::string::npos) << r.CheckErrors;
+        ExpectNothingFromTheAnswer(r);
+    }
+    EXPECT_EQ(RecorderRequestsSoFar(), before) << "the check's fields went to the address the answer named";
+}
+
+TEST_F(CheckRunTest, AnOverlongVersionOrAddressIsNeitherStoredNorShown) {
+    const std::string longestVersion(kMaxVersionLength, '1');
+    const std::string longestUrl = "https://downloads.example/" + std::string(kMaxDownloadUrlLength - 26, 'd');
+    const struct {
+        const char* name;
+        std::string version;
+        std::string url;
+        std::string keptVersion;
+        std::string keptUrl;
+    } cases[] = {
+        {"at the limits", longestVersion, longestUrl, longestVersion, longestUrl},
+        {"version one over", longestVersion + "1", kDownload, "", kDownload},
+        {"huge version", std::string(200000, '9'), kDownload, "", kDownload},
+        {"address one over", "2.2", longestUrl + "d", "2.2", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
+        Store(kCurrentURL, ScrambleText("https://old.example/T.exe"));
+        ScriptCheckAnswer(Answer(c.version, "0", "Read me", c.url));
+        platform_.boxes.clear();
+        const CheckResults& r = Run();
+        EXPECT_EQ(r.CheckErrors, "");
+        // Compared in full, reported in short.
+        const auto same = [](const std::string& seen, const std::string& expected) {
+            return seen == expected ? ::testing::AssertionSuccess()
+                                    : ::testing::AssertionFailure() << "got " << seen.size() << " characters: "
+                                                                    << seen.substr(0, 40) << "...";
+        };
+        EXPECT_TRUE(same(r.ServerVersion, c.keptVersion));
+        EXPECT_TRUE(same(Stored(kCurrentVersion), c.keptVersion));
+        EXPECT_TRUE(same(r.DownloadURL, c.keptUrl));
+        EXPECT_TRUE(same(UnscrambleText(Stored(kCurrentURL)), c.keptUrl));
+        // The rest of the answer is used as usual.
+        EXPECT_EQ(Stored(kLastUpdateCheckCount), "1");
+        EXPECT_EQ(platform_.boxes, std::vector<std::string>{"Read me"});
+        EXPECT_EQ(r.NewVersionAvailable, c.keptVersion == "2.2");
+    }
 }
 
 TEST(UpdateCheckWorker, RunsOnItsOwnThreadAndPublishesTheFinish) {

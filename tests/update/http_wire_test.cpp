@@ -11,8 +11,8 @@ namespace {
 
 // Feeds the answer in pieces of `step` bytes, then reports the end of the connection unless
 // the reader already saw the whole answer.
-HttpResponseReader ReadInPieces(const std::string& raw, size_t step, size_t maxBody = kMaxAnswerBytes) {
-    HttpResponseReader reader(maxBody);
+HttpResponseReader ReadInPieces(const std::string& raw, size_t step, size_t maxBytes = kMaxAnswerBytes) {
+    HttpResponseReader reader(maxBytes);
     bool complete = false;
     for (size_t i = 0; i < raw.size() && !complete; i += step) complete = reader.Feed(raw.substr(i, step));
     if (!complete) reader.FinishAtClose();
@@ -64,12 +64,121 @@ TEST(HttpResponseReader, RejectsBrokenTruncatedAndOversizedAnswers) {
         {"bad chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n"},
         {"chunk not ended", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nhel"},
         {"declared too long", "HTTP/1.1 200 OK\r\nContent-Length: 1048577\r\n\r\n"},
-        {"too long until close", "HTTP/1.1 200 OK\r\n\r\n" + mib + "y"},
-        {"too long chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n100000\r\n" + mib + "\r\n1\r\ny\r\n0\r\n\r\n"},
+        {"too long until close", "HTTP/1.1 200 OK\r\n\r\n" + mib},
+        {"too long chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n100000\r\n" + mib + "\r\n0\r\n\r\n"},
     };
     for (const auto& c : cases) EXPECT_THROW(ReadInPieces(c.raw, 4096), HttpError) << c.name;
 
-    EXPECT_EQ(ReadInPieces("HTTP/1.1 200 OK\r\n\r\n" + mib, 65536).Body().size(), kMaxAnswerBytes);
+    // The limit holds the whole answer as received, head included.
+    const std::string head = "HTTP/1.1 200 OK\r\n\r\n";
+    EXPECT_EQ(ReadInPieces(head + mib.substr(head.size()), 65536).Body().size(), kMaxAnswerBytes - head.size());
+}
+
+TEST(HttpResponseReader, EveryByteReceivedCountsTowardsTheLimit) {
+    // With a limit of 1000 bytes, answers whose body is tiny but whose other parts are not.
+    const std::string continues = [] {
+        std::string many;
+        for (int i = 0; i < 50; ++i) many += "HTTP/1.1 100 Continue\r\n\r\n";
+        return many;
+    }();
+    const std::string chunkExtensions = [] {
+        std::string chunks = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+        for (int i = 0; i < 50; ++i) chunks += "1;name=" + std::string(20, 'v') + "\r\nx\r\n";
+        return chunks + "0\r\n\r\n";
+    }();
+    const std::string trailers = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1\r\nx\r\n0\r\n" +
+                                 std::string(1000, 'T') + ": v\r\n\r\n";
+    const std::string headers = "HTTP/1.1 200 OK\r\nX-Filler: " + std::string(1000, 'h') + "\r\nContent-Length: 1\r\n\r\nx";
+    const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+    for (const std::string* raw : {&continues, &chunkExtensions, &trailers, &headers}) {
+        for (const size_t step : {size_t{1}, size_t{64}, raw->size()}) {
+            EXPECT_THROW(ReadInPieces(*raw + ok, step, 1000), HttpError) << raw->substr(0, 60) << " step " << step;
+        }
+    }
+    // The same kinds of answer within the limit are read, up to the very last byte allowed.
+    const std::string fewContinues = "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 100 Continue\r\n\r\n" + ok;
+    EXPECT_EQ(ReadInPieces(fewContinues, 5, fewContinues.size()).Body(), "ok");
+    EXPECT_THROW(ReadInPieces(fewContinues, 5, fewContinues.size() - 1), HttpError);
+}
+
+TEST(AnswerHead, StatusLineIsVersionSpaceThreeDigitsThenSpaceOrEnd) {
+    const struct {
+        const char* line;
+        int status;   // 0: invalid
+    } cases[] = {
+        {"HTTP/1.1 200 OK", 200},
+        {"HTTP/1.0 404 Not Found", 404},
+        {"HTTP/1.1 200", 200},
+        {"HTTP/1.1 200 ", 200},
+        {"HTTP/1.1 100 Continue", 100},
+        {"HTTP/1.1 599 Odd", 599},
+        {"HTTP/1.1 2000", 0},
+        {"HTTP/1.1 2000 OK", 0},
+        {"HTTP/1.1 200OK", 0},
+        {"HTTP/1.1 20", 0},
+        {"HTTP/1.1 20x OK", 0},
+        {"HTTP/1.1  200 OK", 0},
+        {"HTTP/1.1 099 Low", 0},
+        {"HTTP/1.1 600 High", 0},
+        {"HTTP/11 200 OK", 0},
+        {"http/1.1 200 OK", 0},
+        {"HTTP/1.1 -20 OK", 0},
+        {"", 0},
+    };
+    for (const auto& c : cases) {
+        const std::string head = std::string(c.line) + "\r\nContent-Length: 0";
+        if (c.status) {
+            EXPECT_EQ(ParseAnswerHead(head).status, c.status) << c.line;
+        } else {
+            EXPECT_THROW(ParseAnswerHead(head), HttpError) << c.line;
+        }
+    }
+}
+
+TEST(AnswerHead, OnlyChunkedIsChunkedAndLengthsMustAgree) {
+    const struct {
+        const char* fields;
+        bool valid;
+        bool chunked;
+        int length;   // -1: none
+    } cases[] = {
+        {"Transfer-Encoding: chunked", true, true, -1},
+        {"transfer-encoding:   CHUNKED  ", true, true, -1},
+        {"Transfer-Encoding: Chunked\r\nContent-Length: 9", true, true, 9},   // the coding frames the body
+        {"Transfer-Encoding: xchunked", false, false, -1},
+        {"Transfer-Encoding: chunkedx", false, false, -1},
+        {"Transfer-Encoding: gzip, chunked", false, false, -1},
+        {"Transfer-Encoding: chunked, gzip", false, false, -1},
+        {"Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked", false, false, -1},
+        {"Transfer-Encoding: identity", false, false, -1},
+        {"Transfer-Encoding:", false, false, -1},
+        {"X-Transfer-Encoding: gzip", true, false, -1},
+        {"Content-Length: 2", true, false, 2},
+        {"Content-Length: 2\r\nContent-Length: 2", true, false, 2},
+        {"Content-Length: 2, 2", true, false, 2},
+        {"Content-Length: 2\r\nContent-Length: 4", false, false, -1},
+        {"Content-Length: 2, 3", false, false, -1},
+        {"Content-Length: 2\r\ncontent-length: 02", true, false, 2},
+        {"Content-Length: +2", false, false, -1},
+        {"Content-Length: 2 2", false, false, -1},
+        {"Content-Length: 99999999999999999999999", false, false, -1},
+    };
+    for (const auto& c : cases) {
+        const std::string head = std::string("HTTP/1.1 200 OK\r\n") + c.fields;
+        if (!c.valid) {
+            EXPECT_THROW(ParseAnswerHead(head), HttpError) << c.fields;
+            continue;
+        }
+        const AnswerHead parsed = ParseAnswerHead(head);
+        EXPECT_EQ(parsed.chunked, c.chunked) << c.fields;
+        EXPECT_EQ(parsed.contentLength.has_value(), c.length >= 0) << c.fields;
+        if (c.length >= 0 && parsed.contentLength) {
+            EXPECT_EQ(*parsed.contentLength, size_t(c.length)) << c.fields;
+        }
+    }
+    // Read to the end: a coding that only looks like chunked is not taken for it.
+    EXPECT_THROW(ReadInPieces("HTTP/1.1 200 OK\r\nTransfer-Encoding: xchunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", 3),
+                 HttpError);
 }
 
 TEST(PlainHttpRequest, TargetsAndExactRequestBytes) {

@@ -49,6 +49,9 @@ const char* VariableOf(Listener listener) {
     case Listener::Untrusted: return "TABULORA_TEST_UNTRUSTED_PORT";
     case Listener::Plain: return "TABULORA_TEST_PLAIN_PORT";
     case Listener::Closed: return "TABULORA_TEST_CLOSED_PORT";
+    case Listener::Silent: return "TABULORA_TEST_SILENT_PORT";
+    case Listener::Trickle: return "TABULORA_TEST_TRICKLE_PORT";
+    case Listener::Recorder: return "TABULORA_TEST_RECORDER_PORT";
     }
     return "";
 }
@@ -63,9 +66,15 @@ std::string LocalUrl(const char* scheme, Listener listener, const std::string& p
     return std::string(scheme) + "://" + LocalHost(listener) + path;
 }
 
-void ScriptCheckAnswer(const std::string& body, int status) {
+void ScriptCheckAnswer(const std::string& body, int status, const std::string& location) {
     PostForm(LocalUrl("http", Listener::Plain, "/control/answer"),
-             {"status=" + std::to_string(status), "body=" + body}, 5000);
+             {"status=" + std::to_string(status), "body=" + body, "location=" + location}, 5000);
+}
+
+int RecorderRequestsSoFar() {
+    int count = -1;
+    TryParseInt32(PostForm(LocalUrl("http", Listener::Plain, "/control/recorded"), {}, 5000), count);
+    return count;
 }
 
 CheckRequests CheckRequestsSoFar() {

@@ -2,7 +2,9 @@
 // reads the answer, and what the user sees and keeps.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -204,6 +206,24 @@ TEST_F(FeedbackTest, WhenBothAttemptsFailTheWindowKeepsEverything) {
     UseServer(Listener::Plain);   // sending again is possible
     Send();
     EXPECT_FALSE(form->IsOpen());
+}
+
+TEST_F(FeedbackTest, AServerThatKeepsSendingHoldsTheWindowOnlyForTheDeadlines) {
+    // The exchange runs on the window thread: two attempts, each connecting at once and then
+    // given 3 s for an answer that never ends.
+    UseServer(Listener::Trickle);
+    SetText(FeedbackWindow::MessageEdit, L"Anyone there?");
+    const auto start = std::chrono::steady_clock::now();
+    Send();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::cout << "  sending to a trickling server took " << seconds << " s\n";
+    EXPECT_LT(seconds, 30);
+    ASSERT_EQ(attempts.size(), 2u);
+    ASSERT_EQ(effects.messages.size(), 1u);
+    EXPECT_EQ(effects.messages[0].text, Wide(kNotDelivered));
+    EXPECT_EQ(winui::CurrentScreenCursor(), winui::ScreenCursor::Default);
+    ASSERT_TRUE(form->IsOpen());
+    EXPECT_EQ(Text(FeedbackWindow::MessageEdit), L"Anyone there?");
 }
 
 TEST_F(FeedbackTest, ABlankMessageBeepsAndSendsNothing) {
