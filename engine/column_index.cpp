@@ -22,9 +22,9 @@ size_t ColumnIndex::Slot(std::string_view name, uint64_t hash) const {
     }
 }
 
-uint32_t ColumnIndex::SutunNoBul(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
+uint32_t ColumnIndex::FindColumn(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
 
-uint32_t ColumnIndex::SutunAdiEkle(std::string_view name) {
+uint32_t ColumnIndex::AddColumn(std::string_view name) {
     // After the last column the next record most likely starts again with the first.
     if (predicted_ >= names_.size()) predicted_ = 0;
     if (predicted_ < names_.size() && names_[predicted_] == name) return predicted_++;
@@ -36,14 +36,21 @@ uint32_t ColumnIndex::SutunAdiEkle(std::string_view name) {
         column = Size();
         names_.emplace_back(name);
         slots_[slot] = column + 1;
-        if (names_.size() * 2 > slots_.size()) Grow();
+        if (names_.size() * 2 > slots_.size()) Rebuild(slots_.size() * 2);
     }
     predicted_ = column + 1;
     return column;
 }
 
-void ColumnIndex::Grow() {
-    slots_.assign(slots_.size() * 2, 0);
+void ColumnIndex::Truncate(uint32_t count) {
+    if (count >= names_.size()) return;
+    names_.resize(count);
+    predicted_ = 0;
+    Rebuild(slots_.size());
+}
+
+void ColumnIndex::Rebuild(size_t slotCount) {
+    slots_.assign(slotCount, 0);
     for (uint32_t column = 0; column < names_.size(); ++column)
         slots_[Slot(names_[column], Hash(names_[column]))] = column + 1;
 }

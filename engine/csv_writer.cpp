@@ -68,26 +68,25 @@ std::string CsvDocument::Text() const {
 
 void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
                   const AnsiCodec& ansi) {
-    AtomicFileWriter file(path);
-    if (encoding == TextEncoding::Utf8) {
-        document.ForEachPiece([&file](std::string_view piece) { file.Write(piece); });
-    } else {
-        // Converted in slices that end at line breaks, so no character is split and memory
-        // holds one slice at a time.
-        constexpr size_t kSlice = 1 << 20;
-        document.ForEachPiece([&](std::string_view piece) {
-            while (!piece.empty()) {
-                size_t cut = piece.size();
-                if (cut > kSlice) {
-                    const size_t lineBreak = piece.find('\n', kSlice);
-                    cut = lineBreak == std::string_view::npos ? piece.size() : lineBreak + 1;
-                }
-                file.Write(ansi.FromUtf8(piece.substr(0, cut)));
-                piece.remove_prefix(cut);
-            }
-        });
-    }
-    file.Commit();
+    OutputFile file(path);
+    std::string buffer;
+    constexpr size_t kWriteSize = 1 << 20;
+    buffer.reserve(kWriteSize);
+    auto flush = [&] {
+        if (encoding == TextEncoding::Utf8)
+            file.Write(buffer);
+        else
+            file.Write(ansi.FromUtf8(buffer));
+        buffer.clear();
+    };
+    // Pieces are gathered into large writes that end at line breaks, so that no character is split
+    // by the ANSI conversion.
+    document.ForEachPiece([&](std::string_view piece) {
+        buffer.append(piece);
+        if (buffer.size() >= kWriteSize && buffer.back() == '\n') flush();
+    });
+    flush();
+    file.CommitReplacing();
 }
 
 }  // namespace tabulora

@@ -53,7 +53,8 @@ public:
 };
 
 // Writes the CSV text to `path` through a temporary file in the same folder that replaces the
-// target only when complete. Throws FileError("Cannot create file "<path>". <reason>") on any
+// target only when complete (see OutputFile: links followed, permissions kept, a target the user
+// may not write refused). Throws FileError("Cannot create file "<path>". <reason>") on any
 // failure; the temporary file is removed and an existing target keeps its content.
 void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
                   const AnsiCodec& ansi);

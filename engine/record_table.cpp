@@ -26,10 +26,8 @@ std::string_view Unescaped(std::string_view text, std::string& scratch) {
 
 }  // namespace
 
-RecordTableBuilder::RecordTableBuilder(std::string separator, bool includeHeader)
-    : fields_(separator), includeHeader_(includeHeader) {
-    csv_.separator = std::move(separator);
-}
+RecordTableBuilder::RecordTableBuilder(std::string separator, RowSink& rows)
+    : fields_(std::move(separator)), rows_(rows) {}
 
 void RecordTableBuilder::AddLine(std::string_view line) {
     size_t tabs = 0;
@@ -45,7 +43,7 @@ void RecordTableBuilder::AddIndentedLine(size_t tabs, std::string_view line) {
         // The closing brace of a record ends its row.
         const bool closesRecord = text == "}" || text == "},";
         if (closesRecord && recordDepth_ > 0 && static_cast<long>(tabs) == recordDepth_ - 1 && rowHasCell_)
-            DegerlerSatiriEkle();
+            AppendRowLine();
         return;
     }
 
@@ -104,9 +102,9 @@ void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string
 }
 
 void RecordTableBuilder::AddKeyedLine(std::string_view name, std::string_view value) {
-    const uint32_t column = columns_.SutunAdiEkle(name);
+    const uint32_t column = columns_.AddColumn(name);
     // The first column's name recurring in a row that already holds it starts the next record.
-    if (column == 0 && CellSet(0)) DegerlerSatiriEkle();
+    if (column == 0 && CellSet(0)) AppendRowLine();
     SetCell(column, value);
 }
 
@@ -124,12 +122,12 @@ void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
     rowHasCell_ = true;
 }
 
-// Appends the completed row's CSV line and starts an empty row.
-void RecordTableBuilder::DegerlerSatiriEkle() {
+// Writes the completed row's CSV line and starts an empty row.
+void RecordTableBuilder::AppendRowLine() {
     const std::string& separator = fields_.Separator();
     const uint32_t columnCount = columns_.Size();
     // Room for every cell quoted with all its bytes doubled, the separators and the line break.
-    char* const start = csv_.rows.Reserve(rowText_.size() * 2 + columnCount * (separator.size() + 2) + 2);
+    char* const start = rows_.Reserve(rowText_.size() * 2 + columnCount * (separator.size() + 2) + 2);
     char* out = start;
     for (uint32_t column = 0; column < columnCount; ++column) {
         if (column > 0) {
@@ -143,13 +141,9 @@ void RecordTableBuilder::DegerlerSatiriEkle() {
     }
     *out++ = '\r';
     *out++ = '\n';
-    csv_.rows.Commit(out - start);
-    const size_t end = csv_.rows.Size();
-    if (csv_.runs.empty() || csv_.runs.back().columnCount != columnCount)
-        csv_.runs.push_back({end, columnCount});
-    else
-        csv_.runs.back().endOffset = end;
-    ++csv_.rowCount;
+    rows_.Commit(out - start);
+    rows_.EndRow(columnCount);
+    ++rowCount_;
 
     rowText_.clear();
     rowHasCell_ = false;
@@ -159,18 +153,32 @@ void RecordTableBuilder::DegerlerSatiriEkle() {
     }
 }
 
-CsvDocument RecordTableBuilder::Finish() {
+void RecordTableBuilder::Finish() {
     // The last row counts when it holds a cell; a text without any row still gives one line.
-    if (rowHasCell_ || csv_.rowCount == 0) DegerlerSatiriEkle();
-    csv_.columnCount = columns_.Size();
-    csv_.hasHeader = includeHeader_;
-    if (includeHeader_) {
-        for (uint32_t column = 0; column < csv_.columnCount; ++column) {
-            if (column > 0) csv_.header += fields_.Separator();
-            fields_.AppendField(csv_.header, columns_.Names()[column]);
-        }
+    if (rowHasCell_ || rowCount_ == 0) AppendRowLine();
+}
+
+std::string RecordTableBuilder::HeaderLine() const {
+    std::string header;
+    for (uint32_t column = 0; column < columns_.Size(); ++column) {
+        if (column > 0) header += fields_.Separator();
+        fields_.AppendField(header, columns_.Names()[column]);
     }
-    return std::move(csv_);
+    return header;
+}
+
+RecordTableBuilder::Mark RecordTableBuilder::MarkState() const {
+    return Mark{columns_.Size(), rowCount_, recordDepth_, row_, rowText_, rowGeneration_, rowHasCell_};
+}
+
+void RecordTableBuilder::Restore(const Mark& mark) {
+    columns_.Truncate(mark.columnCount);
+    rowCount_ = mark.rowCount;
+    recordDepth_ = mark.recordDepth;
+    row_ = mark.row;
+    rowText_ = mark.rowText;
+    rowGeneration_ = mark.rowGeneration;
+    rowHasCell_ = mark.rowHasCell;
 }
 
 void LineSplitter::Write(const char* data, size_t size) {

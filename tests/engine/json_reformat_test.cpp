@@ -1,4 +1,4 @@
-#include "engine/json_reformat.h"
+#include "engine/layout_text.h"
 
 #include <gtest/gtest.h>
 

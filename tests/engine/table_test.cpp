@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/conversion.h"
-#include "engine/json_reformat.h"
+#include "engine/layout_text.h"
 
 namespace tabulora {
 namespace {
