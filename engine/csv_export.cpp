@@ -16,7 +16,9 @@ namespace {
 struct CsvTable {
     CsvTable(CsvTarget target, const ExportSettings& settings)
         : output(std::move(target),
-                 CsvFormat{settings.csv.separator, settings.csv.includeHeader, settings.encoding, settings.ansi}, table),
+                 CsvFormat{settings.csv.separator, settings.csv.includeHeader, settings.encoding, settings.ansi,
+                           settings.rowsInMemory},
+                 table),
           table(settings.csv.separator, output) {}
 
     CsvOutput output;   // holds a reference to `table`, used only once rows come

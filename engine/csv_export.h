@@ -46,6 +46,7 @@ struct ExportSettings {
     const AnsiCodec* ansi = nullptr;              // required for TextEncoding::Ansi
     size_t pieceSize = 1 << 20;                   // bytes read at a time
     bool readAhead = true;                        // read on a helper thread
+    size_t rowsInMemory = 4 << 20;                // bytes of rows kept in memory before they go to a file
 };
 
 struct ExportProgress {
@@ -53,7 +54,7 @@ struct ExportProgress {
     Phase phase = Phase::Converting;
     size_t fileIndex = 0;      // 0-based, into the inputs
     size_t fileCount = 0;
-    std::string_view name;     // the input's name
+    std::string name;          // the input's name
     uint64_t fileBytesDone = 0;
     uint64_t fileBytes = 0;    // 0 when not known beforehand (standard input)
     uint64_t bytesDone = 0;    // over all inputs

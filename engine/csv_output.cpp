@@ -8,8 +8,7 @@
 namespace tabulora {
 namespace {
 
-constexpr size_t kBlockSize = 1 << 20;
-constexpr size_t kPrefixLimit = 4 << 20;   // rows kept in memory before they go to a file
+constexpr size_t kWriteSize = 1 << 20;
 
 }  // namespace
 
@@ -77,12 +76,12 @@ private:
 // Bytes gathered into large writes.
 class CsvOutput::FinalWriter {
 public:
-    explicit FinalWriter(std::function<void(std::string_view)> put) : put_(std::move(put)) { buffer_.reserve(kBlockSize); }
+    explicit FinalWriter(std::function<void(std::string_view)> put) : put_(std::move(put)) { buffer_.reserve(kWriteSize); }
 
     void Write(std::string_view bytes) {
         written_ += bytes.size();
-        if (buffer_.size() + bytes.size() > kBlockSize) Flush();
-        if (bytes.size() >= kBlockSize)
+        if (buffer_.size() + bytes.size() > kWriteSize) Flush();
+        if (bytes.size() >= kWriteSize)
             put_(bytes);
         else
             buffer_.append(bytes);
@@ -101,9 +100,11 @@ private:
 
 CsvOutput::CsvOutput(CsvTarget target, CsvFormat format, const ColumnSource& columns)
     : target_(std::move(target)), format_(std::move(format)), columns_(columns) {
+    // Blocks of 1 MiB, smaller only when little may stay in memory.
+    blockSize_ = std::clamp<size_t>(format_.rowsInMemory / 4, 64, kWriteSize);
     separator_ = std::string(Encode(format_.separator));
     if (target_.kind != CsvTarget::Kind::Stream) file_ = std::make_unique<OutputFile>(target_.path);
-    current_ = TakeBlock(kBlockSize);
+    current_ = TakeBlock(blockSize_);
 }
 
 CsvOutput::~CsvOutput() = default;
@@ -129,7 +130,7 @@ Block CsvOutput::TakeBlock(size_t capacity) {
         block = writer_->TakeFree();
     }
     block.size = 0;
-    block.Reserve(capacity < kBlockSize ? kBlockSize : capacity);
+    block.Reserve(capacity < blockSize_ ? blockSize_ : capacity);
     return block;
 }
 
@@ -160,7 +161,7 @@ void CsvOutput::CloseBlock() {
     }
     prefixBytes_ += current_.size;
     prefix_.push_back(std::move(current_));
-    if (prefixBytes_ > kPrefixLimit) Spill();
+    if (prefixBytes_ > format_.rowsInMemory) Spill();
 }
 
 // The rows leave memory: into the target's temporary file behind the header of the columns known
@@ -239,7 +240,7 @@ void CsvOutput::MarkInputStart() {
         return;
     }
     HandOver(current_);
-    if (current_.capacity == 0) current_ = TakeBlock(kBlockSize);
+    if (current_.capacity == 0) current_ = TakeBlock(blockSize_);
     mark_.inFile = true;
     mark_.fileOffset = spillBytes_;
 }
@@ -326,7 +327,7 @@ void CsvOutput::WriteBody(FinalWriter& out, const std::string& header, uint32_t 
         adjuster.Feed(Encode(std::string_view(current_.data.get(), current_.size)));
         return;
     }
-    Block buffer = TakeBlock(kBlockSize);
+    Block buffer = TakeBlock(kWriteSize);
     for (uint64_t offset = bodyStart_; offset < spillBytes_;) {
         size_t got = 0;
         std::string error;

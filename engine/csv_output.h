@@ -39,6 +39,7 @@ struct CsvFormat {
     bool includeHeader = true;
     TextEncoding encoding = TextEncoding::Utf8;
     const AnsiCodec* ansi = nullptr;   // for TextEncoding::Ansi
+    size_t rowsInMemory = 4 << 20;     // bytes of rows kept in memory before they go to a file
 };
 
 // Takes the row lines of one CSV as they are made and writes the CSV to its target at the end:
@@ -79,6 +80,7 @@ private:
     class FinalWriter;
 
     Block TakeBlock(size_t capacity);
+    size_t blockSize_;
     void CloseBlock();
     void Spill();
     void HandOver(Block& block);

@@ -3,8 +3,14 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "engine/conversion.h"
 #include "engine/file_error.h"
+#include "engine/file_io.h"
 #include "engine/text_file.h"
 #include "platform/ansi_codec.h"
 #include "temp_folder.h"
@@ -51,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "[\xC3\xA9]"},
         LoadCase{"Utf16LoneSurrogate", std::string("\xFF\xFE\x00\xD8x\0", 6), TextEncoding::Utf8, true,
                  "\xEF\xBF\xBDx"},
+        LoadCase{"Utf16OddLengthFails", std::string("\xFF\xFE[\0]", 5), TextEncoding::Utf8, false, ""},
         LoadCase{"OnlyAMark", "\xEF\xBB\xBF", TextEncoding::Utf8, true, ""},
         LoadCase{"ZeroBytesAreKept", std::string("[1,\0]", 5), TextEncoding::Utf8, true, std::string("[1,\0]", 5)}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -116,19 +123,85 @@ TEST(WriteCsvFile, FailureLeavesNothingBehindAndNamesTheTarget) {
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"taken.csv"});
 }
 
-TEST(UniqueFileName, CountsFromTwoAndIgnoresFolders) {
+TEST(UniqueFileName, CountsFromTwoAndTakesNoNameInUse) {
     TempFolder folder;
     EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data.csv");
     folder.Write("data.csv", "");
     EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data (2).csv");
     folder.Write("data (2).csv", "");
+    // A folder of that name is in use as well.
     std::filesystem::create_directory(TempFolder::Native(folder / "data (3).csv"));
-    EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data (3).csv");
+    EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data (4).csv");
     folder.Write("noext", "");
     EXPECT_EQ(UniqueFileName(folder / "noext"), folder / "noext (2)");
     folder.Write("a.b.csv", "");
     EXPECT_EQ(UniqueFileName(folder / "a.b.csv"), folder / "a.b (2).csv");
 }
+
+// A name that was free when chosen but is taken when the file is complete is not overwritten.
+TEST(OutputFile, NewFileTakesTheNextFreeNameWhenItsNameWasTakenMeanwhile) {
+    TempFolder folder;
+    const std::string chosen = UniqueFileName(folder / "data.csv");
+    OutputFile file(chosen);
+    file.Write("new");
+    folder.Write("data.csv", "appeared meanwhile");
+    EXPECT_EQ(file.CommitAsNew([&] { return UniqueFileName(folder / "data.csv"); }), folder / "data (2).csv");
+    EXPECT_EQ(TempFolder::Read(folder / "data.csv"), "appeared meanwhile");
+    EXPECT_EQ(TempFolder::Read(folder / "data (2).csv"), "new");
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"data (2).csv", "data.csv"}));
+}
+
+// The temporary file beside a long name must not make a path the system refuses.
+TEST(WriteCsvFile, LongTargetName) {
+    TempFolder folder;
+    const std::string target = folder / (std::string(240, 'x') + ".csv");
+    WriteCsvFile(Document("{\"a\":1}"), target, TextEncoding::Utf8, Ansi());
+    EXPECT_EQ(TempFolder::Read(target), "a\r\n1\r\n");
+    EXPECT_EQ(folder.Entries().size(), 1u);
+}
+
+TEST(WriteCsvFile, RefusesATargetTheUserMayNotWrite) {
+    TempFolder folder;
+    const std::string target = folder.Write("locked.csv", "keep me");
+    std::filesystem::permissions(TempFolder::Native(target), std::filesystem::perms::owner_read);
+#ifndef _WIN32
+    if (geteuid() == 0) GTEST_SKIP() << "root may write any file; the CLI tests check this as another user";
+#endif
+    EXPECT_THROW(WriteCsvFile(Document("{\"a\":1}"), target, TextEncoding::Utf8, Ansi()), FileError);
+    std::filesystem::permissions(TempFolder::Native(target), std::filesystem::perms::owner_all);
+    EXPECT_EQ(TempFolder::Read(target), "keep me");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"locked.csv"});
+}
+
+#ifndef _WIN32
+TEST(WriteCsvFile, ReplacedTargetKeepsItsPermissions) {
+    TempFolder folder;
+    const std::string target = folder.Write("private.csv", "old");
+    chmod(target.c_str(), 0600);
+    WriteCsvFile(Document("{\"a\":1}"), target, TextEncoding::Utf8, Ansi());
+    struct stat info;
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(TempFolder::Read(target), "a\r\n1\r\n");
+}
+
+TEST(WriteCsvFile, WritesThroughASymbolicLink) {
+    TempFolder folder;
+    std::filesystem::create_directory(TempFolder::Native(folder / "real"));
+    const std::string real = folder.Write("real/data.csv", "old");
+    std::filesystem::create_symlink("real/data.csv", TempFolder::Native(folder / "link.csv"));
+    WriteCsvFile(Document("{\"a\":1}"), folder / "link.csv", TextEncoding::Utf8, Ansi());
+    EXPECT_TRUE(std::filesystem::is_symlink(TempFolder::Native(folder / "link.csv")));
+    EXPECT_EQ(TempFolder::Read(real), "a\r\n1\r\n");
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"link.csv", "real"}));
+}
+
+TEST(UniqueFileName, BrokenLinkIsANameInUse) {
+    TempFolder folder;
+    std::filesystem::create_symlink("nowhere", TempFolder::Native(folder / "data.csv"));
+    EXPECT_EQ(UniqueFileName(folder / "data.csv"), folder / "data (2).csv");
+}
+#endif
 
 TEST(CsvNameInFolder, DropsTheLastExtension) {
 #ifdef _WIN32
