@@ -3,7 +3,12 @@
 
 #include <filesystem>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -12,6 +17,7 @@
 #include "engine/file_error.h"
 #include "engine/file_io.h"
 #include "engine/text_file.h"
+#include "engine/utf.h"
 #include "platform/ansi_codec.h"
 #include "temp_folder.h"
 
@@ -173,7 +179,30 @@ TEST(WriteCsvFile, RefusesATargetTheUserMayNotWrite) {
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"locked.csv"});
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// A CSV that another program holds open (as spreadsheet programs do) is refused with the system's
+// own words, and left as it is.
+TEST(WriteCsvFile, TargetOpenInAnotherProgramIsRefusedWithTheSystemsText) {
+    TempFolder folder;
+    const std::string target = folder.Write("open.csv", "keep me");
+    int fd = -1;
+    ASSERT_EQ(_wsopen_s(&fd, TempFolder::Native(target).c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW, 0), 0);
+    wchar_t text[512] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_SHARING_VIOLATION, 0,
+                   text, 512, nullptr);
+    std::wstring expected = text;
+    while (!expected.empty() && static_cast<unsigned>(expected.back()) <= L' ') expected.pop_back();
+    try {
+        WriteCsvFile(Document("{\"a\":1}"), target, TextEncoding::Utf8, Ansi());
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + target + "\". " + WideToUtf8(expected));
+    }
+    _close(fd);
+    EXPECT_EQ(TempFolder::Read(target), "keep me");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"open.csv"});
+}
+#else
 TEST(WriteCsvFile, ReplacedTargetKeepsItsPermissions) {
     TempFolder folder;
     const std::string target = folder.Write("private.csv", "old");
