@@ -39,6 +39,33 @@ char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
         if (field.size() >= 16) std::memcpy(out, field.data(), field.size());
         return out + field.size();
     }
+    return WriteQuoted(out, field);
+}
+
+char* CsvFieldWriter::WriteFieldWithSlack(char* out, std::string_view field) const {
+#ifdef TABULORA_SSE2
+    // Copies and checks each block of sixteen in one go; the bytes past the end are copied too
+    // (the next field overwrites them) but not checked.
+    const __m128i quote = scan::Splat('"'), lead = scan::Splat(separator_.empty() ? '"' : separator_[0]);
+    const char* in = field.data();
+    for (size_t done = 0; done < field.size(); done += 16) {
+        const __m128i block = scan::Load(in + done);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), block);
+        unsigned mask = scan::Mask(_mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, lead)));
+        if (field.size() - done < 16) mask &= (1u << (field.size() - done)) - 1;
+        if (mask) {
+            if (NeedsQuotes(field)) return WriteQuoted(out, field);
+            std::memcpy(out, field.data(), field.size());   // only the first byte of a longer separator
+            return out + field.size();
+        }
+    }
+    return out + field.size();
+#else
+    return WriteField(out, field);
+#endif
+}
+
+char* CsvFieldWriter::WriteQuoted(char* out, std::string_view field) const {
     *out++ = '"';
     for (const char c : field) {
         if (c == '"') *out++ = '"';

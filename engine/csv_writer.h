@@ -21,9 +21,14 @@ public:
     void AppendField(std::string& out, std::string_view field) const;
     // Writes the field at `out`, which has room for 2 * size + 2 bytes; returns its end.
     char* WriteField(char* out, std::string_view field) const;
+    // The same, sixteen bytes at a time, for a field followed by kFieldSlack readable bytes into
+    // room for kFieldSlack bytes more.
+    char* WriteFieldWithSlack(char* out, std::string_view field) const;
+    static constexpr size_t kFieldSlack = 16;
 
 private:
     bool NeedsQuotes(std::string_view field) const;
+    char* WriteQuoted(char* out, std::string_view field) const;
     std::string separator_;
     bool special_[256] = {};   // the double quote and the separator's first byte
 };

@@ -116,9 +116,10 @@ void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
     if (column >= row_.size()) row_.resize(column + 1);
     Cell& cell = row_[column];
     cell.generation = rowGeneration_;
-    cell.offset = rowText_.size();
+    cell.offset = rowText_.Size();
     cell.length = static_cast<uint32_t>(value.size());
-    rowText_.append(value);
+    std::memcpy(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
+    rowText_.Commit(value.size());
     rowHasCell_ = true;
 }
 
@@ -126,8 +127,10 @@ void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
 void RecordTableBuilder::AppendRowLine() {
     const std::string& separator = fields_.Separator();
     const uint32_t columnCount = columns_.Size();
-    // Room for every cell quoted with all its bytes doubled, the separators and the line break.
-    char* const start = rows_.Reserve(rowText_.size() * 2 + columnCount * (separator.size() + 2) + 2);
+    // Room for every cell quoted with all its bytes doubled, the separators and the line break,
+    // and for the bytes written past a field's end.
+    char* const start = rows_.Reserve(rowText_.Size() * 2 + columnCount * (separator.size() + 2) + 2 +
+                                      CsvFieldWriter::kFieldSlack);
     char* out = start;
     for (uint32_t column = 0; column < columnCount; ++column) {
         if (column > 0) {
@@ -136,7 +139,7 @@ void RecordTableBuilder::AppendRowLine() {
         }
         if (CellSet(column)) {
             const Cell& cell = row_[column];
-            out = fields_.WriteField(out, std::string_view(rowText_.data() + cell.offset, cell.length));
+            out = fields_.WriteFieldWithSlack(out, std::string_view(rowText_.Data() + cell.offset, cell.length));
         }
     }
     *out++ = '\r';
@@ -145,7 +148,7 @@ void RecordTableBuilder::AppendRowLine() {
     rows_.EndRow(columnCount);
     ++rowCount_;
 
-    rowText_.clear();
+    rowText_.Clear();
     rowHasCell_ = false;
     if (++rowGeneration_ == 0) {   // after 2^32 rows: forget old generations explicitly
         for (Cell& cell : row_) cell.generation = 0;
@@ -168,7 +171,8 @@ std::string RecordTableBuilder::HeaderLine() const {
 }
 
 RecordTableBuilder::Mark RecordTableBuilder::MarkState() const {
-    return Mark{columns_.Size(), rowCount_, recordDepth_, row_, rowText_, rowGeneration_, rowHasCell_};
+    return Mark{columns_.Size(), rowCount_, recordDepth_, row_, std::string(rowText_.Data(), rowText_.Size()),
+                rowGeneration_, rowHasCell_};
 }
 
 void RecordTableBuilder::Restore(const Mark& mark) {
@@ -176,7 +180,9 @@ void RecordTableBuilder::Restore(const Mark& mark) {
     rowCount_ = mark.rowCount;
     recordDepth_ = mark.recordDepth;
     row_ = mark.row;
-    rowText_ = mark.rowText;
+    rowText_.Clear();
+    std::memcpy(rowText_.Reserve(mark.rowText.size() + CsvFieldWriter::kFieldSlack), mark.rowText.data(), mark.rowText.size());
+    rowText_.Commit(mark.rowText.size());
     rowGeneration_ = mark.rowGeneration;
     rowHasCell_ = mark.rowHasCell;
 }

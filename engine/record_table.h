@@ -7,6 +7,7 @@
 #include "engine/column_index.h"
 #include "engine/csv_writer.h"
 #include "engine/json_reformat.h"
+#include "engine/output_buffer.h"
 #include "engine/row_sink.h"
 
 namespace tabulora {
@@ -70,7 +71,7 @@ private:
     uint64_t rowCount_ = 0;
 
     std::vector<Cell> row_;   // the row being filled
-    std::string rowText_;
+    OutputBuffer rowText_;    // its cell values, with CsvFieldWriter::kFieldSlack bytes to spare after them
     uint32_t rowGeneration_ = 1;
     bool rowHasCell_ = false;
 
