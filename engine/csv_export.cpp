@@ -139,8 +139,9 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
     ExportSummary summary;
     const bool toStream = target.kind == CsvTarget::Kind::Stream;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
-    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
+    // The output first: a target that cannot be written fails before anything is read.
     CsvTable csv(std::move(target), settings);
+    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
     std::unique_ptr<InputReading> reading;
     for (;;) {
         if (progress.Cancelled()) {
