@@ -46,7 +46,7 @@ char* PutUtf8(char* out, uint32_t cp) {
 }  // namespace
 
 char* PieceBuffer::Prepare(size_t capacity) {
-    if (capacity > capacity_) {
+    if (!memory_ || capacity > capacity_) {
         memory_.reset(new char[kPieceHeadroom + capacity + 1]);
         capacity_ = capacity;
     }
