@@ -1,33 +1,6 @@
 #include "engine/column_index.h"
 
-#include <cstring>
-
 namespace tabulora {
-namespace {
-
-// Byte equality without a library call for the short names that columns usually have.
-bool SameName(const std::string& known, std::string_view name) {
-    const size_t size = name.size();
-    if (known.size() != size) return false;
-    const char* a = known.data();
-    const char* b = name.data();
-    if (size >= 8 && size <= 16) {
-        uint64_t a0, a1, b0, b1;
-        std::memcpy(&a0, a, 8);
-        std::memcpy(&b0, b, 8);
-        std::memcpy(&a1, a + size - 8, 8);
-        std::memcpy(&b1, b + size - 8, 8);
-        return a0 == b0 && a1 == b1;
-    }
-    if (size < 8) {
-        for (size_t i = 0; i < size; ++i)
-            if (a[i] != b[i]) return false;
-        return true;
-    }
-    return std::memcmp(a, b, size) == 0;
-}
-
-}  // namespace
 
 ColumnIndex::ColumnIndex() : slots_(64, 0) {}
 
@@ -51,10 +24,7 @@ size_t ColumnIndex::Slot(std::string_view name, uint64_t hash) const {
 
 uint32_t ColumnIndex::FindColumn(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
 
-uint32_t ColumnIndex::AddColumn(std::string_view name) {
-    // After the last column the next record most likely starts again with the first.
-    if (predicted_ >= names_.size()) predicted_ = 0;
-    if (predicted_ < names_.size() && SameName(names_[predicted_], name)) return predicted_++;
+uint32_t ColumnIndex::LookUp(std::string_view name) {
     const size_t slot = Slot(name, Hash(name));
     uint32_t column;
     if (slots_[slot]) {

@@ -176,8 +176,16 @@ bool JsonReformatter::ArrayElement() {
     return true;
 }
 
-// Reads a member name (ParseJSONPropName): double-quoted and decoded, single-quoted, or bare.
+// Members follow each other here for as long as each is a simple member line.
 bool JsonReformatter::ObjectMember() {
+    do {
+        if (!ParseJSONPropName() || !NameColon()) return false;
+    } while (step_ == Step::ObjectMember);
+    return true;
+}
+
+// Reads a member name: double-quoted and decoded, single-quoted, or bare.
+bool JsonReformatter::ParseJSONPropName() {
     if (ended_) return StopAt(end_, StopReason::UnexpectedEnd);
     const char* p = SkipBlanks(pos_);
     if (p == end_ && !final_) return NeedMore(p);
@@ -226,7 +234,7 @@ bool JsonReformatter::ObjectMember() {
         return StopAt(p, p == end_ ? StopReason::UnexpectedEnd : StopReason::UnreadableJson);
     }
     pos_ = after;
-    return NameColon();
+    return true;
 }
 
 // The colon after a member name. What stands between them is passed over without being kept, so

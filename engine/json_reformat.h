@@ -84,6 +84,7 @@ private:
     bool ObjectFirst();
     bool ArrayElement();
     bool ObjectMember();
+    bool ParseJSONPropName();
     bool NameColon();
     bool MemberValue();
     bool AfterValue();

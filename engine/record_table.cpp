@@ -94,25 +94,13 @@ void RecordTableBuilder::AddMember(size_t tabs, std::string_view name, std::stri
     AddCell(tabs, Unescaped(name, scratchName_), Unescaped(value, scratchValue_));
 }
 
-// Only members at the record depth, the depth of the first one, become cells.
+// Only members at the record depth, the depth of the first one, become cells. The first column's
+// name recurring in a row that already holds it starts the next record.
 void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string_view value) {
     if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
     if (static_cast<long>(tabs) != recordDepth_) return;
-    AddKeyedLine(name, value);
-}
-
-void RecordTableBuilder::AddKeyedLine(std::string_view name, std::string_view value) {
     const uint32_t column = columns_.AddColumn(name);
-    // The first column's name recurring in a row that already holds it starts the next record.
     if (column == 0 && CellSet(0)) AppendRowLine();
-    SetCell(column, value);
-}
-
-bool RecordTableBuilder::CellSet(uint32_t column) const {
-    return column < row_.size() && row_[column].generation == rowGeneration_;
-}
-
-void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
     if (column >= row_.size()) row_.resize(column + 1);
     Cell& cell = row_[column];
     cell.generation = rowGeneration_;

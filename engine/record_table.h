@@ -59,9 +59,7 @@ private:
     void AddIndentedLine(size_t tabs, std::string_view text);
     void AddMember(size_t tabs, std::string_view name, std::string_view value);
     void AddCell(size_t tabs, std::string_view name, std::string_view value);
-    void AddKeyedLine(std::string_view name, std::string_view value);
-    void SetCell(uint32_t column, std::string_view value);
-    bool CellSet(uint32_t column) const;
+    bool CellSet(uint32_t column) const { return column < row_.size() && row_[column].generation == rowGeneration_; }
     void AppendRowLine();
 
     CsvFieldWriter fields_;
