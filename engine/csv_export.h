@@ -1,19 +1,28 @@
 #pragma once
 // JSON files to CSV files, streaming in bounded memory, with progress, cancellation and a report
-// per input. Made to run on a worker thread of the program:
+// per input: the conversion behind tabulora-cli, made for the program to run on a worker thread.
 //
-//   ExportControl control;                        // shared with the window thread
-//   control.onProgress = [&](const ExportProgress& p) { /* post p to the window */ };
-//   ... on the worker thread:
-//   for (each input) CheckInput(input, settings, &control)   // before the save dialog
-//   ExportSummary summary = ExportToOneCsv(inputs, chosenPath, settings, &control);
-//   ... on the window thread, to stop it: control.Cancel();
+// Single-file export ("Single CSV File..."), on the worker thread:
+//   ExportControl control;   // shared with the window thread, which may call control.Cancel()
+//   control.onProgress = [&](const ExportProgress& p) { /* post a copy of p to the window */ };
+//   for each input: InputCheck c = CheckInput(ExportInput::File(path), settings, &control);
+//       !c.readable -> "File load error!" (the window shows it, the worker waits);
+//   no readable input with c.hasLine -> "The file is empty!" and stop;
+//   the window asks for the file name; then
+//   ExportSummary s = ExportToOneCsv(readableInputs, chosenPath, settings, &control);
+// Multiple-files export: ExportSummary s = ExportEachToCsv(inputs, folder, settings, &control);
+//   an input that cannot be read has readable == false in its outcome (control.onInputDone
+//   hands each outcome over as soon as that input is done: the moment for its "File load error!").
+// Afterwards: s.cancelled ("Export cancelled."), else a summary line from s.rows, s.columns and
+// s.seconds; every s.inputs[i].stop can be shown as ReadingStoppedMessage(fileName, *stop).
 //
 // The functions run on the calling thread; they use one helper thread to read ahead and one to
-// write behind. The callbacks of ExportControl are called on the calling thread. Output files
-// appear only when complete (temporary file and rename): a cancelled or failed export leaves no
-// file and no temporary file behind and an existing target untouched. A file that cannot be
-// written throws FileError("Cannot create file "<path>". <reason>").
+// write behind. The callbacks of ExportControl are called on the calling thread (about once per
+// MiB of input, and once per input done). Output files appear only when complete (temporary file
+// and rename): a cancelled or failed export leaves no file and no temporary file behind and an
+// existing target untouched; the multiple-files export keeps the CSVs finished before. A file
+// that cannot be written throws FileError("Cannot create file "<path>". <reason>"), as
+// WriteCsvFile does.
 #include <atomic>
 #include <cstdint>
 #include <functional>

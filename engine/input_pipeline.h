@@ -52,6 +52,7 @@ public:
     InputPipeline& operator=(const InputPipeline&) = delete;
 
     // The next event. Rethrows what the helper thread could not handle (e.g. std::bad_alloc).
+    // Not to be called again after Finished or a rethrown failure.
     const InputEvent& Next();
 
 private:

@@ -27,7 +27,8 @@ struct TextPiece {
 // With `asLines` the text is taken as the program reads a file, as its lines each followed by
 // CR LF: a text that is not empty gets a final line break (which lets a member whose colon ends
 // the file still be read), and raw line breaks inside member names read as CR LF (the
-// reformatter's textAsLines). Raw line breaks elsewhere mean the same to the layout either way.
+// reformatter's textAsLines). Elsewhere a raw line break is a blank, or splits a string value's
+// line for the table just as CR LF would.
 class TextFeeder {
 public:
     TextFeeder(JsonReformatter& reformatter, bool asLines) : reformatter_(reformatter), asLines_(asLines) {}
