@@ -25,9 +25,13 @@ constexpr int kExitUsage = 2;
 
 void Report(const std::string& message) { std::fprintf(stderr, "tabulora-cli: %s\n", message.c_str()); }
 
+// The CSV on standard output; the progress line goes before the CSV starts, which may share
+// the terminal with it.
 class StandardOutput final : public ByteSink {
 public:
+    explicit StandardOutput(ProgressLine& progress) : progress_(progress) {}
     void Write(std::string_view bytes) override {
+        progress_.Clear();
         if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) throw FileError(kError);
     }
     void Flush() {
@@ -36,6 +40,7 @@ public:
 
 private:
     static constexpr const char* kError = "cannot write to standard output";
+    ProgressLine& progress_;
 };
 
 std::vector<ExportInput> InputsOf(const Options& options) {
@@ -73,7 +78,7 @@ int Convert(const Options& options) {
     } else if (!options.outputFile.empty()) {
         summary = ExportToOneCsv(inputs, options.outputFile, settings, &control);
     } else {
-        StandardOutput out;
+        StandardOutput out(progress);
         summary = ExportToOneCsv(inputs, out, settings, &control);
         out.Flush();
     }
