@@ -7,7 +7,8 @@
 
 namespace tabulora {
 
-CsvFieldWriter::CsvFieldWriter(std::string separator) : separator_(std::move(separator)) {
+CsvFieldWriter::CsvFieldWriter(std::string separator)
+    : separator_(std::move(separator)), separatorLead_(separator_.empty() ? '"' : separator_[0]) {
     special_[static_cast<unsigned char>('"')] = true;
     if (!separator_.empty()) special_[static_cast<unsigned char>(separator_[0])] = true;
 }
@@ -42,27 +43,10 @@ char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
     return WriteQuoted(out, field);
 }
 
-char* CsvFieldWriter::WriteFieldWithSlack(char* out, std::string_view field) const {
-#ifdef TABULORA_SSE2
-    // Copies and checks each block of sixteen in one go; the bytes past the end are copied too
-    // (the next field overwrites them) but not checked.
-    const __m128i quote = scan::Splat('"'), lead = scan::Splat(separator_.empty() ? '"' : separator_[0]);
-    const char* in = field.data();
-    for (size_t done = 0; done < field.size(); done += 16) {
-        const __m128i block = scan::Load(in + done);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), block);
-        unsigned mask = scan::Mask(_mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, lead)));
-        if (field.size() - done < 16) mask &= (1u << (field.size() - done)) - 1;
-        if (mask) {
-            if (NeedsQuotes(field)) return WriteQuoted(out, field);
-            std::memcpy(out, field.data(), field.size());   // only the first byte of a longer separator
-            return out + field.size();
-        }
-    }
+char* CsvFieldWriter::WriteSpecialField(char* out, std::string_view field) const {
+    if (NeedsQuotes(field)) return WriteQuoted(out, field);
+    std::memcpy(out, field.data(), field.size());   // only the first byte of a longer separator
     return out + field.size();
-#else
-    return WriteField(out, field);
-#endif
 }
 
 char* CsvFieldWriter::WriteQuoted(char* out, std::string_view field) const {

@@ -16,6 +16,21 @@ std::string_view Trim(const char* begin, const char* end) {
     return std::string_view(begin, end - begin);
 }
 
+// memcpy without a library call for the short values that cells usually hold: overlapping words.
+void CopyBytes(char* to, const char* from, size_t size) {
+    uint64_t first, last;
+    if (size >= 8 && size <= 16) {
+        std::memcpy(&first, from, 8);
+        std::memcpy(&last, from + size - 8, 8);
+        std::memcpy(to, &first, 8);
+        std::memcpy(to + size - 8, &last, 8);
+    } else if (size < 8) {
+        for (size_t i = 0; i < size; ++i) to[i] = from[i];
+    } else {
+        std::memcpy(to, from, size);
+    }
+}
+
 // The text itself when it holds no backslash, else its decoded form in `scratch`.
 std::string_view Unescaped(std::string_view text, std::string& scratch) {
     if (std::memchr(text.data(), '\\', text.size()) == nullptr) return text;
@@ -69,6 +84,23 @@ void RecordTableBuilder::AddIndentedLine(size_t tabs, std::string_view line) {
     AddMember(tabs, name, value);
 }
 
+// Only members at the record depth, the depth of the first one, become cells. The first column's
+// name recurring in a row that already holds it starts the next record.
+inline void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string_view value) {
+    if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
+    if (static_cast<long>(tabs) != recordDepth_) return;
+    const uint32_t column = columns_.AddColumn(name);
+    if (column == 0 && CellSet(0)) AppendRowLine();
+    if (column >= row_.size()) row_.resize(column + 1);
+    Cell& cell = row_[column];
+    cell.generation = rowGeneration_;
+    cell.offset = rowText_.Size();
+    cell.length = static_cast<uint32_t>(value.size());
+    CopyBytes(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
+    rowText_.Commit(value.size());
+    rowHasCell_ = true;
+}
+
 void RecordTableBuilder::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
     if (!mayHoldBreaks) {
         AddIndentedLine(tabs, text);
@@ -94,23 +126,6 @@ void RecordTableBuilder::AddMember(size_t tabs, std::string_view name, std::stri
     AddCell(tabs, Unescaped(name, scratchName_), Unescaped(value, scratchValue_));
 }
 
-// Only members at the record depth, the depth of the first one, become cells. The first column's
-// name recurring in a row that already holds it starts the next record.
-void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string_view value) {
-    if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
-    if (static_cast<long>(tabs) != recordDepth_) return;
-    const uint32_t column = columns_.AddColumn(name);
-    if (column == 0 && CellSet(0)) AppendRowLine();
-    if (column >= row_.size()) row_.resize(column + 1);
-    Cell& cell = row_[column];
-    cell.generation = rowGeneration_;
-    cell.offset = rowText_.Size();
-    cell.length = static_cast<uint32_t>(value.size());
-    std::memcpy(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
-    rowText_.Commit(value.size());
-    rowHasCell_ = true;
-}
-
 // Writes the completed row's CSV line and starts an empty row.
 void RecordTableBuilder::AppendRowLine() {
     const std::string& separator = fields_.Separator();
@@ -122,8 +137,12 @@ void RecordTableBuilder::AppendRowLine() {
     char* out = start;
     for (uint32_t column = 0; column < columnCount; ++column) {
         if (column > 0) {
-            std::memcpy(out, separator.data(), separator.size());
-            out += separator.size();
+            if (separator.size() == 1) {
+                *out++ = separator[0];
+            } else {
+                std::memcpy(out, separator.data(), separator.size());
+                out += separator.size();
+            }
         }
         if (CellSet(column)) {
             const Cell& cell = row_[column];
