@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "engine/conversion.h"
+#include "cli/progress_line.h"
+#include "engine/csv_export.h"
 #include "engine/file_error.h"
-#include "engine/text_file.h"
 #include "platform/ansi_codec.h"
 #include "version.h"
 
@@ -25,71 +25,70 @@ constexpr int kExitUsage = 2;
 
 void Report(const std::string& message) { std::fprintf(stderr, "tabulora-cli: %s\n", message.c_str()); }
 
-// Reads one input; a file that cannot be read is reported and contributes nothing.
-bool Load(const std::string& path, const Options& options, LoadedText& loaded) {
-    loaded = LoadTextFile(path, options.encoding, SystemAnsiCodec());
-    if (!loaded.ok) Report(path + ": " + loaded.error);
-    return loaded.ok;
-}
-
-bool WriteToStdout(const CsvDocument& csv, TextEncoding encoding) {
-    bool ok = true;
-    csv.ForEachPiece([&](std::string_view piece) {
-        const std::string converted = encoding == TextEncoding::Ansi ? SystemAnsiCodec().FromUtf8(piece) : std::string();
-        const std::string_view bytes = encoding == TextEncoding::Ansi ? std::string_view(converted) : piece;
-        ok = ok && std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-    });
-    return std::fflush(stdout) == 0 && ok;
-}
-
-// All inputs into one CSV, on standard output or in the -o file.
-int ConvertToOne(const Options& options) {
-    int status = 0;
-    bool anyLine = false;
-    JsonToCsvConverter converter(options.csv);
-    for (const std::string& path : options.inputs) {
-        LoadedText loaded;
-        if (!Load(path, options, loaded)) {
-            status = kExitFailure;
-            continue;
-        }
-        if (loaded.text.empty()) continue;   // an empty file has no lines to add
-        anyLine = true;
-        converter.AddJsonText(loaded.text);
+// The CSV on standard output; the progress line goes before the CSV starts, which may share
+// the terminal with it.
+class StandardOutput final : public ByteSink {
+public:
+    explicit StandardOutput(ProgressLine& progress) : progress_(progress) {}
+    void Write(std::string_view bytes) override {
+        progress_.Clear();
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) throw FileError(kError);
     }
-    if (!anyLine) {
-        Report("the input holds no lines; nothing was written");
+    void Flush() {
+        if (std::fflush(stdout) != 0) throw FileError(kError);
+    }
+
+private:
+    static constexpr const char* kError = "cannot write to standard output";
+    ProgressLine& progress_;
+};
+
+std::vector<ExportInput> InputsOf(const Options& options) {
+    std::vector<ExportInput> inputs;
+    for (const std::string& path : options.inputs)
+        inputs.push_back(path == "-" ? ExportInput::StandardInput() : ExportInput::File(path));
+    return inputs;
+}
+
+int Convert(const Options& options) {
+    ExportSettings settings;
+    settings.csv = options.csv;
+    settings.encoding = options.encoding;
+    settings.ansi = &SystemAnsiCodec();
+
+    ProgressLine progress(!options.quiet && ProgressLine::StandardErrorIsTerminal());
+    bool readFailed = false;
+    ExportControl control;
+    control.onProgress = [&](const ExportProgress& p) { progress.Update(p); };
+    control.onInputDone = [&](const InputOutcome& outcome) {
+        if (outcome.readable && !outcome.stop) return;
+        progress.Clear();
+        if (!outcome.readable) {
+            Report(outcome.name + ": " + outcome.error);
+            readFailed = true;
+        } else {
+            Report("warning: " + ReadingStoppedMessage(outcome.name, *outcome.stop));
+        }
+    };
+
+    const std::vector<ExportInput> inputs = InputsOf(options);
+    ExportSummary summary;
+    if (!options.outputFolder.empty()) {
+        summary = ExportEachToCsv(inputs, options.outputFolder, settings, &control);
+    } else if (!options.outputFile.empty()) {
+        summary = ExportToOneCsv(inputs, options.outputFile, settings, &control);
+    } else {
+        StandardOutput out(progress);
+        summary = ExportToOneCsv(inputs, out, settings, &control);
+        out.Flush();
+    }
+    progress.Clear();
+    if (options.outputFolder.empty() && !summary.anyLine) {
+        // After the errors of the inputs that could not be read, nothing more needs saying.
+        if (!readFailed) Report("the input holds no lines; nothing was written");
         return kExitFailure;
     }
-    const CsvDocument csv = converter.Finish();
-    if (options.outputFile.empty()) {
-        if (!WriteToStdout(csv, options.encoding)) {
-            Report("cannot write to standard output");
-            return kExitFailure;
-        }
-        return status;
-    }
-    WriteCsvFile(csv, options.outputFile, options.encoding, SystemAnsiCodec());
-    return status;
-}
-
-// One CSV per input in the output folder, named after the input and never overwriting a file.
-int ConvertEach(const Options& options) {
-    int status = 0;
-    for (const std::string& path : options.inputs) {
-        LoadedText loaded;
-        if (!Load(path, options, loaded)) {
-            status = kExitFailure;
-            continue;
-        }
-        JsonToCsvConverter converter(options.csv);
-        converter.AddJsonText(loaded.text);
-        loaded.text = std::string();
-        const CsvDocument csv = converter.Finish();
-        WriteCsvFile(csv, UniqueFileName(CsvNameInFolder(options.outputFolder, path)), options.encoding,
-                     SystemAnsiCodec());
-    }
-    return status;
+    return readFailed ? kExitFailure : 0;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -109,7 +108,7 @@ int Run(const std::vector<std::string>& args) {
         return 0;
     }
     try {
-        return options.outputFolder.empty() ? ConvertToOne(options) : ConvertEach(options);
+        return Convert(options);
     } catch (const FileError& error) {
         Report(error.what());
     } catch (const std::bad_alloc&) {

@@ -1,7 +1,11 @@
 #include "cli/options.h"
 
+#include "engine/utf.h"
+
 namespace tabulora::cli {
 namespace {
+
+constexpr size_t kQuotedCharacters = 80;
 
 size_t CountCharacters(const std::string& utf8) {
     size_t count = 0;
@@ -17,26 +21,51 @@ ParseResult Fail(ParseResult& result, std::string message) {
 }  // namespace
 
 const char* const kUsage =
-    "Usage: tabulora-cli [--no-header] [--separator S] [--encoding utf-8|ansi]\n"
-    "                    [-o FILE | --output-dir DIR] FILE...\n"
+    "Usage: tabulora-cli [OPTION]... [--] FILE...\n"
     "\n"
-    "Converts JSON files to CSV. Without -o or --output-dir, one CSV of all inputs is written\n"
-    "to standard output.\n"
+    "Converts JSON files (JSON Lines and other concatenated values included) to CSV. Without\n"
+    "-o or --output-dir, one CSV of all inputs is written to standard output. A FILE of - is\n"
+    "standard input.\n"
     "\n"
-    "  --no-header         leave out the column header line\n"
-    "  --separator S       field separator: one character, \\t or tab for TAB, \"\" for none\n"
-    "                      (default: ,)\n"
-    "  --encoding E        utf-8 (default) or ansi: how inputs are read and the CSV is written;\n"
-    "                      a byte-order mark in an input overrides it\n"
-    "  -o FILE             write one CSV of all inputs to FILE\n"
-    "  --output-dir DIR    write one CSV per input into DIR, named after the input\n"
-    "  --help              show this help\n"
-    "  --version           show the version\n";
+    "  --no-header          leave out the column header line\n"
+    "  --separator S        field separator: one character, \\t or tab for TAB, \"\" for none\n"
+    "                       (default: ,)\n"
+    "  --encoding E         utf-8 (default) or ansi: how inputs are read and the CSV is written;\n"
+    "                       a byte-order mark in an input overrides it\n"
+    "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
+    "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
+    "                       files are never replaced: data.csv, data (2).csv, ...\n"
+    "  -q, --quiet          no progress line (it is shown on a terminal for long work)\n"
+    "  -h, --help           show this help\n"
+    "  --version            show the version\n"
+    "  --                   end of options: every later argument is a FILE\n"
+    "\n"
+    "Options with a value also take the form --option=value.\n"
+    "\n"
+    "An input that cannot be read is reported on standard error and the readable ones are still\n"
+    "converted. JSON that cannot be read ends the reading of its file with a warning that names\n"
+    "the line; what was read before is kept.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  an input could not be read, no input held a line, or the output could not be written\n"
+    "  2  usage error\n";
+
+std::string QuotedValue(const std::string& value) {
+    const std::string text = SanitizeUtf8(value);
+    size_t end = 0;
+    for (size_t characters = 0; end < text.size() && characters < kQuotedCharacters; ++characters) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    }
+    return "'" + text.substr(0, end) + (end < text.size() ? "...'" : "'");
+}
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult result;
     Options& options = result.options;
     bool optionsEnded = false;
+    bool hasOutputFile = false, hasOutputFolder = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -59,22 +88,29 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             value = args[++i];
             return true;
         };
+        const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
+                          name == "--quiet" || name == "-q" || name == "--no-header";
+        if (flag && hasValue) return Fail(result, "option " + name + " takes no value");
         if (name == "--") {
             optionsEnded = true;
         } else if (name == "--help" || name == "-h") {
             options.help = true;
         } else if (name == "--version") {
             options.version = true;
+        } else if (name == "--quiet" || name == "-q") {
+            options.quiet = true;
         } else if (name == "--no-header") {
             options.csv.includeHeader = false;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
+            if (!IsValidUtf8(value))
+                return Fail(result, "the separator is not valid UTF-8: " + QuotedValue(value));
             if (value == "\\t" || value == "tab")
                 options.csv.separator = "\t";
             else if (CountCharacters(value) <= 1)
                 options.csv.separator = value;
             else
-                return Fail(result, "the separator must be one character, \\t, tab or empty: " + value);
+                return Fail(result, "the separator must be one character, \\t, tab or empty: " + QuotedValue(value));
         } else if (name == "--encoding") {
             if (!takeValue()) return result;
             if (value == "utf-8" || value == "utf8" || value == "UTF-8")
@@ -82,19 +118,23 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             else if (value == "ansi" || value == "ANSI")
                 options.encoding = TextEncoding::Ansi;
             else
-                return Fail(result, "unknown encoding " + value + " (use utf-8 or ansi)");
+                return Fail(result, "unknown encoding " + QuotedValue(value) + " (use utf-8 or ansi)");
         } else if (name == "-o" || name == "--output") {
             if (!takeValue()) return result;
+            if (value.empty()) return Fail(result, "option " + name + " needs a file name");
             options.outputFile = value;
+            hasOutputFile = true;
         } else if (name == "--output-dir") {
             if (!takeValue()) return result;
+            if (value.empty()) return Fail(result, "option --output-dir needs a folder name");
             options.outputFolder = value;
+            hasOutputFolder = true;
         } else {
-            return Fail(result, "unknown option " + arg);
+            return Fail(result, "unknown option " + QuotedValue(arg));
         }
     }
     if (options.help || options.version) return result;
-    if (!options.outputFile.empty() && !options.outputFolder.empty())
+    if (hasOutputFile && hasOutputFolder)
         result.error = "-o and --output-dir cannot be used together";
     else if (options.inputs.empty())
         result.error = "no input files";

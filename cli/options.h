@@ -12,7 +12,8 @@ struct Options {
     TextEncoding encoding = TextEncoding::Utf8;
     std::string outputFile;     // -o: one CSV of all inputs
     std::string outputFolder;   // --output-dir: one CSV per input
-    std::vector<std::string> inputs;
+    std::vector<std::string> inputs;   // "-" is the standard input
+    bool quiet = false;
     bool help = false;
     bool version = false;
 };
@@ -24,6 +25,9 @@ struct ParseResult {
 
 // Parses the arguments after the program name (UTF-8).
 ParseResult ParseArguments(const std::vector<std::string>& args);
+
+// A value as a usage error quotes it: in single quotes, cut after 80 characters.
+std::string QuotedValue(const std::string& value);
 
 extern const char* const kUsage;
 

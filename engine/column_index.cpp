@@ -18,16 +18,13 @@ size_t ColumnIndex::Slot(std::string_view name, uint64_t hash) const {
     const size_t mask = slots_.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const uint32_t entry = slots_[slot];
-        if (entry == 0 || names_[entry - 1] == name) return slot;
+        if (entry == 0 || SameName(names_[entry - 1], name)) return slot;
     }
 }
 
-uint32_t ColumnIndex::SutunNoBul(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
+uint32_t ColumnIndex::FindColumn(std::string_view name) const { return slots_[Slot(name, Hash(name))]; }
 
-uint32_t ColumnIndex::SutunAdiEkle(std::string_view name) {
-    // After the last column the next record most likely starts again with the first.
-    if (predicted_ >= names_.size()) predicted_ = 0;
-    if (predicted_ < names_.size() && names_[predicted_] == name) return predicted_++;
+uint32_t ColumnIndex::LookUp(std::string_view name) {
     const size_t slot = Slot(name, Hash(name));
     uint32_t column;
     if (slots_[slot]) {
@@ -36,14 +33,21 @@ uint32_t ColumnIndex::SutunAdiEkle(std::string_view name) {
         column = Size();
         names_.emplace_back(name);
         slots_[slot] = column + 1;
-        if (names_.size() * 2 > slots_.size()) Grow();
+        if (names_.size() * 2 > slots_.size()) Rebuild(slots_.size() * 2);
     }
     predicted_ = column + 1;
     return column;
 }
 
-void ColumnIndex::Grow() {
-    slots_.assign(slots_.size() * 2, 0);
+void ColumnIndex::Truncate(uint32_t count) {
+    if (count >= names_.size()) return;
+    names_.resize(count);
+    predicted_ = 0;
+    Rebuild(slots_.size());
+}
+
+void ColumnIndex::Rebuild(size_t slotCount) {
+    slots_.assign(slotCount, 0);
     for (uint32_t column = 0; column < names_.size(); ++column)
         slots_[Slot(names_[column], Hash(names_[column]))] = column + 1;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/file_io.h"
 #include "engine/json_reformat.h"
+#include "engine/layout_text.h"
 #include "engine/record_table.h"
 
 namespace tabulora {
@@ -32,6 +33,35 @@ PathParts SplitPath(const std::string& path) {
     return parts;
 }
 
+// Row lines go into a CsvDocument, with the column count each was written with.
+class DocumentRows final : public RowSink {
+public:
+    explicit DocumentRows(CsvDocument& document) : document_(document) {}
+    char* Reserve(size_t count) override { return document_.rows.Reserve(count); }
+    void Commit(size_t count) override { document_.rows.Commit(count); }
+    void EndRow(uint32_t fieldCount) override {
+        const size_t end = document_.rows.Size();
+        if (document_.runs.empty() || document_.runs.back().columnCount != fieldCount)
+            document_.runs.push_back({end, fieldCount});
+        else
+            document_.runs.back().endOffset = end;
+        ++document_.rowCount;
+    }
+
+private:
+    CsvDocument& document_;
+};
+
+// Completes the table and gives the document its header and column count.
+CsvDocument Finished(RecordTableBuilder& builder, CsvDocument& document, const CsvOptions& options) {
+    builder.Finish();
+    document.separator = options.separator;
+    document.columnCount = builder.ColumnCount();
+    document.hasHeader = options.includeHeader;
+    if (options.includeHeader) document.header = builder.HeaderLine();
+    return std::move(document);
+}
+
 }  // namespace
 
 std::string CsvSeparatorFromCaption(std::string_view caption) {
@@ -39,34 +69,35 @@ std::string CsvSeparatorFromCaption(std::string_view caption) {
 }
 
 JsonToCsvConverter::JsonToCsvConverter(const CsvOptions& options)
-    : builder_(std::make_unique<RecordTableBuilder>(options.separator, options.includeHeader)) {}
+    : options_(options),
+      rows_(std::make_unique<DocumentRows>(document_)),
+      builder_(std::make_unique<RecordTableBuilder>(options.separator, *rows_)) {}
 
 JsonToCsvConverter::~JsonToCsvConverter() = default;
 
-// Each file's last line ends with the file, as when the files' layouts are joined by line breaks.
-void JsonToCsvConverter::AddJsonText(std::string_view utf8Json) { ReformatAllValues(utf8Json, *builder_); }
+void JsonToCsvConverter::AddJsonText(std::string_view utf8Json) {
+    JsonReformatter reformatter(*builder_, ReformatOptions{true, true, true});
+    ReformatWholeText(utf8Json, reformatter, true);
+}
 
-CsvDocument JsonToCsvConverter::Finish() { return builder_->Finish(); }
+CsvDocument JsonToCsvConverter::Finish() { return Finished(*builder_, document_, options_); }
 
 CsvDocument BuildCsvFromReformatted(std::string_view reformatted, const CsvOptions& options) {
-    RecordTableBuilder builder(options.separator, options.includeHeader);
+    CsvDocument document;
+    DocumentRows rows(document);
+    RecordTableBuilder builder(options.separator, rows);
     LineSplitter lines(builder);
     lines.Write(reformatted.data(), reformatted.size());
     lines.Finish();
-    return builder.Finish();
-}
-
-void ConvertToCsvFile(std::string_view reformatted, const std::string& path, const CsvOptions& options,
-                      TextEncoding encoding, const AnsiCodec& ansi) {
-    WriteCsvFile(BuildCsvFromReformatted(reformatted, options), path, encoding, ansi);
+    return Finished(builder, document, options);
 }
 
 std::string UniqueFileName(const std::string& path) {
-    if (!IsExistingFile(path)) return path;
+    if (!IsNameTaken(path)) return path;
     const PathParts parts = SplitPath(path);
     for (unsigned long n = 2;; ++n) {
         std::string candidate = parts.folder + parts.base + " (" + std::to_string(n) + ")" + parts.extension;
-        if (!IsExistingFile(candidate)) return candidate;
+        if (!IsNameTaken(candidate)) return candidate;
     }
 }
 

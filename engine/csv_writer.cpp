@@ -7,7 +7,8 @@
 
 namespace tabulora {
 
-CsvFieldWriter::CsvFieldWriter(std::string separator) : separator_(std::move(separator)) {
+CsvFieldWriter::CsvFieldWriter(std::string separator)
+    : separator_(std::move(separator)), separatorLead_(separator_.empty() ? '"' : separator_[0]) {
     special_[static_cast<unsigned char>('"')] = true;
     if (!separator_.empty()) special_[static_cast<unsigned char>(separator_[0])] = true;
 }
@@ -39,6 +40,16 @@ char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
         if (field.size() >= 16) std::memcpy(out, field.data(), field.size());
         return out + field.size();
     }
+    return WriteQuoted(out, field);
+}
+
+char* CsvFieldWriter::WriteSpecialField(char* out, std::string_view field) const {
+    if (NeedsQuotes(field)) return WriteQuoted(out, field);
+    std::memcpy(out, field.data(), field.size());   // only the first byte of a longer separator
+    return out + field.size();
+}
+
+char* CsvFieldWriter::WriteQuoted(char* out, std::string_view field) const {
     *out++ = '"';
     for (const char c : field) {
         if (c == '"') *out++ = '"';
@@ -68,26 +79,25 @@ std::string CsvDocument::Text() const {
 
 void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
                   const AnsiCodec& ansi) {
-    AtomicFileWriter file(path);
-    if (encoding == TextEncoding::Utf8) {
-        document.ForEachPiece([&file](std::string_view piece) { file.Write(piece); });
-    } else {
-        // Converted in slices that end at line breaks, so no character is split and memory
-        // holds one slice at a time.
-        constexpr size_t kSlice = 1 << 20;
-        document.ForEachPiece([&](std::string_view piece) {
-            while (!piece.empty()) {
-                size_t cut = piece.size();
-                if (cut > kSlice) {
-                    const size_t lineBreak = piece.find('\n', kSlice);
-                    cut = lineBreak == std::string_view::npos ? piece.size() : lineBreak + 1;
-                }
-                file.Write(ansi.FromUtf8(piece.substr(0, cut)));
-                piece.remove_prefix(cut);
-            }
-        });
-    }
-    file.Commit();
+    OutputFile file(path);
+    std::string buffer;
+    constexpr size_t kWriteSize = 1 << 20;
+    buffer.reserve(kWriteSize);
+    auto flush = [&] {
+        if (encoding == TextEncoding::Utf8)
+            file.Write(buffer);
+        else
+            file.Write(ansi.FromUtf8(buffer));
+        buffer.clear();
+    };
+    // Pieces are gathered into large writes that end at line breaks, so that no character is split
+    // by the ANSI conversion.
+    document.ForEachPiece([&](std::string_view piece) {
+        buffer.append(piece);
+        if (buffer.size() >= kWriteSize && buffer.back() == '\n') flush();
+    });
+    flush();
+    file.CommitReplacing();
 }
 
 }  // namespace tabulora

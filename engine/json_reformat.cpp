@@ -1,253 +1,410 @@
 #include "engine/json_reformat.h"
 
 #include <cstring>
-#include <vector>
 
 #include "engine/json_chars.h"
-#include "engine/output_buffer.h"
+#include "engine/line_breaks.h"
 #include "engine/scan.h"
 
 namespace tabulora {
 namespace {
 
-// Writes the line layout of JSON values read from a zero-terminated text. Nested containers
-// are followed with an explicit stack, so nesting depth never costs native stack.
-// Without a line receiver the layout is collected in `out`; with one, `out` holds only the line
-// being written and every finished line goes to the receiver.
-class Reformatter {
-public:
-    // The text runs from `text` to `end`, where a zero byte stands.
-    Reformatter(const char* text, const char* end, OutputBuffer& out, ReformattedLines* lines = nullptr)
-        : pos_(text), end_(end), lines_(lines), out_(out) {}
-
-    // Reads one top-level value. Returns false when reading stopped (the output so far stands);
-    // otherwise `NextValue` is where a following value may begin.
-    bool AddJSONReformat();
-    const char* NextValue() const { return next_; }
-    // Hands the line being written to the receiver: the value ended, and so did the line.
-    void FinishLine();
-
-private:
-    enum class Step { Value, ArrayElement, ObjectMember, AfterValue, ValueDone, Stop, TopDone };
-
-    void AddCRAndIndent();
-    Step BeginValue();
-    Step AfterStringOrContainer();
-    Step ValueDone();
-    Step ParseJSONField();
-    bool ParseJSONPropName();
-    void WriteName();
-    bool TryMemberLine(Step& next);
-    const char* SkipBlanks(const char* p) const { return scan::SkipBlanks(p, end_); }
-
-    const char* pos_;            // nullptr: the text ended or reading failed
-    const char* end_;
-    const char* next_ = nullptr;
-    char separator_ = 0;         // separator byte after the value just read; 0 when none
-    unsigned level_ = 0;
-    std::vector<char> open_;     // '[' or '{' for every open container
-    std::string decodedName_;    // a member name that needed decoding
-    std::string_view name_;      // the member name: raw text when it needs no escaping, else decodedName_
-    bool nameNeedsEscaping_ = false;
-    ReformattedLines* lines_;
-    bool lineHandedOver_ = false;   // the line being written went to the receiver already
-    bool rawBreakInLine_ = false;   // the line being written copies a raw CR or LF
-    unsigned lineTabs_ = 0;         // the indentation of the line being written, kept as a count
-    OutputBuffer& out_;
-};
-
-void Reformatter::AddCRAndIndent() {
-    // Two breaks in a row collapse into one: the indentation of the first one stays.
-    const bool afterTab = lines_ ? out_.Size() == 0 && lineTabs_ > 0 : out_.LastByte() == '\t';
-    if (!lineHandedOver_ && (afterTab || level_ >= 65536)) return;
-    if (lines_) {
-        FinishLine();
-        lineTabs_ = level_;
-        return;
-    }
-    char* p = out_.Reserve(2 + level_);
-    p[0] = '\r';
-    p[1] = '\n';
-    std::memset(p + 2, '\t', level_);
-    out_.Commit(2 + level_);
-}
-
-void Reformatter::FinishLine() {
-    if (!lineHandedOver_) lines_->Line(lineTabs_, std::string_view(out_.Data(), out_.Size()), rawBreakInLine_);
-    out_.Clear('\n');
-    lineHandedOver_ = false;
-    rawBreakInLine_ = false;
-    lineTabs_ = 0;
-}
-
-bool Reformatter::AddJSONReformat() {
-    Step step = Step::Value;
+// The closing quote of the string value whose contents begin at p, or nullptr when `end` comes
+// first. `breaks` is set when the string holds a raw CR or LF, escaped or not.
+const char* FindStringValueEnd(const char* p, const char* end, bool& breaks) {
     for (;;) {
-        switch (step) {
-            case Step::Value:
-                step = BeginValue();
-                break;
-            case Step::AfterValue:
-                step = AfterStringOrContainer();
-                break;
-            case Step::ValueDone:
-                step = ValueDone();
-                break;
-            case Step::ArrayElement:
-                if (!pos_) return false;
-                AddCRAndIndent();
-                step = Step::Value;
-                break;
-            case Step::ObjectMember:
-                if (!ParseJSONPropName()) return false;
-                if (lines_ && !nameNeedsEscaping_ && TryMemberLine(step)) break;
-                WriteName();
-                out_.Append(": ", 2);
-                pos_ = SkipBlanks(pos_);
-                step = Step::Value;
-                break;
-            case Step::Stop:
-                return false;
-            case Step::TopDone:
-                return true;
+        p = scan::FindEscapeNeeded(p, end);
+        if (p == end) return nullptr;
+        if (*p == '"') return p;
+        if (*p == '\\') {
+            if (p + 1 == end) return nullptr;
+            if (p[1] == '\r' || p[1] == '\n') breaks = true;
+            p += 2;
+            continue;
         }
+        if (*p == '\r' || *p == '\n') breaks = true;
+        ++p;
     }
 }
 
-Reformatter::Step Reformatter::BeginValue() {
-    pos_ = SkipBlanks(pos_);
-    switch (*pos_) {
+}  // namespace
+
+void ReformattedLines::MemberLine(size_t, std::string_view, std::string_view, bool) {}
+
+JsonReformatter::JsonReformatter(ReformattedLines& lines, ReformatOptions options)
+    : lines_(lines), options_(options) {}
+
+const char* JsonReformatter::SkipBlanks(const char* p) const { return scan::SkipBlanks(p, end_); }
+
+size_t JsonReformatter::Feed(const char* data, const char* end, bool final) {
+    data_ = pos_ = data;
+    end_ = end;
+    final_ = final;
+    while (RunStep()) {
+    }
+    const size_t used = Done() ? static_cast<size_t>(end - data) : static_cast<size_t>(pos_ - data);
+    consumed_ += used;
+    return used;
+}
+
+// Each step either completes, or needs more text and leaves the position where it must start
+// again (after the blanks it skipped), or ends the reading.
+bool JsonReformatter::RunStep() {
+    switch (step_) {
+        case Step::TopValue: return TopValue();
+        case Step::Value: return BeginValue();
+        case Step::ArrayFirst: return ArrayFirst();
+        case Step::ObjectFirst: return ObjectFirst();
+        case Step::ArrayElement: return ArrayElement();
+        case Step::ObjectMember: return ObjectMember();
+        case Step::NameColon: return NameColon();
+        case Step::AfterValue: return AfterValue();
+        case Step::FieldEnd: return FieldEnd();
+        case Step::ValueDone: return ValueDone();
+        case Step::TopDone: return TopDone();
+        case Step::Finished:
+        case Step::Stopped: return false;
+    }
+    return false;
+}
+
+bool JsonReformatter::NeedMore(const char* p) {
+    pos_ = p;
+    return false;
+}
+
+// Reading ends here; what was written stays, open containers stay open.
+bool JsonReformatter::StopAt(const char* p, StopReason reason) {
+    stop_ = reason;
+    stopOffset_ = consumed_ + static_cast<uint64_t>(p - data_);
+    FinishLine();
+    lines_.ValueEnd();
+    step_ = Step::Stopped;
+    return false;
+}
+
+// Before a top-level value. The first one is always read, even from a text of blanks (which
+// cannot be read as one); the caller does not feed an empty text at all.
+bool JsonReformatter::TopValue() {
+    if (firstValue_) {
+        step_ = Step::Value;
+        return true;
+    }
+    const char* p = SkipBlanks(pos_);
+    if (p == end_) {
+        if (!final_) return NeedMore(p);
+        step_ = Step::Finished;
+        return false;
+    }
+    pos_ = p;
+    step_ = Step::Value;
+    return true;
+}
+
+bool JsonReformatter::BeginValue() {
+    const char* p = SkipBlanks(pos_);
+    if (p == end_ && !final_) return NeedMore(p);
+    switch (*p) {
         case '"': {
-            const char* close = FindStringEnd(pos_ + 1, end_);
-            if (!close) return Step::Stop;
-            if (lines_ && scan::FindAny(pos_, close, '\r', '\n', '\n') != close) rawBreakInLine_ = true;
-            out_.Append(pos_, close + 1 - pos_);
+            bool breaks = false;
+            const char* close = FindStringValueEnd(p + 1, end_, breaks);
+            if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
+            rawBreakInLine_ |= breaks;
+            line_.Append(p, close + 1 - p);
             pos_ = close + 1;
-            return Step::AfterValue;
+            step_ = Step::AfterValue;
+            return true;
         }
-        case '[': {
-            const char* inside = SkipBlanks(pos_ + 1);
-            if (*inside == ']') {
-                out_.Append("[]", 2);
-                pos_ = inside + 1;
-                return Step::AfterValue;
-            }
-            if (open_.size() >= kMaxNestingDepth) return Step::Stop;
-            pos_ = inside;
-            AddCRAndIndent();
-            ++level_;
-            out_.Append('[');
-            open_.push_back('[');
-            return Step::ArrayElement;
-        }
-        case '{': {
-            if (open_.size() >= kMaxNestingDepth) return Step::Stop;
-            pos_ = SkipBlanks(pos_ + 1);
-            out_.Append('{');
-            ++level_;
-            AddCRAndIndent();
-            if (*pos_ == '}') {
-                pos_ = SkipBlanks(pos_ + 1);
-                --level_;
-                AddCRAndIndent();
-                out_.Append('}');
-                return Step::AfterValue;
-            }
+        case '[':
+            pos_ = p + 1;
+            step_ = Step::ArrayFirst;
+            return true;
+        case '{':
+            if (open_.size() >= kMaxNestingDepth) return StopAt(p, StopReason::NestingTooDeep);
+            pos_ = p + 1;
             open_.push_back('{');
-            return Step::ObjectMember;
-        }
+            line_.Append('{');
+            AddCRAndIndent();
+            step_ = Step::ObjectFirst;
+            return true;
         default:
+            pos_ = p;
             return ParseJSONField();
     }
 }
 
+// After "[": an empty array stays on its line, any other opens a level.
+bool JsonReformatter::ArrayFirst() {
+    const char* p = SkipBlanks(pos_);
+    if (p == end_ && !final_) return NeedMore(p);
+    if (*p == ']') {
+        line_.Append("[]", 2);
+        pos_ = p + 1;
+        step_ = Step::AfterValue;
+        return true;
+    }
+    if (open_.size() >= kMaxNestingDepth) return StopAt(p, StopReason::NestingTooDeep);
+    pos_ = p;
+    AddCRAndIndent();
+    open_.push_back('[');
+    line_.Append('[');
+    step_ = Step::ArrayElement;
+    return true;
+}
+
+// After "{" and its line break: an empty object closes one TAB deeper than it opened.
+bool JsonReformatter::ObjectFirst() {
+    const char* p = SkipBlanks(pos_);
+    if (p == end_ && !final_) return NeedMore(p);
+    if (*p == '}') {
+        open_.pop_back();
+        AddCRAndIndent();
+        line_.Append('}');
+        pos_ = p + 1;
+        step_ = Step::AfterValue;
+        return true;
+    }
+    pos_ = p;
+    step_ = Step::ObjectMember;
+    return true;
+}
+
+bool JsonReformatter::ArrayElement() {
+    if (ended_) return StopAt(end_, StopReason::UnexpectedEnd);
+    AddCRAndIndent();
+    step_ = Step::Value;
+    return true;
+}
+
+// Members follow each other here for as long as each is a simple member line.
+bool JsonReformatter::ObjectMember() {
+    do {
+        if (!ParseJSONPropName() || !NameColon()) return false;
+    } while (step_ == Step::ObjectMember);
+    return true;
+}
+
+// Reads a member name: double-quoted and decoded, single-quoted, or bare.
+bool JsonReformatter::ParseJSONPropName() {
+    if (ended_) return StopAt(end_, StopReason::UnexpectedEnd);
+    const char* p = SkipBlanks(pos_);
+    if (p == end_ && !final_) return NeedMore(p);
+    const char* after;
+    if (*p == '"') {
+        // Most names hold no escape and no control byte: they are written back as they stand.
+        const char* stop = scan::FindEscapeNeeded(p + 1, end_);
+        if (stop != end_ && *stop == '"') {
+            name_ = std::string_view(p + 1, stop - p - 1);
+            nameNeedsEscaping_ = false;
+            after = stop + 1;
+        } else {
+            const char* close = FindStringEnd(stop, end_);
+            if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
+            std::string_view raw(p + 1, close + 1 - (p + 1));   // up to and with the closing quote
+            if (options_.textAsLines && HasLineBreak(raw)) {
+                normalizedName_.clear();
+                AppendWithCrLf(raw, normalizedName_);
+                raw = normalizedName_;
+            }
+            nameCopy_.clear();
+            DecodeQuotedName(raw.data(), raw.data() + raw.size(), nameCopy_);
+            name_ = nameCopy_;
+            nameNeedsEscaping_ = true;
+            after = close + 1;
+        }
+        colonRule_ = ColonRule::AfterQuotedName;
+    } else if (*p == '\'') {
+        const char* q = p + 1;
+        while (static_cast<unsigned char>(*q) >= 0x20 && *q != '\'') ++q;
+        if (q == end_) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
+        if (*q != '\'') return StopAt(p, StopReason::UnreadableJson);
+        name_ = std::string_view(p + 1, q - p - 1);
+        nameNeedsEscaping_ = true;
+        after = q + 1;
+        colonRule_ = ColonRule::ColonOnly;
+    } else if (IsIdentifierStart(*p)) {
+        const char* q = p + 1;
+        while (IsIdentifierChar(*q)) ++q;
+        if (q == end_ && !final_) return NeedMore(p);
+        name_ = std::string_view(p, q - p);
+        nameNeedsEscaping_ = false;
+        after = q;
+        colonRule_ = ColonRule::ColonOrEquals;
+    } else {
+        return StopAt(p, p == end_ ? StopReason::UnexpectedEnd : StopReason::UnreadableJson);
+    }
+    pos_ = after;
+    return true;
+}
+
+// The colon after a member name. What stands between them is passed over without being kept, so
+// the name is kept by itself when the text runs out first.
+bool JsonReformatter::NameColon() {
+    const bool quoted = colonRule_ == ColonRule::AfterQuotedName;
+    const char* p = quoted ? FindFieldEnd(pos_) : SkipBlanks(pos_);
+    const bool colon = *p == ':' || (colonRule_ == ColonRule::ColonOrEquals && *p == '=');
+    // After a double-quoted name the text must not end right after the colon.
+    if (p == end_ || (quoted && colon && p + 1 == end_)) {
+        if (final_) return StopAt(end_, StopReason::UnexpectedEnd);
+        KeepName();
+        step_ = Step::NameColon;
+        return NeedMore(p);
+    }
+    if (!colon) return StopAt(p, StopReason::UnreadableJson);
+    pos_ = p + 1;
+    return MemberValue();
+}
+
+void JsonReformatter::KeepName() {
+    if (name_.data() == nameCopy_.data()) return;
+    nameCopy_.assign(name_);
+    name_ = nameCopy_;
+}
+
+bool JsonReformatter::MemberValue() {
+    if (options_.memberLines && !nameNeedsEscaping_ && TryMemberLine()) return true;
+    WriteName();
+    line_.Append(": ", 2);
+    step_ = Step::Value;
+    return true;
+}
+
 // After a string or a container: the next non-blank byte is the separator, whatever it is.
-Reformatter::Step Reformatter::AfterStringOrContainer() {
+bool JsonReformatter::AfterValue() {
     separator_ = 0;
     if (open_.empty()) {
-        // A top-level value: what follows is looked at by the caller, not taken as a separator.
-        next_ = pos_;
-        return pos_ ? Step::TopDone : Step::Stop;
+        step_ = Step::TopDone;
+        return true;
     }
-    if (!pos_) return Step::ValueDone;
-    pos_ = SkipBlanks(pos_);
-    if (*pos_ == '\0') {
-        pos_ = nullptr;
-        return Step::ValueDone;
+    if (!ended_) {
+        const char* p = SkipBlanks(pos_);
+        if (p == end_) {
+            if (!final_) return NeedMore(p);
+            ended_ = true;
+            pos_ = end_;
+        } else {
+            separator_ = *p;
+            pos_ = p + 1;
+        }
     }
-    separator_ = *pos_;
-    pos_ = SkipBlanks(pos_ + 1);
-    return Step::ValueDone;
+    step_ = Step::ValueDone;
+    return true;
+}
+
+// A number, true, false or null; anything else cannot be read and gives "null".
+bool JsonReformatter::ParseJSONField() {
+    separator_ = 0;
+    const char* p = pos_;
+    const char c = *p;
+    const char* value = nullptr;
+    size_t length = 0;
+    const char* after = nullptr;
+    if (c == '-' || IsDigit(c)) {
+        const char* q = p;
+        while (IsNumberChar(*q)) ++q;
+        if (q == end_ && !final_) return NeedMore(p);
+        if (!(c == '0' && IsDigit(p[1]))) {   // a leading zero fails
+            value = p;
+            length = q - p;
+            after = q;
+        }
+    } else if (c == 'n' || c == 't' || c == 'f') {
+        if (end_ - p < 6 && !final_) return NeedMore(p);
+        if (StartsWithLiteral(p, "null")) {
+            after = p + 4;
+        } else if (StartsWithLiteral(p, "false")) {
+            value = p;
+            length = 5;
+            after = p + 5;
+        } else if (StartsWithLiteral(p, "true")) {
+            value = p;
+            length = 4;
+            after = p + 4;
+        }
+    }
+    if (value)
+        line_.Append(value, length);
+    else
+        line_.Append("null", 4);
+    if (!after) {
+        // A text of nothing but blanks held no value to lose.
+        const StopReason reason = p != end_ ? StopReason::UnreadableJson
+                                  : open_.empty() ? StopReason::None
+                                                  : StopReason::UnexpectedEnd;
+        return StopAt(p, reason);
+    }
+    pos_ = after;
+    // A top-level scalar is a value like any other; in a container, what follows it up to the next
+    // field-end byte is passed over.
+    step_ = open_.empty() ? Step::TopDone : Step::FieldEnd;
+    return true;
+}
+
+bool JsonReformatter::FieldEnd() {
+    const char* q = FindFieldEnd(pos_);
+    if (q == end_ || q + 1 == end_) {
+        if (!final_) return NeedMore(q);
+        if (q != end_) separator_ = *q;
+        ended_ = true;
+        pos_ = end_;
+    } else {
+        separator_ = *q;
+        pos_ = q + 1;
+    }
+    step_ = Step::ValueDone;
+    return true;
 }
 
 // Continues the enclosing container after one of its values.
-Reformatter::Step Reformatter::ValueDone() {
-    if (open_.empty()) return Step::Stop;   // a top-level scalar ends the reading
-    if (separator_ == 0) return Step::Stop;
+bool JsonReformatter::ValueDone() {
+    if (separator_ == 0) return StopAt(end_, StopReason::UnexpectedEnd);
     const char container = open_.back();
     const char closing = container == '[' ? ']' : '}';
     if (separator_ == closing) {
         open_.pop_back();
-        --level_;
         AddCRAndIndent();
-        out_.Append(closing);
-        return Step::AfterValue;
+        line_.Append(closing);
+        step_ = Step::AfterValue;
+        return true;
     }
-    out_.Append(separator_);
-    if (container == '[') return Step::ArrayElement;
-    AddCRAndIndent();
-    return Step::ObjectMember;
+    AppendSeparator(separator_);
+    if (container == '[') {
+        step_ = Step::ArrayElement;
+    } else {
+        AddCRAndIndent();
+        step_ = Step::ObjectMember;
+    }
+    return true;
 }
 
-// A number, true, false or null, followed by anything up to the next field-end byte.
-Reformatter::Step Reformatter::ParseJSONField() {
-    separator_ = 0;
-    const char* p = SkipBlanks(pos_);
-    const char* value = nullptr;
-    size_t length = 0;
-    const char* after = nullptr;
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '0' && IsDigit(p[1])) {
-        // a leading zero fails
-    } else if (c == '-' || IsDigit(c)) {
-        after = p;
-        while (IsNumberChar(*after)) ++after;
-        value = p;
-        length = after - p;
-    } else if (StartsWithLiteral(p, "null")) {
-        after = p + 4;
-    } else if (StartsWithLiteral(p, "false")) {
-        value = p;
-        length = 5;
-        after = p + 5;
-    } else if (StartsWithLiteral(p, "true")) {
-        value = p;
-        length = 4;
-        after = p + 4;
-    }
-    if (value)
-        out_.Append(value, length);
+// A separator byte is written as found. A byte that begins a multi-byte character would stand
+// alone in the output (the character's other bytes start the next element, which cannot be
+// read), so it is written as U+FFFD.
+void JsonReformatter::AppendSeparator(char separator) {
+    if (static_cast<unsigned char>(separator) >= 0x80)
+        line_.Append("\xEF\xBF\xBD", 3);
     else
-        out_.Append("null", 4);
-    if (!after) {
-        pos_ = nullptr;
-        return Step::Stop;
+        line_.Append(separator);
+}
+
+// Values are joined with line breaks.
+bool JsonReformatter::TopDone() {
+    FinishLine();
+    lines_.ValueEnd();
+    if (!options_.allValues) {
+        step_ = Step::Finished;
+        return false;
     }
-    // Bytes between the value and the next field-end byte are dropped.
-    const char* end = FindFieldEnd(after);
-    if (*end == '\0') {
-        pos_ = nullptr;
-    } else {
-        separator_ = *end;
-        pos_ = end[1] == '\0' ? nullptr : end + 1;
-    }
-    return Step::ValueDone;
+    firstValue_ = false;
+    step_ = Step::TopValue;
+    return true;
 }
 
 // The common member line, a name needing no escaping with a string, number or literal value and
-// a "," or "}" after it, goes to the receiver taken apart instead of being written. Anything else
-// leaves everything as it was and returns false.
-bool Reformatter::TryMemberLine(Step& next) {
+// a "," or "}" after it, goes to the receiver taken apart instead of being written. Anything else,
+// including a line that the piece of text at hand does not hold whole, leaves everything as it
+// was and returns false.
+bool JsonReformatter::TryMemberLine() {
     const char* p = SkipBlanks(pos_);
     const char* value = p;
     const char* valueEnd;
@@ -278,69 +435,23 @@ bool Reformatter::TryMemberLine(Step& next) {
         return false;
     }
     const char* separator = SkipBlanks(p);
-    if ((*separator != ',' && *separator != '}') || separator[1] == '\0') return false;
+    if ((*separator != ',' && *separator != '}') || separator + 1 >= end_) return false;
 
-    lines_->MemberLine(level_, name_, std::string_view(value, valueEnd - value), escapes);
+    lines_.MemberLine(Level(), name_, std::string_view(value, valueEnd - value), escapes);
     lineHandedOver_ = true;
     separator_ = *separator;
-    pos_ = SkipBlanks(separator + 1);
+    pos_ = separator + 1;
     if (separator_ == ',') {
         AddCRAndIndent();
-        next = Step::ObjectMember;
+        step_ = Step::ObjectMember;
     } else {
-        next = Step::ValueDone;   // closes the object
+        step_ = Step::ValueDone;   // closes the object
     }
     return true;
 }
 
-// Reads a member name and the colon (or, after a bare name, equals sign) that follows it.
-bool Reformatter::ParseJSONPropName() {
-    if (!pos_) return false;
-    const char* p = SkipBlanks(pos_);
-    if (*p == '"') {
-        // Most names hold no escape and no control byte: they are written back as they stand.
-        const char* stop = scan::FindEscapeNeeded(p + 1, end_);
-        nameNeedsEscaping_ = stop == end_ || *stop != '"';
-        if (!nameNeedsEscaping_) {
-            name_ = std::string_view(p + 1, stop - p - 1);
-            p = stop + 1;
-        } else {
-            decodedName_.clear();
-            p = DecodeQuotedName(p + 1, end_, decodedName_);
-            if (!p) return false;
-            name_ = decodedName_;
-        }
-        p = FindFieldEnd(p);
-        if (*p != ':' || p[1] == '\0') return false;
-        pos_ = p + 1;
-        return true;
-    }
-    if (*p == '\'') {
-        const char* start = ++p;
-        while (static_cast<unsigned char>(*p) >= 0x20 && *p != '\'') ++p;
-        if (*p != '\'') return false;
-        name_ = std::string_view(start, p - start);
-        nameNeedsEscaping_ = true;
-        p = SkipBlanks(p + 1);
-        if (*p != ':') return false;
-        pos_ = p + 1;
-        return true;
-    }
-    if (IsIdentifierStart(*p)) {
-        const char* start = p++;
-        while (IsIdentifierChar(*p)) ++p;
-        name_ = std::string_view(start, p - start);
-        nameNeedsEscaping_ = false;
-        p = SkipBlanks(p);
-        if (*p != ':' && *p != '=') return false;
-        pos_ = p + 1;
-        return true;
-    }
-    return false;
-}
-
-void Reformatter::WriteName() {
-    char* p = out_.Reserve(name_.size() * 6 + 2);
+void JsonReformatter::WriteName() {
+    char* p = line_.Reserve(name_.size() * 6 + 2);
     char* start = p;
     *p++ = '"';
     if (nameNeedsEscaping_) {
@@ -350,61 +461,24 @@ void Reformatter::WriteName() {
         p += name_.size();
     }
     *p++ = '"';
-    out_.Commit(p - start);
+    line_.Commit(p - start);
 }
 
-std::string TrimBlanks(std::string_view text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-    return std::string(text.substr(begin, end - begin));
+// A line break and the indentation of the current level. Two breaks in a row collapse into one:
+// the indentation of the first one stays.
+void JsonReformatter::AddCRAndIndent() {
+    if (!lineHandedOver_ && line_.Size() == 0 && lineTabs_ > 0) return;
+    FinishLine();
+    lineTabs_ = Level();
 }
 
-// The first zero byte ends the text.
-const char* TextEnd(std::string_view text) {
-    const void* zero = std::memchr(text.data(), 0, text.size());
-    return zero ? static_cast<const char*>(zero) : text.data() + text.size();
-}
-
-}  // namespace
-
-std::string ReformatJSONText(std::string_view text) {
-    if (text.empty()) return {};
-    const std::string copy(text);   // guarantees the terminating zero byte
-    OutputBuffer out;
-    Reformatter(copy.c_str(), TextEnd(copy), out).AddJSONReformat();
-    return std::string(out.Data(), out.Size());
-}
-
-std::string HumanReadableJson(std::string_view text) {
-    const std::string copy(text);
-    const char* end = TextEnd(copy);
-    std::string joined;
-    const char* pos = copy.c_str();
-    for (bool first = true;; first = false) {
-        OutputBuffer out;
-        Reformatter reformatter(pos, end, out);
-        const bool complete = *pos != '\0' && reformatter.AddJSONReformat();
-        if (!first) joined += "\r\n";
-        joined += TrimBlanks(std::string_view(out.Data(), out.Size()));
-        if (!complete) break;
-        pos = scan::SkipBlanks(reformatter.NextValue(), end);
-        if (*pos == '\0') break;
-    }
-    return joined;
-}
-
-void ReformatAllValues(std::string_view text, ReformattedLines& lines) {
-    OutputBuffer line;
-    const char* end = TextEnd(text);
-    for (const char* pos = text.data();;) {
-        Reformatter reformatter(pos, end, line, &lines);
-        const bool complete = *pos != '\0' && reformatter.AddJSONReformat();
-        reformatter.FinishLine();   // values are joined with line breaks
-        if (!complete) break;
-        pos = scan::SkipBlanks(reformatter.NextValue(), end);
-        if (*pos == '\0') break;
-    }
+// Hands the line being written to the receiver.
+void JsonReformatter::FinishLine() {
+    if (!lineHandedOver_) lines_.Line(lineTabs_, std::string_view(line_.Data(), line_.Size()), rawBreakInLine_);
+    line_.Clear();
+    lineHandedOver_ = false;
+    rawBreakInLine_ = false;
+    lineTabs_ = 0;
 }
 
 }  // namespace tabulora

@@ -28,17 +28,11 @@ public:
         ++size_;
     }
 
-    // The last byte written; after Clear, the byte given to it; 0 before anything.
-    char LastByte() const { return size_ ? data_[size_ - 1] : lastCleared_; }
-
     const char* Data() const { return data_.get(); }
     size_t Size() const { return size_; }
 
-    // Empties the buffer, keeping its memory; `lastByte` stands for what was removed.
-    void Clear(char lastByte) {
-        size_ = 0;
-        lastCleared_ = lastByte;
-    }
+    // Empties the buffer, keeping its memory.
+    void Clear() { size_ = 0; }
 
 private:
     void Grow(size_t count) {
@@ -54,7 +48,6 @@ private:
     std::unique_ptr<char[]> data_;
     size_t size_ = 0;
     size_t capacity_ = 0;
-    char lastCleared_ = 0;
 };
 
 }  // namespace tabulora

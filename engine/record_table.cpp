@@ -16,6 +16,21 @@ std::string_view Trim(const char* begin, const char* end) {
     return std::string_view(begin, end - begin);
 }
 
+// memcpy without a library call for the short values that cells usually hold: overlapping words.
+void CopyBytes(char* to, const char* from, size_t size) {
+    uint64_t first, last;
+    if (size >= 8 && size <= 16) {
+        std::memcpy(&first, from, 8);
+        std::memcpy(&last, from + size - 8, 8);
+        std::memcpy(to, &first, 8);
+        std::memcpy(to + size - 8, &last, 8);
+    } else if (size < 8) {
+        for (size_t i = 0; i < size; ++i) to[i] = from[i];
+    } else {
+        std::memcpy(to, from, size);
+    }
+}
+
 // The text itself when it holds no backslash, else its decoded form in `scratch`.
 std::string_view Unescaped(std::string_view text, std::string& scratch) {
     if (std::memchr(text.data(), '\\', text.size()) == nullptr) return text;
@@ -26,10 +41,8 @@ std::string_view Unescaped(std::string_view text, std::string& scratch) {
 
 }  // namespace
 
-RecordTableBuilder::RecordTableBuilder(std::string separator, bool includeHeader)
-    : fields_(separator), includeHeader_(includeHeader) {
-    csv_.separator = std::move(separator);
-}
+RecordTableBuilder::RecordTableBuilder(std::string separator, RowSink& rows)
+    : fields_(std::move(separator)), rows_(rows) {}
 
 void RecordTableBuilder::AddLine(std::string_view line) {
     size_t tabs = 0;
@@ -45,7 +58,7 @@ void RecordTableBuilder::AddIndentedLine(size_t tabs, std::string_view line) {
         // The closing brace of a record ends its row.
         const bool closesRecord = text == "}" || text == "},";
         if (closesRecord && recordDepth_ > 0 && static_cast<long>(tabs) == recordDepth_ - 1 && rowHasCell_)
-            DegerlerSatiriEkle();
+            AppendRowLine();
         return;
     }
 
@@ -69,6 +82,23 @@ void RecordTableBuilder::AddIndentedLine(size_t tabs, std::string_view line) {
     if (!value.empty() && value.front() == '"' && value.back() == '"')
         value = value.size() == 1 ? std::string_view() : value.substr(1, value.size() - 2);
     AddMember(tabs, name, value);
+}
+
+// Only members at the record depth, the depth of the first one, become cells. The first column's
+// name recurring in a row that already holds it starts the next record.
+inline void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string_view value) {
+    if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
+    if (static_cast<long>(tabs) != recordDepth_) return;
+    const uint32_t column = columns_.AddColumn(name);
+    if (column == 0 && CellSet(0)) AppendRowLine();
+    if (column >= row_.size()) row_.resize(column + 1);
+    Cell& cell = row_[column];
+    cell.generation = rowGeneration_;
+    cell.offset = rowText_.Size();
+    cell.length = static_cast<uint32_t>(value.size());
+    CopyBytes(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
+    rowText_.Commit(value.size());
+    rowHasCell_ = true;
 }
 
 void RecordTableBuilder::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
@@ -96,62 +126,36 @@ void RecordTableBuilder::AddMember(size_t tabs, std::string_view name, std::stri
     AddCell(tabs, Unescaped(name, scratchName_), Unescaped(value, scratchValue_));
 }
 
-// Only members at the record depth, the depth of the first one, become cells.
-void RecordTableBuilder::AddCell(size_t tabs, std::string_view name, std::string_view value) {
-    if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
-    if (static_cast<long>(tabs) != recordDepth_) return;
-    AddKeyedLine(name, value);
-}
-
-void RecordTableBuilder::AddKeyedLine(std::string_view name, std::string_view value) {
-    const uint32_t column = columns_.SutunAdiEkle(name);
-    // The first column's name recurring in a row that already holds it starts the next record.
-    if (column == 0 && CellSet(0)) DegerlerSatiriEkle();
-    SetCell(column, value);
-}
-
-bool RecordTableBuilder::CellSet(uint32_t column) const {
-    return column < row_.size() && row_[column].generation == rowGeneration_;
-}
-
-void RecordTableBuilder::SetCell(uint32_t column, std::string_view value) {
-    if (column >= row_.size()) row_.resize(column + 1);
-    Cell& cell = row_[column];
-    cell.generation = rowGeneration_;
-    cell.offset = rowText_.size();
-    cell.length = static_cast<uint32_t>(value.size());
-    rowText_.append(value);
-    rowHasCell_ = true;
-}
-
-// Appends the completed row's CSV line and starts an empty row.
-void RecordTableBuilder::DegerlerSatiriEkle() {
+// Writes the completed row's CSV line and starts an empty row.
+void RecordTableBuilder::AppendRowLine() {
     const std::string& separator = fields_.Separator();
     const uint32_t columnCount = columns_.Size();
-    // Room for every cell quoted with all its bytes doubled, the separators and the line break.
-    char* const start = csv_.rows.Reserve(rowText_.size() * 2 + columnCount * (separator.size() + 2) + 2);
+    // Room for every cell quoted with all its bytes doubled, the separators and the line break,
+    // and for the bytes written past a field's end.
+    char* const start = rows_.Reserve(rowText_.Size() * 2 + columnCount * (separator.size() + 2) + 2 +
+                                      CsvFieldWriter::kFieldSlack);
     char* out = start;
     for (uint32_t column = 0; column < columnCount; ++column) {
         if (column > 0) {
-            std::memcpy(out, separator.data(), separator.size());
-            out += separator.size();
+            if (separator.size() == 1) {
+                *out++ = separator[0];
+            } else {
+                std::memcpy(out, separator.data(), separator.size());
+                out += separator.size();
+            }
         }
         if (CellSet(column)) {
             const Cell& cell = row_[column];
-            out = fields_.WriteField(out, std::string_view(rowText_.data() + cell.offset, cell.length));
+            out = fields_.WriteFieldWithSlack(out, std::string_view(rowText_.Data() + cell.offset, cell.length));
         }
     }
     *out++ = '\r';
     *out++ = '\n';
-    csv_.rows.Commit(out - start);
-    const size_t end = csv_.rows.Size();
-    if (csv_.runs.empty() || csv_.runs.back().columnCount != columnCount)
-        csv_.runs.push_back({end, columnCount});
-    else
-        csv_.runs.back().endOffset = end;
-    ++csv_.rowCount;
+    rows_.Commit(out - start);
+    rows_.EndRow(columnCount);
+    ++rowCount_;
 
-    rowText_.clear();
+    rowText_.Clear();
     rowHasCell_ = false;
     if (++rowGeneration_ == 0) {   // after 2^32 rows: forget old generations explicitly
         for (Cell& cell : row_) cell.generation = 0;
@@ -159,18 +163,35 @@ void RecordTableBuilder::DegerlerSatiriEkle() {
     }
 }
 
-CsvDocument RecordTableBuilder::Finish() {
+void RecordTableBuilder::Finish() {
     // The last row counts when it holds a cell; a text without any row still gives one line.
-    if (rowHasCell_ || csv_.rowCount == 0) DegerlerSatiriEkle();
-    csv_.columnCount = columns_.Size();
-    csv_.hasHeader = includeHeader_;
-    if (includeHeader_) {
-        for (uint32_t column = 0; column < csv_.columnCount; ++column) {
-            if (column > 0) csv_.header += fields_.Separator();
-            fields_.AppendField(csv_.header, columns_.Names()[column]);
-        }
+    if (rowHasCell_ || rowCount_ == 0) AppendRowLine();
+}
+
+std::string RecordTableBuilder::HeaderLine() const {
+    std::string header;
+    for (uint32_t column = 0; column < columns_.Size(); ++column) {
+        if (column > 0) header += fields_.Separator();
+        fields_.AppendField(header, columns_.Names()[column]);
     }
-    return std::move(csv_);
+    return header;
+}
+
+RecordTableBuilder::Mark RecordTableBuilder::MarkState() const {
+    return Mark{columns_.Size(), rowCount_, recordDepth_, row_, std::string(rowText_.Data(), rowText_.Size()),
+                rowGeneration_, rowHasCell_};
+}
+
+void RecordTableBuilder::Restore(const Mark& mark) {
+    columns_.Truncate(mark.columnCount);
+    rowCount_ = mark.rowCount;
+    recordDepth_ = mark.recordDepth;
+    row_ = mark.row;
+    rowText_.Clear();
+    std::memcpy(rowText_.Reserve(mark.rowText.size() + CsvFieldWriter::kFieldSlack), mark.rowText.data(), mark.rowText.size());
+    rowText_.Commit(mark.rowText.size());
+    rowGeneration_ = mark.rowGeneration;
+    rowHasCell_ = mark.rowHasCell;
 }
 
 void LineSplitter::Write(const char* data, size_t size) {

@@ -57,9 +57,12 @@ inline const char* FindEscapeNeeded(const char* p, const char* end) {
 
 // The first byte in [p, end) that is not between 0x01 and 0x20; `end` when none.
 inline const char* SkipBlanks(const char* p, const char* end) {
-    // Between tokens there is most often nothing or a single space to skip.
-    if (p < end && static_cast<unsigned char>(*p) > 0x20) return p;
-    if (p + 1 < end && *p == ' ' && static_cast<unsigned char>(p[1]) > 0x20) return p + 1;
+    // Between tokens there is most often nothing, a single space, or a line break and the
+    // indentation of the next line: a few bytes, skipped one by one.
+    for (const char* few = p + 8 < end ? p + 8 : end; p < few; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == 0 || c > 0x20) return p;
+    }
 #ifdef TABULORA_SSE2
     const __m128i bias = Splat(static_cast<char>(0x80)), low = Splat(static_cast<char>(0x80 + 0x01)),
                   high = Splat(static_cast<char>(0x80 + 0x20));

@@ -9,9 +9,12 @@ namespace tabulora {
 class AnsiCodec {
 public:
     virtual ~AnsiCodec() = default;
-    // Never fails: every byte sequence decodes to some text.
+    // Never fails: every byte sequence decodes to some text. A file is converted piece by piece,
+    // each piece ending right after a byte below 0x40 (or at the end of the file): such a byte
+    // is never part of a multi-byte character in any Windows code page, so no character is split.
     virtual std::string ToUtf8(std::string_view ansi) const = 0;
-    // Never fails: characters the code page lacks are replaced by the platform's fallback.
+    // Never fails: characters the code page lacks are replaced by the platform's fallback. The
+    // CSV is converted in pieces of whole lines.
     virtual std::string FromUtf8(std::string_view utf8) const = 0;
 };
 

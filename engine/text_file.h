@@ -11,9 +11,9 @@ struct LoadedText {
     std::string error;   // why the read failed
 };
 
-// Reads a whole text file as UTF-8. A byte-order mark (UTF-8, UTF-16 LE, UTF-16 BE) overrides
-// `encoding`. Without one, UTF-8 is strict (invalid sequences fail the read) and ANSI never
-// fails. While the file is open other writers are denied. A failed read keeps nothing.
+// Reads a whole text file as UTF-8 (see InputTextReader: a byte-order mark chooses the encoding,
+// UTF-8 is strict, UTF-16 fails on an odd number of bytes, ANSI never fails). While the file is
+// open other writers are denied. A failed read keeps nothing.
 LoadedText LoadTextFile(const std::string& path, TextEncoding encoding, const AnsiCodec& ansi);
 
 // The text of an empty file, or of a file holding only a byte-order mark, has no lines.

@@ -4,7 +4,9 @@
 
 namespace tabulora {
 
-bool IsValidUtf8(std::string_view text) {
+bool IsValidUtf8(std::string_view text) { return ValidUtf8Prefix(text) == text.size(); }
+
+size_t ValidUtf8Prefix(std::string_view text) {
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end) {
@@ -12,10 +14,10 @@ bool IsValidUtf8(std::string_view text) {
         while (end - p >= 16 && scan::IsAscii(p, p + 16)) p += 16;
         if (p == end) break;
         const size_t length = Utf8SequenceLength(std::string_view(p, end - p));
-        if (length == 0) return false;
+        if (length == 0) break;
         p += length;
     }
-    return true;
+    return static_cast<size_t>(p - text.data());
 }
 
 std::string SanitizeUtf8(std::string_view bytes) {

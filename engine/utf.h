@@ -8,6 +8,9 @@ namespace tabulora {
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no cut sequences.
 bool IsValidUtf8(std::string_view text);
 
+// The length of the longest start of `text` made of whole, valid UTF-8 sequences.
+size_t ValidUtf8Prefix(std::string_view text);
+
 // The length of the valid UTF-8 sequence that `bytes` starts with, or 0 when it is malformed.
 // Inline: the validator calls it for every non-ASCII character of the input.
 inline size_t Utf8SequenceLength(std::string_view bytes) {

@@ -14,6 +14,13 @@ failed=0
 # Paths handed to the CLI: Windows paths under Wine (Z: maps the Unix root).
 arg_path() { if [ ${#runner[@]} -gt 0 ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
 run() { "${runner[@]}" "$cli" "$@" >"$work/stdout" 2>"$work/stderr"; status=$?; }
+run_with_input() {   # run_with_input FILE ARGS...: standard input from FILE
+  local input=$1
+  shift
+  "${runner[@]}" "$cli" "$@" <"$input" >"$work/stdout" 2>"$work/stderr"
+  status=$?
+}
+native() { [ ${#runner[@]} -eq 0 ]; }
 check() {   # check NAME ACTUAL EXPECTED
   if [ "$2" == "$3" ]; then
     passed=$((passed + 1))
@@ -76,16 +83,109 @@ check "unwritable output: status" "$status" 1
 check "unwritable output: message" "$(grep -c '^tabulora-cli: Cannot create file ".*x.csv"\. ' "$work/stderr")" 1
 check "unwritable output: nothing left" "$(ls "$work" | tr '\n' ' ')" "in out stderr stdout "
 
-for usage in "" "--bogus $A" "--separator ab $A" "--encoding latin1 $A" "-o x --output-dir y $A" "--separator"; do
+for usage in "" "--bogus $A" "--separator ab $A" "--encoding latin1 $A" "-o x --output-dir y $A" "--separator" \
+  "--output= $A" "--output-dir= $A" "--no-header=yes $A"; do
   # shellcheck disable=SC2086
   run $usage
   check "usage error '$usage'" "$status" 2
 done
+run -o "" "$A"
+check "usage error -o ''" "$status:$(cat "$work/stdout")" "2:"
+if native; then   # Windows hands the arguments over as UTF-16, always valid
+  run --separator $'\xff' "$A"
+  check "separator not UTF-8" "$status:$(grep -c 'not valid UTF-8' "$work/stderr")" "2:1"
+fi
+long=$(printf 'x%.0s' $(seq 200))
+run "--$long" "$A"
+check "usage error quotes 80 characters" "$status:$(grep -c "'--x\{78\}\.\.\.'" "$work/stderr"):$(grep -c 'x\{81\}' "$work/stderr")" "2:1:0"
+
+# Standard input, alone or among files.
+printf '[{"id":9}]' >"$work/in/stdin.json"
+run_with_input "$work/in/stdin.json" -
+check "stdin" "$(cat -v "$work/stdout")" "$(crlf id 9 | cat -v)"
+run_with_input "$work/in/stdin.json" --no-header "$B" -
+check "stdin among files" "$(cat -v "$work/stdout")" "$(crlf '3,true' '4,' '9,' | cat -v)"
+mkdir -p "$work/each"
+run_with_input "$work/in/stdin.json" --output-dir "$(arg_path "$work/each")" -
+check "stdin into a folder" "$(cd "$work/each" && ls)" "stdin.csv"
+
+# JSON that cannot be read ends its file with a warning naming the line; the status stays 0.
+printf '{"a":1}\n{"a":2}\njunk\n{"a":3}\n' >"$work/in/junk.jsonl"
+run "$(arg_path "$work/in/junk.jsonl")"
+check "reading stopped: rows before" "$(cat -v "$work/stdout")" "$(crlf a 1 2 | cat -v)"
+check "reading stopped: warning" "$status:$(tr -d '\r' <"$work/stderr" | grep -c '^tabulora-cli: warning: .*junk.jsonl: reading stopped at line 3, unreadable JSON$')" "0:1"
+
+# Top-level literals among JSON Lines records, and a member whose colon ends the file.
+printf '{"a":1}\nnull\ntrue\n{"a":3,"b":' >"$work/in/literals.jsonl"
+run "$(arg_path "$work/in/literals.jsonl")"
+check "top-level literals and a final colon" "$(cat -v "$work/stdout")" "$(crlf a,b 1, 3,null | cat -v)"
+
+# Odd-length UTF-16 cannot be read.
+printf '\xff\xfe[\x00]' >"$work/in/odd16.json"
+run "$(arg_path "$work/in/odd16.json")" "$A"
+check "odd UTF-16: status" "$status" 1
+check "odd UTF-16: message" "$(grep -c 'odd16.json: No mapping for the Unicode character' "$work/stderr")" 1
+
+# After the error of the only input, no second line says that nothing was written.
+run "$(arg_path "$work/in/missing.json")"
+check "only input missing: one message" "$status:$(wc -l <"$work/stderr")" "1:1"
+
+# A folder taking an output's name does not stop the others.
+mkdir -p "$work/taken/data.csv"
+run --output-dir "$(arg_path "$work/taken")" "$A" "$(arg_path "$work/in/ansi.json")" "$B"
+check "folder named data.csv" "$status:$(cd "$work/taken" && ls | tr '\n' ' ')" "1:data (2).csv data (3).csv data.csv "
+
+# Replacing an output respects it.
+printf 'old' >"$work/out/readonly.csv"
+chmod 0444 "$work/out/readonly.csv"
+if native; then
+  as_user=()
+  if [ "$(id -u)" -eq 0 ]; then
+    as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    chmod 0777 "$work/out" && chmod 0755 "$work" "$work/in" "$work/in/a"
+  fi
+  if "${as_user[@]}" true 2>/dev/null; then
+    "${as_user[@]}" "$cli" -o "$work/out/readonly.csv" "$A" >"$work/stdout" 2>"$work/stderr"
+    status=$?
+    check "read-only target: refused" "$status:$(grep -c 'Cannot create file ".*readonly.csv"\. Permission denied' "$work/stderr")" "1:1"
+    check "read-only target: unchanged" "$(cat "$work/out/readonly.csv")" "old"
+    "${as_user[@]}" sh -c "printf old >'$work/out/private.csv' && chmod 0600 '$work/out/private.csv'"
+    "${as_user[@]}" "$cli" -o "$work/out/private.csv" "$A" >"$work/stdout" 2>"$work/stderr"
+    check "private target keeps its permissions" "$?:$(stat -c %a "$work/out/private.csv"):$(head -c 9 "$work/out/private.csv")" "0:600:id,name,t"
+  else
+    echo "skip: no unprivileged user to check the permission cases with"
+  fi
+  ln -s one.csv "$work/out/link.csv"
+  run -o "$work/out/link.csv" "$B"
+  check "symbolic link: still a link" "$status:$(readlink "$work/out/link.csv")" "0:one.csv"
+  check "symbolic link: written through" "$(head -c 8 "$work/out/one.csv")" "id,extra"
+  chmod 0755 "$work/out"
+else
+  run -o "$(arg_path "$work/out/readonly.csv")" "$A"
+  # The system's own text ("Access is denied." on Windows, "Access denied." under Wine).
+  check "read-only target: refused" "$status:$(grep -c 'Cannot create file ".*readonly.csv"\. Access.*denied' "$work/stderr")" "1:1"
+  check "read-only target: unchanged" "$(cat "$work/out/readonly.csv")" "old"
+fi
+chmod 0644 "$work/out/readonly.csv"
+
+# A progress line on a terminal once the work takes a while; none with --quiet or off a terminal.
+if native && command -v script >/dev/null; then
+  slow="(sleep 1; printf '{\"a\":1}') | '$cli'"
+  script -qec "$slow - -o '$work/out/slow.csv'" /dev/null >"$work/tty" 2>&1
+  check "progress on a terminal" "$(grep -c 'MB/s' "$work/tty")" 1
+  script -qec "$slow --quiet - -o '$work/out/slow.csv'" /dev/null >"$work/tty" 2>&1
+  check "no progress with --quiet" "$(grep -c 'MB/s' "$work/tty")" 0
+  (sleep 1; printf '{"a":1}') | "$cli" - -o "$work/out/slow.csv" 2>"$work/stderr"
+  check "no progress off a terminal" "$(wc -c <"$work/stderr")" 0
+fi
 
 run --version
 check "version" "$(tr -d '\r' <"$work/stdout")" "tabulora-cli 1.1"
 run --help
 check "help" "$status:$(grep -c -- '^  --output-dir DIR' "$work/stdout")" "0:1"
+for topic in '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
+  check "help mentions $topic" "$(grep -c -- "$topic" "$work/stdout")" 1
+done
 
 echo "cli: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

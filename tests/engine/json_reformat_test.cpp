@@ -1,4 +1,4 @@
-#include "engine/json_reformat.h"
+#include "engine/layout_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,64 @@
 #include <string>
 #include <vector>
 
+#include "engine/line_breaks.h"
+#include "engine/text_feeder.h"
+
 namespace tabulora {
 namespace {
+
+// The layout of each value as text, joined like ReformatJSONText and HumanReadableJson do.
+class Collector final : public ReformattedLines {
+public:
+    explicit Collector(bool trim) : trim_(trim) {}
+    void Line(size_t tabs, std::string_view text, bool) override {
+        if (!firstLine_) value_ += "\r\n";
+        firstLine_ = false;
+        value_ += std::string(tabs, '\t') + std::string(text);
+    }
+    void ValueEnd() override {
+        if (values_++ > 0) text_ += "\r\n";
+        std::string_view value = value_;
+        while (trim_ && !value.empty() && static_cast<unsigned char>(value.front()) <= 0x20) value.remove_prefix(1);
+        while (trim_ && !value.empty() && static_cast<unsigned char>(value.back()) <= 0x20) value.remove_suffix(1);
+        text_ += value;
+        value_.clear();
+        firstLine_ = true;
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    bool trim_;
+    bool firstLine_ = true;
+    int values_ = 0;
+    std::string value_, text_;
+};
+
+// Feeds `text` in pieces of `pieceSize` bytes, each in its own buffer; like the file reader, it
+// ends the text at the first zero byte.
+void FeedInPieces(std::string_view text, size_t pieceSize, TextFeeder& feeder) {
+    const size_t zero = text.find('\0');
+    text = text.substr(0, zero);
+    LineBreakCounter breaks;
+    for (size_t start = 0; start < text.size(); start += pieceSize) {
+        const std::string_view piece = text.substr(start, pieceSize);
+        std::vector<char> buffer(kPieceHeadroom + piece.size() + 1);
+        char* data = buffer.data() + kPieceHeadroom;
+        std::copy(piece.begin(), piece.end(), data);
+        feeder.Feed(TextPiece{data, piece.size(), breaks.BreaksBefore(piece[0])});
+        breaks.Add(piece);
+    }
+    feeder.Finish(breaks.BreaksAtEnd(), zero != std::string_view::npos);
+}
+
+// ReformatJSONText, or with `allValues` HumanReadableJson, of a text read in pieces.
+std::string LayoutInPieces(std::string_view text, size_t pieceSize, bool allValues) {
+    Collector collector(allValues);
+    JsonReformatter reformatter(collector, ReformatOptions{allValues, allValues, false});
+    TextFeeder feeder(reformatter, allValues);
+    FeedInPieces(text, pieceSize, feeder);
+    return collector.Text();
+}
 
 struct Line {
     int tabs;
@@ -34,6 +90,13 @@ class ReformatTest : public ::testing::TestWithParam<ReformatCase> {};
 
 TEST_P(ReformatTest, WritesTheLineLayout) {
     EXPECT_EQ(ReformatJSONText(GetParam().input), GetParam().expected);
+}
+
+// A token may be cut anywhere by the end of a piece of input.
+TEST_P(ReformatTest, SameLayoutFromPiecesOfAnySize) {
+    const std::string& input = GetParam().input;
+    for (size_t pieceSize = 1; pieceSize <= 8; ++pieceSize)
+        EXPECT_EQ(LayoutInPieces(input, pieceSize, false), GetParam().expected) << "pieces of " << pieceSize;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -112,7 +175,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReformatCase{"LoneSurrogateAndNulInNameGiveQuestionMarks", R"({"\ud83dx\u0000\uZZ":1})",
                      Layout({{0, "{"}, {1, R"("?x??ZZ": 1)"}, {0, "}"}})},
         ReformatCase{"NameMustBeFollowedByColon", R"({"a",1})", "{\r\n\t"},
-        ReformatCase{"ShortLiteralAtTheEnd", "[n", Layout({{0, ""}, {0, "["}, {1, "null"}})}),
+        ReformatCase{"ShortLiteralAtTheEnd", "[n", Layout({{0, ""}, {0, "["}, {1, "null"}})},
+        // The separator after a string is whatever byte follows; one that begins a multi-byte
+        // character would stand alone, so it is written as U+FFFD (the rest cannot be read).
+        ReformatCase{"LeadByteAsSeparatorBecomesReplacementCharacter", "[\"a\"\xC3\xA9]",
+                     Layout({{0, ""}, {0, "["}, {1, "\"a\"\xEF\xBF\xBD"}, {1, "null"}})}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReformatDepth, DeepNestingEndsTheReadingWithoutCrashing) {
@@ -142,6 +209,8 @@ class HumanReadableTest : public ::testing::TestWithParam<AllValuesCase> {};
 
 TEST_P(HumanReadableTest, RewritesEveryTopLevelValue) {
     EXPECT_EQ(HumanReadableJson(GetParam().input), GetParam().expected);
+    for (size_t pieceSize = 1; pieceSize <= 5; ++pieceSize)
+        EXPECT_EQ(LayoutInPieces(GetParam().input, pieceSize, true), GetParam().expected) << "pieces of " << pieceSize;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,10 +223,67 @@ INSTANTIATE_TEST_SUITE_P(
         AllValuesCase{"StoppedValueEndsTheReading", "{\"a\":1,} {\"b\":2}", Layout({{0, "{"}, {1, R"("a": 1,)"}})},
         AllValuesCase{"JunkAfterAValueGivesNullAndStops", "{\"a\":1} x {\"b\":2}",
                       Layout({{0, "{"}, {1, R"("a": 1)"}, {0, "}"}, {0, "null"}})},
-        AllValuesCase{"TopLevelScalarEndsTheReading", "1 2", "1"},
+        AllValuesCase{"TopLevelScalarsAreValuesLikeAnyOther", "1 true\nnull\n\"s\" {\"a\":2}",
+                      Layout({{0, "1"}, {0, "true"}, {0, "null"}, {0, "\"s\""}, {0, "{"}, {1, R"("a": 2)"}, {0, "}"}})},
+        AllValuesCase{"JunkAfterTopLevelScalarStops", "1x {\"a\":2}", Layout({{0, "1"}, {0, "null"}})},
+        // The text is read as its lines, each followed by CR LF: a member whose colon ends the text
+        // still gets its value, "null"; raw line breaks in names read as CR LF.
+        AllValuesCase{"ColonAtTheEndOfTheText", R"({"a":1,"b":)", Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, R"("b": null)"}})},
+        AllValuesCase{"RawLineBreaksInNamesReadAsCrLf", "{\"a\nb\":1,\"c\rd\":2,\"e\\\nf\":3}",
+                      Layout({{0, "{"}, {1, R"("a\r\nb": 1,)"}, {1, R"("c\r\nd": 2,)"}, {1, R"("e\r\nf": 3)"}, {0, "}"}})},
         AllValuesCase{"Empty", "", ""},
         AllValuesCase{"Blank", "  ", "null"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tabulora
+
+namespace tabulora {
+namespace {
+
+struct StopCase {
+    const char* name;
+    std::string input;
+    StopReason reason;
+    uint64_t line;   // 0 when reading did not stop
+};
+
+class ReadingStopTest : public ::testing::TestWithParam<StopCase> {};
+
+// Where and why reading stopped, also when the stop lies in bytes carried over from an earlier
+// piece of input.
+TEST_P(ReadingStopTest, TellsTheLineAndTheReason) {
+    for (size_t pieceSize : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{1000}}) {
+        Collector collector(true);
+        JsonReformatter reformatter(collector, ReformatOptions{true, true, true});
+        TextFeeder feeder(reformatter, true);
+        FeedInPieces(GetParam().input, pieceSize, feeder);
+        EXPECT_EQ(reformatter.Stop(), GetParam().reason) << "pieces of " << pieceSize;
+        EXPECT_EQ(feeder.StopLine(), GetParam().line) << "pieces of " << pieceSize;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, ReadingStopTest,
+    ::testing::Values(StopCase{"CompleteValues", "{\"a\":1}\n[2]\n", StopReason::None, 0},
+                      StopCase{"OnlyBlanks", " \n\t\n", StopReason::None, 0},
+                      StopCase{"UnreadableElement", "[1,\n2,\ntrux]\n", StopReason::UnreadableJson, 3},
+                      StopCase{"UnreadableValueAfterCrLfAndLoneCr", "[1,\r\n2,\r3,\rx]", StopReason::UnreadableJson, 4},
+                      StopCase{"NameWithoutColon", "{\"a\":1}\r\n{\"b\"}", StopReason::UnreadableJson, 2},
+                      StopCase{"UnclosedArray", "[1,\n2\n", StopReason::UnexpectedEnd, 2},
+                      StopCase{"UnclosedArrayWithoutFinalBreak", "[1,\n2", StopReason::UnexpectedEnd, 2},
+                      StopCase{"UnclosedStringFromItsQuote", "[\n\"abc\ndef", StopReason::UnexpectedEnd, 2},
+                      StopCase{"DeepNesting", std::string(1, '\n') + std::string(5000, '['), StopReason::NestingTooDeep, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A token longer than the room before a piece is collected until it is whole.
+TEST(ReformatPieces, LongTokensSpanManyPieces) {
+    const std::string longValue(300 * 1024, 'x');
+    const std::string longName(100 * 1024, 'n');
+    const std::string json = "[{\"" + longName + "\":\"" + longValue + "\",\"b\":12345678901234567890}]";
+    for (size_t pieceSize : {size_t{4096}, size_t{65536 + 7}})
+        EXPECT_EQ(LayoutInPieces(json, pieceSize, true), HumanReadableJson(json)) << "pieces of " << pieceSize;
+}
 
 }  // namespace
 }  // namespace tabulora

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "engine/conversion.h"
-#include "engine/json_reformat.h"
+#include "engine/layout_text.h"
+#include "export_helpers.h"
 
 namespace tabulora {
 namespace {
@@ -30,6 +31,17 @@ TEST_P(TableTest, ConvertsToCsv) { EXPECT_EQ(Convert(GetParam().json), GetParam(
 TEST_P(TableTest, StreamingMatchesTheWholeText) {
     const CsvOptions options{true, ","};
     EXPECT_EQ(BuildCsvFromReformatted(HumanReadableJson(GetParam().json), options).Text(), Convert(GetParam().json));
+}
+
+// The streaming export reads its input in pieces and keeps only a few rows in memory before they
+// go to a temporary file; neither may change a byte.
+TEST_P(TableTest, SameCsvStreamedInPiecesOfAnySize) {
+    // When no input holds a line, the export writes nothing at all.
+    const std::string expected = GetParam().json.empty() ? "" : GetParam().csv;
+    for (size_t pieceSize : {1, 2, 3, 5, 8, 64})
+        for (size_t rowsInMemory : {size_t{16}, size_t{4} << 20})
+            EXPECT_EQ(StreamedCsv({GetParam().json}, TestSettings(pieceSize, rowsInMemory)), expected)
+                << "pieces of " << pieceSize << ", rows in memory " << rowsInMemory;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,7 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"OnlyLastColumnSet", R"([{"a":1,"b":1,"c":1},{"c":2}])", "a,b,c\r\n1,1,1\r\n,,2\r\n"},
         TableCase{"JsonLines", "{\"a\":1}\n{\"a\":2,\"b\":3}\n", "a,b\r\n1,\r\n2,3\r\n"},
         TableCase{"TruncatedRecordKeepsItsCells", R"([{"a":1,"b":2},{"a":3,"b)", "a,b\r\n1,2\r\n3,\r\n"},
-        TableCase{"StringValueWithRawLineBreak", "[{\"a\":\"x\ny\",\"b\":1}]", "a,b\r\n\"\"\"x\",1\r\n"}),
+        TableCase{"StringValueWithRawLineBreak", "[{\"a\":\"x\ny\",\"b\":1}]", "a,b\r\n\"\"\"x\",1\r\n"},
+        // A file is read as its lines, each followed by CR LF.
+        TableCase{"MemberWhoseColonEndsTheFileGetsNull", R"({"a":1,"b":)", "a,b\r\n1,null\r\n"},
+        TableCase{"LineBreaksInNamesReadAsCrLf", "{\"x\ny\":1,\"p\rq\":2}", "x\\r\\ny,p\\r\\nq\r\n1,2\r\n"},
+        // Every top-level value is read; a number or literal among records adds no cell.
+        TableCase{"TopLevelScalarsBetweenRecords", "{\"a\":1}\nnull\n1\ntrue\n\"s\"\n{\"a\":3}\n", "a\r\n1\r\n3\r\n"},
+        // The CSV is always valid UTF-8: a lone lead byte taken as separator becomes U+FFFD.
+        TableCase{"LeadByteAfterStringBecomesReplacementCharacter", "{\"a\":\"x\"\xC3\xA9}",
+                  "a\r\n\"\"\"x\"\"\xEF\xBF\xBD\"\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CsvSeparators, QuotingFollowsTheSeparator) {

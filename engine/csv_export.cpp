@@ -1,0 +1,332 @@
+#include "engine/csv_export.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+#include "engine/file_io.h"
+#include "engine/record_table.h"
+#include "engine/text_feeder.h"
+
+namespace tabulora {
+namespace {
+
+// A table and the CSV output it writes its rows to.
+struct CsvTable {
+    CsvTable(CsvTarget target, const ExportSettings& settings)
+        : output(std::move(target),
+                 CsvFormat{settings.csv.separator, settings.csv.includeHeader, settings.encoding, settings.ansi,
+                           settings.rowsInMemory},
+                 table),
+          table(settings.csv.separator, output) {}
+
+    CsvOutput output;   // holds a reference to `table`, used only once rows come
+    RecordTableBuilder table;
+};
+
+// One input's JSON text read into a table: the input's own reformatter and feeder, and the
+// state of the table and output at its start, to go back to when it turns out unreadable.
+class InputReading {
+public:
+    InputReading(CsvTable& csv) : csv_(csv), mark_(csv.table.MarkState()) {
+        csv_.output.MarkInputStart();
+    }
+    void Feed(const DecodedPiece& piece) {
+        if (piece.textSize > 0) feeder_.Feed(TextPiece{piece.data, piece.textSize, piece.breaksBefore});
+    }
+    // The input has been read whole; returns where JSON reading stopped, if it did.
+    std::optional<ReadingStop> Finish(const InputEvent& end) {
+        feeder_.Finish(end.breaksAtEnd, end.cutByZero);
+        if (reformatter_.Stop() != StopReason::None) return ReadingStop{feeder_.StopLine(), reformatter_.Stop()};
+        if (end.cutByZero) return ReadingStop{end.zeroLine, StopReason::ZeroByte};
+        return std::nullopt;
+    }
+    void TakeBack() {
+        csv_.table.Restore(mark_);
+        csv_.output.TakeBackToMark();
+    }
+
+private:
+    CsvTable& csv_;
+    RecordTableBuilder::Mark mark_;
+    JsonReformatter reformatter_{csv_.table, ReformatOptions{true, true, true}};
+    TextFeeder feeder_{reformatter_, true};
+};
+
+DecodeSettings DecodeSettingsOf(const ExportSettings& settings) {
+    return DecodeSettings{settings.encoding, settings.ansi, settings.pieceSize};
+}
+
+std::vector<InputOrigin> OriginsOf(const std::vector<ExportInput>& inputs) {
+    std::vector<InputOrigin> origins;
+    for (const ExportInput& input : inputs) origins.push_back(input.origin);
+    return origins;
+}
+
+uint64_t KnownSize(const ExportInput& input) {
+    if (input.origin.kind == InputOrigin::Kind::Memory) return input.origin.bytes.size();
+    if (input.origin.kind != InputOrigin::Kind::File) return 0;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(NativePath(input.origin.path), error);
+    return error ? 0 : static_cast<uint64_t>(size);
+}
+
+// Follows the events of a run for progress reports and the summary.
+class ProgressTracker {
+public:
+    ProgressTracker(const std::vector<ExportInput>& inputs, ExportProgress::Phase phase, ExportControl* control)
+        : inputs_(inputs), control_(control), started_(std::chrono::steady_clock::now()) {
+        progress_.phase = phase;
+        progress_.fileCount = inputs.size();
+        for (const ExportInput& input : inputs) {
+            const uint64_t size = KnownSize(input);
+            if (size == 0 && input.origin.kind == InputOrigin::Kind::StandardInput) unknownTotal_ = true;
+            progress_.bytesTotal += size;
+        }
+        if (unknownTotal_) progress_.bytesTotal = 0;
+    }
+
+    bool Cancelled() const { return control_ && control_->Cancelled(); }
+
+    void Start(const InputEvent& event) {
+        progress_.fileIndex = event.input;
+        progress_.name = inputs_[event.input].name;
+        progress_.fileBytes = event.sizeHint;
+        progress_.fileBytesDone = 0;
+        Report();
+    }
+    void Advance(uint64_t fileBytesDone) {
+        progress_.bytesDone += fileBytesDone - progress_.fileBytesDone;
+        progress_.fileBytesDone = fileBytesDone;
+        Report();
+    }
+    void InputDone(const InputOutcome& outcome) {
+        if (control_ && control_->onInputDone) control_->onInputDone(outcome);
+    }
+    uint64_t BytesDone() const { return progress_.bytesDone; }
+    double Seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    }
+
+private:
+    void Report() {
+        if (control_ && control_->onProgress) control_->onProgress(progress_);
+    }
+
+    const std::vector<ExportInput>& inputs_;
+    ExportControl* control_;
+    ExportProgress progress_;
+    bool unknownTotal_ = false;
+    std::chrono::steady_clock::time_point started_;
+};
+
+InputOutcome OutcomeOf(const ExportInput& input, size_t index) {
+    InputOutcome outcome;
+    outcome.index = index;
+    outcome.name = input.name;
+    return outcome;
+}
+
+void NoteEnd(const InputEvent& event, InputOutcome& outcome) {
+    outcome.readable = !event.failed;
+    outcome.error = event.error;
+    outcome.hasLine = !event.failed && event.hasLine;
+}
+
+ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget target, const ExportSettings& settings,
+                           ExportControl* control) {
+    ExportSummary summary;
+    const bool toStream = target.kind == CsvTarget::Kind::Stream;
+    ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
+    // The output first: a target that cannot be written fails before anything is read.
+    CsvTable csv(std::move(target), settings);
+    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
+    std::unique_ptr<InputReading> reading;
+    for (;;) {
+        if (progress.Cancelled()) {
+            summary.cancelled = true;
+            break;
+        }
+        const InputEvent& event = pipeline.Next();
+        if (event.kind == InputEvent::Kind::Finished) break;
+        switch (event.kind) {
+            case InputEvent::Kind::Start:
+                reading = std::make_unique<InputReading>(csv);
+                progress.Start(event);
+                break;
+            case InputEvent::Kind::Text:
+                reading->Feed(event.piece);
+                progress.Advance(event.piece.rawBytes);
+                break;
+            default: {
+                InputOutcome outcome = OutcomeOf(inputs[event.input], event.input);
+                NoteEnd(event, outcome);
+                if (event.failed)
+                    reading->TakeBack();
+                else
+                    outcome.stop = reading->Finish(event);
+                reading.reset();
+                progress.Advance(event.rawBytes);
+                summary.anyLine |= outcome.hasLine;
+                progress.InputDone(outcome);
+                summary.inputs.push_back(std::move(outcome));
+                break;
+            }
+        }
+    }
+    summary.bytesRead = progress.BytesDone();
+    if (!summary.cancelled && summary.anyLine) {
+        csv.table.Finish();
+        csv.output.Finish();
+        summary.rows = csv.table.RowCount();
+        summary.columns = csv.table.ColumnCount();
+        summary.bytesWritten = csv.output.BytesWritten();
+        summary.filesWritten = toStream ? 0 : 1;
+    }
+    summary.seconds = progress.Seconds();
+    return summary;
+}
+
+std::string PerFileBaseName(const ExportInput& input) {
+    return input.origin.kind == InputOrigin::Kind::StandardInput ? std::string("stdin") : input.name;
+}
+
+}  // namespace
+
+ExportInput ExportInput::File(std::string path) {
+    ExportInput input;
+    input.origin.kind = InputOrigin::Kind::File;
+    input.origin.path = path;
+    input.name = std::move(path);
+    return input;
+}
+
+ExportInput ExportInput::StandardInput() {
+    ExportInput input;
+    input.origin.kind = InputOrigin::Kind::StandardInput;
+    input.name = "-";
+    return input;
+}
+
+ExportInput ExportInput::Memory(std::string name, std::string_view bytes) {
+    ExportInput input;
+    input.origin.kind = InputOrigin::Kind::Memory;
+    input.origin.bytes = bytes;
+    input.name = std::move(name);
+    return input;
+}
+
+InputCheck CheckInput(const ExportInput& input, const ExportSettings& settings, ExportControl* control) {
+    InputCheck check;
+    const std::vector<ExportInput> inputs{input};
+    ProgressTracker progress(inputs, ExportProgress::Phase::Checking, control);
+    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), false);
+    for (;;) {
+        if (progress.Cancelled()) {
+            check.cancelled = true;
+            return check;
+        }
+        const InputEvent& event = pipeline.Next();
+        if (event.kind == InputEvent::Kind::Start) {
+            progress.Start(event);
+        } else if (event.kind == InputEvent::Kind::Text) {
+            progress.Advance(event.piece.rawBytes);
+        } else if (event.kind == InputEvent::Kind::End) {
+            check.readable = !event.failed;
+            check.error = event.error;
+            check.hasLine = check.readable && event.hasLine;
+            return check;
+        }
+    }
+}
+
+ExportSummary ExportToOneCsv(const std::vector<ExportInput>& inputs, const std::string& outputPath,
+                             const ExportSettings& settings, ExportControl* control) {
+    CsvTarget target;
+    target.kind = CsvTarget::Kind::ReplaceFile;
+    target.path = outputPath;
+    return ConvertToOne(inputs, std::move(target), settings, control);
+}
+
+ExportSummary ExportToOneCsv(const std::vector<ExportInput>& inputs, ByteSink& output, const ExportSettings& settings,
+                             ExportControl* control) {
+    CsvTarget target;
+    target.kind = CsvTarget::Kind::Stream;
+    target.stream = &output;
+    return ConvertToOne(inputs, std::move(target), settings, control);
+}
+
+ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std::string& folder,
+                              const ExportSettings& settings, ExportControl* control) {
+    ExportSummary summary;
+    ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
+    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
+    std::unique_ptr<CsvTable> csv;
+    std::unique_ptr<InputReading> reading;
+    for (;;) {
+        if (progress.Cancelled()) {
+            summary.cancelled = true;
+            break;
+        }
+        const InputEvent& event = pipeline.Next();
+        if (event.kind == InputEvent::Kind::Finished) break;
+        switch (event.kind) {
+            case InputEvent::Kind::Start: {
+                const std::string name = CsvNameInFolder(folder, PerFileBaseName(inputs[event.input]));
+                CsvTarget target;
+                target.kind = CsvTarget::Kind::NewFile;
+                target.path = UniqueFileName(name);
+                target.nextFreeName = [name] { return UniqueFileName(name); };
+                csv = std::make_unique<CsvTable>(std::move(target), settings);
+                reading = std::make_unique<InputReading>(*csv);
+                progress.Start(event);
+                break;
+            }
+            case InputEvent::Kind::Text:
+                reading->Feed(event.piece);
+                progress.Advance(event.piece.rawBytes);
+                break;
+            default: {
+                InputOutcome outcome = OutcomeOf(inputs[event.input], event.input);
+                NoteEnd(event, outcome);
+                if (!event.failed) {
+                    outcome.stop = reading->Finish(event);
+                    reading.reset();
+                    csv->table.Finish();
+                    outcome.outputPath = csv->output.Finish();
+                    outcome.rows = csv->table.RowCount();
+                    summary.rows += outcome.rows;
+                    summary.columns = std::max(summary.columns, csv->table.ColumnCount());
+                    summary.bytesWritten += csv->output.BytesWritten();
+                    ++summary.filesWritten;
+                }
+                reading.reset();
+                csv.reset();   // an unreadable input's temporary file goes with it
+                progress.Advance(event.rawBytes);
+                summary.anyLine |= outcome.hasLine;
+                progress.InputDone(outcome);
+                summary.inputs.push_back(std::move(outcome));
+                break;
+            }
+        }
+    }
+    summary.bytesRead = progress.BytesDone();
+    summary.seconds = progress.Seconds();
+    return summary;
+}
+
+std::string ReadingStoppedMessage(std::string_view name, const ReadingStop& stop) {
+    std::string line = std::to_string(stop.line);
+    for (size_t i = line.size(); i > 3; i -= 3) line.insert(i - 3, ",");
+    const char* reason = "unreadable JSON";
+    switch (stop.reason) {
+        case StopReason::UnexpectedEnd: reason = "the text ends inside a JSON value"; break;
+        case StopReason::NestingTooDeep: reason = "JSON nested more than 4,096 levels deep"; break;
+        case StopReason::ZeroByte: reason = "a zero byte ends the text"; break;
+        default: break;
+    }
+    return std::string(name) + ": reading stopped at line " + line + ", " + reason;
+}
+
+}  // namespace tabulora
