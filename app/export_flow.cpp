@@ -1,9 +1,6 @@
 #include "app/export_flow.h"
 
-#include <chrono>
-
 #include "engine/file_error.h"
-#include "engine/text_file.h"
 
 namespace tabulora {
 namespace {
@@ -13,91 +10,94 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+std::vector<ExportInput> FileInputs(const std::vector<std::string>& paths) {
+    std::vector<ExportInput> inputs;
+    for (const std::string& path : paths) inputs.push_back(ExportInput::File(path));
+    return inputs;
 }
 
-ExportResult Stopped(ExportResult::Outcome outcome, std::string error = {}) {
+ExportResult Ended(ExportResult::Outcome outcome, std::string error = {}) {
     ExportResult result;
     result.outcome = outcome;
     result.error = std::move(error);
     return result;
 }
 
-}  // namespace
-
-ExportResult ExportToSingleFile(const std::vector<std::string>& inputs, const ExportSettings& settings,
-                                ExportHost& host, const std::atomic<bool>& cancel) {
-    const auto start = std::chrono::steady_clock::now();
-    std::vector<std::string> texts;
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        if (cancel) return Stopped(ExportResult::Outcome::Cancelled);
-        host.Progress({ExportProgress::Stage::Reading, FileNameOf(inputs[i]), i, inputs.size()});
-        LoadedText loaded = LoadTextFile(inputs[i], settings.encoding, *settings.ansi);
-        if (!loaded.ok) {
-            host.ReportUnreadableFile(inputs[i]);
-            continue;
-        }
-        if (!loaded.text.empty()) texts.push_back(std::move(loaded.text));
-    }
-    if (cancel) return Stopped(ExportResult::Outcome::Cancelled);
-    if (texts.empty()) return Stopped(ExportResult::Outcome::NothingToExport);
-
-    const std::optional<std::string> target = host.ChooseOutputFile();
-    if (!target) return Stopped(ExportResult::Outcome::NoOutputChosen);
-
-    JsonToCsvConverter converter(settings.csv);
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (cancel) return Stopped(ExportResult::Outcome::Cancelled);
-        host.Progress({ExportProgress::Stage::Converting, FileNameOf(*target), i, texts.size(), false,
-                       static_cast<int>(100 * i / texts.size())});
-        converter.AddJsonText(texts[i]);
-    }
-    const CsvDocument csv = converter.Finish();
-    try {
-        WriteCsvFile(csv, *target, settings.encoding, *settings.ansi);
-    } catch (const FileError& error) {
-        return Stopped(ExportResult::Outcome::Failed, error.what());
-    }
+// The export's figures and the inputs whose reading stopped early.
+ExportResult Saved(const ExportSummary& summary, std::string target, bool eachFile) {
     ExportResult result;
-    result.target = *target;
-    result.rows = csv.rowCount;
-    result.columns = csv.columnCount;
-    result.filesWritten = 1;
-    result.seconds = SecondsSince(start);
+    result.eachFile = eachFile;
+    result.target = std::move(target);
+    result.rows = summary.rows;
+    result.columns = summary.columns;
+    result.filesWritten = summary.filesWritten;
+    result.seconds = summary.seconds;
+    for (const InputOutcome& input : summary.inputs) {
+        if (input.stop) result.warnings.push_back(ReadingStoppedMessage(FileNameOf(input.name), *input.stop));
+    }
     return result;
 }
 
-ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, const std::string& folder,
-                                    const ExportSettings& settings, ExportHost& host,
-                                    const std::atomic<bool>& cancel) {
-    const auto start = std::chrono::steady_clock::now();
-    ExportResult result;
-    result.eachFile = true;
-    result.target = folder;
+}  // namespace
+
+ExportResult ExportToSingleFile(const std::vector<std::string>& inputs, const ExportSettings& settings,
+                                ExportHost& host, ExportControl& control) {
+    // The checks report as one run over all inputs.
+    std::vector<std::string> readable;
+    bool anyLine = false;
     for (size_t i = 0; i < inputs.size(); ++i) {
-        if (cancel) return Stopped(ExportResult::Outcome::Cancelled);
-        const std::string name = FileNameOf(inputs[i]);
-        host.Progress({ExportProgress::Stage::Reading, name, i, inputs.size(), true});
-        const LoadedText loaded = LoadTextFile(inputs[i], settings.encoding, *settings.ansi);
-        if (!loaded.ok) {
+        control.onProgress = [&](const ExportProgress& progress) {
+            ExportProgress overall = progress;
+            overall.fileIndex = i;
+            overall.fileCount = inputs.size();
+            overall.name = FileNameOf(inputs[i]);
+            host.Progress(overall, false);
+        };
+        const InputCheck check = CheckInput(ExportInput::File(inputs[i]), settings, &control);
+        if (check.cancelled) return Ended(ExportResult::Outcome::Cancelled);
+        if (!check.readable) {
             host.ReportUnreadableFile(inputs[i]);
             continue;
         }
-        host.Progress({ExportProgress::Stage::Converting, name, i, inputs.size(), true, 0});
-        JsonToCsvConverter converter(settings.csv);
-        converter.AddJsonText(loaded.text);
-        const CsvDocument csv = converter.Finish();
-        try {
-            WriteCsvFile(csv, UniqueFileName(CsvNameInFolder(folder, inputs[i])), settings.encoding, *settings.ansi);
-        } catch (const FileError& error) {
-            return Stopped(ExportResult::Outcome::Failed, error.what());
-        }
-        result.rows += csv.rowCount;
-        ++result.filesWritten;
+        readable.push_back(inputs[i]);
+        anyLine |= check.hasLine;
     }
-    result.seconds = SecondsSince(start);
-    return result;
+    if (control.Cancelled()) return Ended(ExportResult::Outcome::Cancelled);
+    if (!anyLine) return Ended(ExportResult::Outcome::NothingToExport);
+
+    const std::optional<std::string> target = host.ChooseOutputFile();
+    if (!target) return Ended(ExportResult::Outcome::NoOutputChosen);
+    control.onProgress = [&](const ExportProgress& progress) {
+        ExportProgress named = progress;
+        named.name = FileNameOf(progress.name);
+        host.Progress(named, false);
+    };
+    try {
+        const ExportSummary summary = ExportToOneCsv(FileInputs(readable), *target, settings, &control);
+        if (summary.cancelled) return Ended(ExportResult::Outcome::Cancelled);
+        return Saved(summary, *target, false);
+    } catch (const FileError& error) {
+        return Ended(ExportResult::Outcome::Failed, error.what());
+    }
+}
+
+ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, const std::string& folder,
+                                    const ExportSettings& settings, ExportHost& host, ExportControl& control) {
+    control.onProgress = [&](const ExportProgress& progress) {
+        ExportProgress named = progress;
+        named.name = FileNameOf(progress.name);
+        host.Progress(named, true);
+    };
+    control.onInputDone = [&](const InputOutcome& input) {
+        if (!input.readable) host.ReportUnreadableFile(input.name);
+    };
+    try {
+        const ExportSummary summary = ExportEachToCsv(FileInputs(inputs), folder, settings, &control);
+        if (summary.cancelled) return Ended(ExportResult::Outcome::Cancelled);
+        return Saved(summary, folder, true);
+    } catch (const FileError& error) {
+        return Ended(ExportResult::Outcome::Failed, error.what());
+    }
 }
 
 }  // namespace tabulora

@@ -1,40 +1,20 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/conversion.h"
-#include "engine/text_codec.h"
+#include "engine/csv_export.h"
 
 namespace tabulora {
-
-// What an export converts with; fixed when the export starts.
-struct ExportSettings {
-    CsvOptions csv;
-    TextEncoding encoding = TextEncoding::Utf8;
-    const AnsiCodec* ansi = nullptr;
-};
-
-// Where an export stands, for the status bar and the taskbar.
-struct ExportProgress {
-    enum class Stage { Reading, Converting };
-    Stage stage = Stage::Reading;
-    std::string fileName;     // the input at hand, without its folder
-    size_t fileIndex = 0;     // 0-based
-    size_t fileCount = 0;
-    bool eachFile = false;    // one CSV per input: the status names the file's number
-    int percent = 0;          // of the input at hand, while converting
-};
 
 // What an export asks of the window while it runs on its worker thread. The calls that wait for
 // the user return once the window thread has shown the box or dialog.
 class ExportHost {
 public:
     virtual ~ExportHost() = default;
-    // Never waits.
-    virtual void Progress(const ExportProgress& progress) = 0;
+    // Where the export stands; `eachFile` in the multiple-files export. Never waits.
+    virtual void Progress(const ExportProgress& progress, bool eachFile) = 0;
     // "File load error!" for one input; waits until the box is closed.
     virtual void ReportUnreadableFile(const std::string& path) = 0;
     // The save dialog; empty when the user cancels it.
@@ -61,14 +41,13 @@ struct ExportResult {
 };
 
 // One CSV of all inputs. Every input is checked first (an unreadable one is reported and left
-// out), then the output is chosen, then the conversion runs.
+// out), then the output is chosen, then the conversion streams.
 ExportResult ExportToSingleFile(const std::vector<std::string>& inputs, const ExportSettings& settings,
-                                ExportHost& host, const std::atomic<bool>& cancel);
+                                ExportHost& host, ExportControl& control);
 
 // One CSV per input in `folder`, each under a free name; an unreadable input is reported and
 // gets no CSV. Files finished before a cancel or a failure stay.
 ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, const std::string& folder,
-                                    const ExportSettings& settings, ExportHost& host,
-                                    const std::atomic<bool>& cancel);
+                                    const ExportSettings& settings, ExportHost& host, ExportControl& control);
 
 }  // namespace tabulora

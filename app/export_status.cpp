@@ -24,14 +24,28 @@ std::string GroupedNumber(uint64_t number) {
     return digits;
 }
 
-std::string ProgressText(const ExportProgress& progress) {
-    std::string text = progress.stage == ExportProgress::Stage::Reading
-                           ? "Reading " + progress.fileName + "\u2026"
-                           : "Converting " + progress.fileName + " \u2014 " + std::to_string(progress.percent) + " %";
-    if (progress.eachFile) {
+std::string ProgressText(const ExportProgress& progress, bool eachFile) {
+    std::string text;
+    if (progress.phase == ExportProgress::Phase::Checking) {
+        text = "Reading " + progress.name + "\u2026";
+    } else {
+        const uint64_t percent = progress.fileBytes ? progress.fileBytesDone * 100 / progress.fileBytes : 0;
+        text = "Converting " + progress.name + " \u2014 " + std::to_string(percent) + " %";
+    }
+    if (eachFile) {
         text += " (file " + std::to_string(progress.fileIndex + 1) + " of " + std::to_string(progress.fileCount) + ")";
     }
     return text;
+}
+
+unsigned ProgressPerMille(const ExportProgress& progress) {
+    // Checks go input by input; conversions know the bytes of all inputs.
+    if (progress.phase == ExportProgress::Phase::Converting && progress.bytesTotal) {
+        return static_cast<unsigned>(progress.bytesDone * 1000 / progress.bytesTotal);
+    }
+    if (!progress.fileCount) return 0;
+    const uint64_t withinFile = progress.fileBytes ? progress.fileBytesDone * 1000 / progress.fileBytes : 0;
+    return static_cast<unsigned>((progress.fileIndex * 1000 + withinFile) / progress.fileCount);
 }
 
 std::string SummaryText(const ExportResult& result) {
@@ -51,10 +65,6 @@ std::string SummaryText(const ExportResult& result) {
     text += " to " + NameOf(result.target) + " in " + seconds + " s";
     for (const std::string& warning : result.warnings) text += "; " + warning;
     return text;
-}
-
-std::string ReadingStoppedText(const std::string& fileName, uint64_t line) {
-    return fileName + ": reading stopped at line " + GroupedNumber(line) + ", unreadable JSON";
 }
 
 }  // namespace tabulora

@@ -13,7 +13,7 @@ struct ExportWorker::Shared {
     std::mutex mutex;
     std::condition_variable answered;
     bool abandoned = false;                 // the worker object is going away
-    std::optional<ExportProgress> progress;
+    std::optional<std::pair<ExportProgress, bool>> progress;
     bool progressPosted = false;
     ExportResult result;
 };
@@ -29,9 +29,9 @@ class ExportWorker::Host final : public ExportHost {
 public:
     explicit Host(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
 
-    void Progress(const ExportProgress& progress) override {
+    void Progress(const ExportProgress& progress, bool eachFile) override {
         std::lock_guard lock(shared_->mutex);
-        shared_->progress = progress;
+        shared_->progress = {progress, eachFile};
         if (shared_->progressPosted) return;   // the window has not read the last one yet
         shared_->progressPosted = PostMessageW(shared_->window, kProgressMessage, 0, 0) != FALSE;
     }
@@ -69,7 +69,7 @@ ExportWorker::ExportWorker(HWND window, UserSide user, Job job) : shared_(std::m
         Host host(shared);
         ExportResult result;
         try {
-            result = job(host, cancel_);
+            result = job(host, control_);
         } catch (const std::exception& error) {
             result.outcome = ExportResult::Outcome::Failed;
             result.error = error.what();
@@ -83,7 +83,7 @@ ExportWorker::ExportWorker(HWND window, UserSide user, Job job) : shared_(std::m
 }
 
 ExportWorker::~ExportWorker() {
-    cancel_ = true;
+    control_.Cancel();
     {
         std::lock_guard lock(shared_->mutex);
         shared_->abandoned = true;
@@ -92,7 +92,7 @@ ExportWorker::~ExportWorker() {
     if (thread_.joinable()) thread_.join();
 }
 
-std::optional<ExportProgress> ExportWorker::TakeProgress() {
+std::optional<std::pair<ExportProgress, bool>> ExportWorker::TakeProgress() {
     std::lock_guard lock(shared_->mutex);
     shared_->progressPosted = false;
     return shared_->progress;

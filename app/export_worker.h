@@ -1,12 +1,12 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "app/export_flow.h"
 
@@ -28,7 +28,7 @@ public:
         std::function<void(const std::string& path)> reportUnreadableFile;
         std::function<std::optional<std::string>()> chooseOutputFile;
     };
-    using Job = std::function<ExportResult(ExportHost& host, const std::atomic<bool>& cancel)>;
+    using Job = std::function<ExportResult(ExportHost& host, ExportControl& control)>;
 
     ExportWorker(HWND window, UserSide user, Job job);
     // Stops the export and waits for its thread; a request still waiting for the window is
@@ -37,10 +37,11 @@ public:
     ExportWorker(const ExportWorker&) = delete;
     ExportWorker& operator=(const ExportWorker&) = delete;
 
-    void Cancel() { cancel_ = true; }
-    bool Cancelling() const { return cancel_; }
+    void Cancel() { control_.Cancel(); }
+    bool Cancelling() const { return control_.Cancelled(); }
 
-    std::optional<ExportProgress> TakeProgress();
+    // The newest progress, and whether it is of the multiple-files export.
+    std::optional<std::pair<ExportProgress, bool>> TakeProgress();
     static void RunRequest(LPARAM request);
     // After kFinishedMessage: the export's result; the thread has ended.
     ExportResult TakeResult();
@@ -51,7 +52,7 @@ private:
     class Host;
 
     std::shared_ptr<Shared> shared_;
-    std::atomic<bool> cancel_{false};
+    ExportControl control_;
     std::thread thread_;
 };
 

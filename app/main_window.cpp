@@ -357,8 +357,8 @@ void MainWindow::ExportFromMenu() {
 }
 
 void MainWindow::ExportToSingleFile() {
-    StartExport([inputs = InputPaths(), settings = ChosenSettings()](ExportHost& host, const std::atomic<bool>& cancel) {
-        return tabulora::ExportToSingleFile(inputs, settings, host, cancel);
+    StartExport([inputs = InputPaths(), settings = ChosenSettings()](ExportHost& host, ExportControl& control) {
+        return tabulora::ExportToSingleFile(inputs, settings, host, control);
     });
 }
 
@@ -372,8 +372,8 @@ void MainWindow::ExportEachFile() {
 
 void MainWindow::ExportEachFileToFolder(const std::wstring& folder) {
     StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder), settings = ChosenSettings()](
-                    ExportHost& host, const std::atomic<bool>& cancel) {
-        return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, cancel);
+                    ExportHost& host, ExportControl& control) {
+        return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, control);
     });
 }
 
@@ -414,11 +414,11 @@ std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
 
 void MainWindow::ShowExportProgress() {
     if (!exportWorker_ || exportWorker_->Cancelling()) return;
-    const std::optional<ExportProgress> progress = exportWorker_->TakeProgress();
+    const auto progress = exportWorker_->TakeProgress();
     if (!progress) return;
-    SetStatusText(winui::Utf8ToWide(ProgressText(*progress)));
-    const unsigned long long done = progress->fileIndex * 100ULL + static_cast<unsigned>(progress->percent);
-    taskbarProgress_->Show(done, progress->fileCount * 100ULL);
+    const auto& [where, eachFile] = *progress;
+    SetStatusText(winui::Utf8ToWide(ProgressText(where, eachFile)));
+    taskbarProgress_->Show(ProgressPerMille(where), 1000);
 }
 
 void MainWindow::FinishExport() {

@@ -3,22 +3,16 @@
 #include <cstdio>
 
 #include "engine/file_system.h"
+#include "engine/system_error_text.h"
 #include "engine/utf.h"
 
 namespace tabulora::file_system {
 namespace {
 
-// The system's text for a Win32 error code, without its line break.
+// The system's text for a Win32 error code, or the code itself when there is none.
 std::string ErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"Error " + std::to_wstring(code) + L".";
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
-        message.pop_back();
-    return WideToUtf8(message);
+    std::string text = SystemErrorText(code);
+    return text.empty() ? "Error " + std::to_string(code) + "." : text;
 }
 
 // Paths of MAX_PATH characters or more reach the system in their long form ("\\?\C:\..."), which

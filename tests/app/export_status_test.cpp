@@ -14,18 +14,35 @@ TEST(GroupedNumber, GroupsByThousands) {
     for (const auto& [number, text] : cases) EXPECT_EQ(tabulora::GroupedNumber(number), text);
 }
 
-TEST(ProgressText, NamesTheStageTheFileAndInTheEachFileExportItsNumber) {
-    using Stage = ExportProgress::Stage;
-    const struct {
-        ExportProgress progress;
-        const char* text;
-    } cases[] = {
-        {{Stage::Reading, "data.json", 0, 1}, "Reading data.json\u2026"},
-        {{Stage::Converting, "data.json", 0, 1, false, 45}, "Converting data.json \u2014 45 %"},
-        {{Stage::Reading, "b.json", 1, 5, true}, "Reading b.json\u2026 (file 2 of 5)"},
-        {{Stage::Converting, "b.json", 1, 5, true, 100}, "Converting b.json \u2014 100 % (file 2 of 5)"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(tabulora::ProgressText(c.progress), c.text);
+ExportProgress At(ExportProgress::Phase phase, const char* name, size_t index, size_t count, uint64_t done,
+                  uint64_t size) {
+    ExportProgress progress;
+    progress.phase = phase;
+    progress.name = name;
+    progress.fileIndex = index;
+    progress.fileCount = count;
+    progress.fileBytesDone = done;
+    progress.fileBytes = size;
+    return progress;
+}
+
+TEST(ProgressText, NamesThePhaseTheFileAndInTheEachFileExportItsNumber) {
+    using Phase = ExportProgress::Phase;
+    EXPECT_EQ(tabulora::ProgressText(At(Phase::Checking, "data.json", 0, 1, 10, 100), false), "Reading data.json\u2026");
+    EXPECT_EQ(tabulora::ProgressText(At(Phase::Converting, "data.json", 0, 1, 45, 100), false),
+              "Converting data.json \u2014 45 %");
+    EXPECT_EQ(tabulora::ProgressText(At(Phase::Checking, "b.json", 1, 5, 0, 0), true), "Reading b.json\u2026 (file 2 of 5)");
+    EXPECT_EQ(tabulora::ProgressText(At(Phase::Converting, "b.json", 1, 5, 0, 0), true),
+              "Converting b.json \u2014 0 % (file 2 of 5)");
+}
+
+TEST(ProgressPerMille, CountsChecksByFileAndConversionsByBytes) {
+    using Phase = ExportProgress::Phase;
+    EXPECT_EQ(tabulora::ProgressPerMille(At(Phase::Checking, "b", 1, 4, 50, 100)), 375u);
+    ExportProgress converting = At(Phase::Converting, "b", 1, 4, 50, 100);
+    converting.bytesDone = 300;
+    converting.bytesTotal = 400;
+    EXPECT_EQ(tabulora::ProgressPerMille(converting), 750u);
 }
 
 TEST(SummaryText, TellsWhatWasSavedOrThatTheExportWasCancelled) {
@@ -40,7 +57,7 @@ TEST(SummaryText, TellsWhatWasSavedOrThatTheExportWasCancelled) {
     ExportResult tiny = single;
     tiny.rows = 1;
     tiny.columns = 1;
-    tiny.warnings = {tabulora::ReadingStoppedText("data.jsonl", 1234)};
+    tiny.warnings = {"data.jsonl: reading stopped at line 1,234, unreadable JSON"};
     EXPECT_EQ(tabulora::SummaryText(tiny),
               "Saved 1 row \u00D7 1 column to data.csv in 0.9 s; data.jsonl: reading stopped at line 1,234, "
               "unreadable JSON");

@@ -1,0 +1,101 @@
+// The order in which an export asks the user and what it reports, with a host that records.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/export_flow.h"
+#include "tests/engine/temp_folder.h"
+
+namespace {
+
+using tabulora::ExportResult;
+
+class RecordingHost final : public tabulora::ExportHost {
+public:
+    std::vector<std::string> events;   // "unreadable <path>", "choose", "progress <text>"
+    std::optional<std::string> output;
+    std::function<void()> whileChoosing;
+
+    void Progress(const tabulora::ExportProgress& progress, bool eachFile) override {
+        const char* phase = progress.phase == tabulora::ExportProgress::Phase::Checking ? "check " : "convert ";
+        const std::string event = phase + progress.name + (eachFile ? " each" : "");
+        if (events.empty() || events.back() != event) events.push_back(event);
+    }
+    void ReportUnreadableFile(const std::string& path) override { events.push_back("unreadable " + path); }
+    std::optional<std::string> ChooseOutputFile() override {
+        events.push_back("choose");
+        if (whileChoosing) whileChoosing();
+        return output;
+    }
+};
+
+class ExportFlowTest : public testing::Test {
+protected:
+    tabulora::ExportSettings settings;
+    tabulora::ExportControl control;
+    RecordingHost host;
+    TempFolder folder;
+};
+
+TEST_F(ExportFlowTest, SingleFileChecksEveryInputBeforeItAsksWhereToSave) {
+    const std::string good = folder.Write("good.json", "{\"a\":1}\n{\"a\":2}\n");
+    const std::string bad = folder.Write("bad.json", "\xFF\xFE\x41");   // odd-length UTF-16
+    const std::string stops = folder.Write("stops.jsonl", "{\"a\":3}\n{\"a\":");
+    host.output = folder / "out.csv";
+
+    const ExportResult result = tabulora::ExportToSingleFile({good, bad, stops}, settings, host, control);
+
+    EXPECT_EQ(host.events, (std::vector<std::string>{"check good.json", "check bad.json", "unreadable " + bad,
+                                                     "check stops.jsonl", "choose", "convert good.json",
+                                                     "convert stops.jsonl"}));
+    ASSERT_EQ(result.outcome, ExportResult::Outcome::Saved);
+    EXPECT_EQ(TempFolder::Read(*host.output), "a\r\n1\r\n2\r\n3\r\nnull\r\n");
+    EXPECT_EQ(result.rows, 4u);
+    EXPECT_EQ(result.columns, 1u);
+    EXPECT_EQ(result.warnings,
+              std::vector<std::string>{"stops.jsonl: reading stopped at line 2, the text ends inside a JSON value"});
+}
+
+TEST_F(ExportFlowTest, SingleFileEndsEarlyWithoutLinesWithoutAFileOrWhenCancelled) {
+    const std::string empty = folder.Write("empty.json", "\xEF\xBB\xBF");
+    EXPECT_EQ(tabulora::ExportToSingleFile({empty}, settings, host, control).outcome,
+              ExportResult::Outcome::NothingToExport);
+    EXPECT_EQ(host.events, std::vector<std::string>{"check empty.json"});
+
+    const std::string data = folder.Write("data.json", R"({"a":1})");
+    EXPECT_EQ(tabulora::ExportToSingleFile({data}, settings, host, control).outcome,
+              ExportResult::Outcome::NoOutputChosen);
+
+    host.output = folder / "out.csv";
+    host.whileChoosing = [&] { control.Cancel(); };
+    EXPECT_EQ(tabulora::ExportToSingleFile({data}, settings, host, control).outcome, ExportResult::Outcome::Cancelled);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"data.json", "empty.json"}));
+}
+
+TEST_F(ExportFlowTest, EachFileReportsAnUnreadableInputAndGoesOn) {
+    TempFolder target;
+    const std::string a = folder.Write("a.json", R"({"x":1})");
+    const std::string gone = folder / "gone.json";
+    const std::string b = folder.Write("b.json", R"({"y":2})");
+
+    const ExportResult result = tabulora::ExportEachFileToFolder({a, gone, b}, target / "", settings, host, control);
+
+    ASSERT_EQ(result.outcome, ExportResult::Outcome::Saved);
+    EXPECT_TRUE(result.eachFile);
+    EXPECT_EQ(result.filesWritten, 2u);
+    EXPECT_EQ(target.Entries(), (std::vector<std::string>{"a.csv", "b.csv"}));
+    EXPECT_NE(std::find(host.events.begin(), host.events.end(), "unreadable " + gone), host.events.end());
+    EXPECT_NE(std::find(host.events.begin(), host.events.end(), "convert b.json each"), host.events.end());
+}
+
+TEST_F(ExportFlowTest, AnOutputThatCannotBeWrittenFailsWithItsReason) {
+    const std::string data = folder.Write("data.json", R"({"a":1})");
+    host.output = folder / "no-such-folder/out.csv";
+    const ExportResult result = tabulora::ExportToSingleFile({data}, settings, host, control);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(result.error.rfind("Cannot create file \"" + *host.output + "\". ", 0), 0u) << result.error;
+}
+
+}  // namespace
