@@ -63,6 +63,15 @@ class Probe:
 
 
 class ExportSession(Session):
+    def save_as(self, path):
+        """The save dialog offers the last name again: it is replaced, not added to."""
+        dialog = self.wait_window("Save( As)?")
+        time.sleep(0.5)
+        self.point_at(dialog)
+        self.run("xdotool", "key", "End", "shift+Home", "BackSpace")
+        self.type_line(self.wine_path(path))
+        self.wait_gone("Save( As)?")
+
     def scenario(self):
         data = os.path.join(self.work, "data")
         out = os.path.join(self.work, "out")
@@ -84,7 +93,7 @@ class ExportSession(Session):
         target = os.path.join(out, "big.csv")
         probe = Probe(self, self.args.probe, "cancel-when", "Converting")
         self.click_client(main, main_size, (230, 150))
-        self.choose_in_file_dialog("Save( As)?", target)
+        self.save_as(target)
         slowest = probe.finish(timeout=120)
         statuses = probe.statuses()
         print(f"cancelled run: slowest answer {slowest:.0f} ms; statuses {statuses}")
@@ -97,15 +106,17 @@ class ExportSession(Session):
         if os.listdir(out):
             raise Failure(f"the cancelled export left {os.listdir(out)} behind")
 
-        # Second export to the end: progress while it runs, then the summary.
-        probe = Probe(self, self.args.probe)
+        # Second export to the end: progress while it runs (the probe takes its picture, since the
+        # conversion can be over before a screenshot tool starts), then the summary.
+        picture = os.path.join(self.work, "progress.bmp")
+        probe = Probe(self, self.args.probe, "capture-when", "Converting", self.wine_path(picture))
         seen = len(self.message_texts())
         self.click_client(main, main_size, (230, 150))
-        self.choose_in_file_dialog("Save( As)?", target)
-        self.poll("converting progress", lambda: any(s.startswith("Converting") for s in probe.statuses()), 60)
-        self.screenshot(f"export-progress-{self.dpi}dpi", main)
+        self.save_as(target)
         self.close_success("Operation completed. File saved: " + self.wine_path(target), seen)
         slowest = probe.finish(timeout=60)
+        if os.path.exists(picture):
+            self.run("convert", picture, os.path.join(self.artifacts, f"export-progress-{self.dpi}dpi.png"))
         statuses = probe.statuses()
         print(f"full run: slowest answer {slowest:.0f} ms; statuses {statuses[:3]} ... {statuses[-1]}")
         if slowest > ANSWER_LIMIT_MS:

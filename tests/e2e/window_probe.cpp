@@ -4,10 +4,12 @@
 // text seen, then the slowest answer in milliseconds while the export was reading, converting or
 // cancelling (a dialog that the window thread opens meanwhile is not the export's doing).
 //
-//   window_probe watch <title> <seconds> [cancel-when <status prefix>]
+//   window_probe watch <title> <seconds> [cancel-when <status prefix>] [capture-when <prefix> <file.bmp>]
 //
 // With cancel-when, the probe presses Esc for the user (IDCANCEL) as soon as the status begins
-// with that prefix. Exit status: 0 when the export ended within the time, 1 otherwise.
+// with that prefix; with capture-when it saves a picture of the window then (a conversion can be
+// over before a screenshot tool has started). Exit status: 0 when the export ended within the
+// time, 1 otherwise.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -24,7 +26,7 @@ std::wstring StatusText(HWND status) {
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 1000, &copied))
         return L"(no answer)";
-    return text;
+    return std::wstring(text, copied < 512 ? copied : 511);
 }
 
 bool ExportWorking(const std::wstring& status) {
@@ -44,7 +46,36 @@ void PrintUtf8(const std::wstring& text) {
     std::fflush(stdout);
 }
 
-int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix) {
+// The window as it is on the screen, as a 24-bit BMP file.
+void SaveWindowPicture(HWND window, const wchar_t* path) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB};
+    const DWORD rowBytes = (width * 3 + 3) & ~3u;
+    std::string pixels(rowBytes * height, '\0');
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info + pixels.size()), 0, 0,
+                          sizeof(BITMAPFILEHEADER) + sizeof info};
+    if (FILE* out = _wfopen(path, L"wb")) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&info, sizeof info, 1, out);
+        std::fwrite(pixels.data(), 1, pixels.size(), out);
+        std::fclose(out);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix, const wchar_t* capturePrefix,
+          const wchar_t* capturePath) {
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
     HWND main = nullptr;
     while (!(main = FindWindowW(nullptr, title)) && Clock::now() < end) Sleep(20);
@@ -57,6 +88,7 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix) {
     std::wstring last = L"\x1";
     bool cancelled = false;
     bool ended = false;
+    bool sawWork = false;
     while (!ended && Clock::now() < end) {
         const auto asked = Clock::now();
         DWORD_PTR ignored = 0;
@@ -69,12 +101,18 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix) {
             PrintUtf8(L"status: " + text);
             last = text;
         }
+        if (capturePrefix && text.rfind(capturePrefix, 0) == 0) {
+            SaveWindowPicture(main, capturePath);
+            capturePrefix = nullptr;
+            std::printf("captured\n");
+        }
         if (cancelPrefix && !cancelled && text.rfind(cancelPrefix, 0) == 0) {
             PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
             cancelled = true;
             std::printf("pressed Esc\n");
         }
-        ended = ExportEnded(text);
+        sawWork = sawWork || ExportWorking(text);   // a status left from an earlier export does not count
+        ended = sawWork && ExportEnded(text);
         Sleep(5);
     }
     std::printf("slowest answer: %.0f ms\n", slowest);
@@ -85,9 +123,19 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 4 && std::wstring(argv[1]) == L"watch") {
-        const wchar_t* cancelPrefix = argc >= 6 && std::wstring(argv[4]) == L"cancel-when" ? argv[5] : nullptr;
-        return Watch(argv[2], _wtof(argv[3]), cancelPrefix);
+        const wchar_t *cancelPrefix = nullptr, *capturePrefix = nullptr, *capturePath = nullptr;
+        for (int i = 4; i < argc; ++i) {
+            const std::wstring option = argv[i];
+            if (option == L"cancel-when" && i + 1 < argc) {
+                cancelPrefix = argv[++i];
+            } else if (option == L"capture-when" && i + 2 < argc) {
+                capturePrefix = argv[++i];
+                capturePath = argv[++i];
+            }
+        }
+        return Watch(argv[2], _wtof(argv[3]), cancelPrefix, capturePrefix, capturePath);
     }
-    std::fprintf(stderr, "usage: window_probe watch <title> <seconds> [cancel-when <status prefix>]\n");
+    std::fprintf(stderr, "usage: window_probe watch <title> <seconds> [cancel-when <prefix>] "
+                         "[capture-when <prefix> <file.bmp>]\n");
     return 2;
 }
