@@ -5,7 +5,6 @@ bar: the window must answer within 250 ms throughout, the status bar must show t
 must cancel without leaving a file, and a second export must end with its summary.
 Screenshots of the progress and the summary go to the artifacts folder."""
 
-import argparse
 import os
 import subprocess
 import sys
@@ -13,7 +12,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from tabulora_e2e import CLIENT_HEIGHT, CLIENT_WIDTH, MAIN_TITLE, Failure, Session  # noqa: E402
+from e2e_support import Failure  # noqa: E402
+from tabulora_e2e import CLIENT_HEIGHT, CLIENT_WIDTH, MAIN_TITLE, Session, run_main  # noqa: E402
 
 MIN_BYTES = 110 * 1000 * 1000
 ANSWER_LIMIT_MS = 250
@@ -135,27 +135,5 @@ class ExportSession(Session):
             raise Failure(f"the CSV starts with {header!r}")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--dpi", type=int, default=96)
-    parser.add_argument("--budget", type=float, default=300, help="seconds for the whole run")
-    args = parser.parse_args()
-    session = ExportSession(args)
-    try:
-        session.start_display()
-        session.prepare_wine()
-        session.scenario()
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAILED: {error}", file=sys.stderr)
-        return 1
-    finally:
-        session.close()
-    print(f"passed; screenshots in {args.artifacts}")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_main(ExportSession, lambda parser: parser.add_argument("--probe", required=True), budget=300))

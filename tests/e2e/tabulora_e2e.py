@@ -7,13 +7,14 @@ Screenshots go to the artifacts folder. Every wait is bounded; the whole run is 
 
 import argparse
 import os
-import select
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
 import time
+
+from e2e_support import Failure, start_display
 
 CLIENT_WIDTH, CLIENT_HEIGHT = 461, 201      # main window client area at 96 DPI
 SEPARATOR_WIDTH, SEPARATOR_HEIGHT = 138, 216
@@ -25,10 +26,6 @@ FILE_A = '[{"name": "Ann", "city": "Oslo; Norway"}, {"name": "Bob", "city": "Z\u
 CSV_A = 'name;city\r\nAnn;"Oslo; Norway"\r\nBob;Z\u00fcrich\r\n'.encode("utf-8")
 FILE_B = '{"id": 1, "tag": "x"}\n{"id": 2, "tag": "y"}\n'
 CSV_B = b"id;tag\r\n1;x\r\n2;y\r\n"
-
-
-class Failure(Exception):
-    pass
 
 
 def unescape_wine_string(text):
@@ -88,18 +85,7 @@ class Session:
         raise Failure(f"timed out waiting for {what}")
 
     def start_display(self):
-        # Xvfb picks a free display number and writes it to the pipe.
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
-                                      "-nolisten", "tcp"], pass_fds=(write_end,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            ready, _, _ = select.select([pipe], [], [], 30)
-            number = pipe.readline().strip() if ready else ""
-        if not number:
-            raise Failure("Xvfb did not start")
-        self.env["DISPLAY"] = f":{number}"
+        self.xvfb = start_display(self.env)
 
     def prepare_wine(self):
         self.run("wineboot", "-i", timeout=90)
@@ -312,14 +298,16 @@ class Session:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def main():
+def run_main(session_class, add_arguments=lambda parser: None, budget=150):
+    """Parses the command line, runs one session of `session_class` and reports how it went."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--dpi", type=int, default=96)
-    parser.add_argument("--budget", type=float, default=150, help="seconds for the whole run")
+    parser.add_argument("--budget", type=float, default=budget, help="seconds for the whole run")
+    add_arguments(parser)
     args = parser.parse_args()
-    session = Session(args)
+    session = session_class(args)
     try:
         session.start_display()
         session.prepare_wine()
@@ -334,4 +322,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_main(Session))

@@ -7,11 +7,13 @@ in two runs: while the check waits for the TLS handshake, and later while it wai
 HTTP answer. Every wait is bounded."""
 
 import os
-import select
 import subprocess
 import sys
 import time
 import argparse
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from e2e_support import Failure, run, start_display, wait_for  # noqa: E402
 
 MAIN_TITLE = "BRIMTAL - Tabulora"
 EXIT_LIMIT_S = 5   # Wine alone takes about 2 s to end a program after its window closes
@@ -20,38 +22,8 @@ EXIT_LIMIT_S = 5   # Wine alone takes about 2 s to end a program after its windo
 CLOSE_AFTER_S = (3, 13)
 
 
-class Failure(Exception):
-    pass
 
 
-def start_display(env):
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
-                             "-nolisten", "tcp"],
-                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        ready, _, _ = select.select([pipe], [], [], 30)
-        number = pipe.readline().strip() if ready else ""
-    if not number:
-        xvfb.kill()
-        raise Failure("Xvfb did not start")
-    env["DISPLAY"] = f":{number}"
-    return xvfb
-
-
-def run(env, *command, timeout=90):
-    return subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout)
-
-
-def wait_for(what, probe, timeout):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        result = probe()
-        if result:
-            return result
-        time.sleep(0.2)
-    raise Failure(f"timed out waiting for {what}")
 
 
 def main_window(env):

@@ -7,12 +7,14 @@ later. Every wait is bounded."""
 
 import argparse
 import os
-import select
 import subprocess
 import sys
 import time
 import urllib.parse
 import urllib.request
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from e2e_support import Failure, run, start_display, wait_for  # noqa: E402
 
 NOTICE_TITLE = "UPDATE AVAILABLE"
 NOTICE_WIDTH, NOTICE_HEIGHT = 320, 68
@@ -20,9 +22,6 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 900
 ANSWER = ("<version>2.2</version>\r\n<url>https://maker.example/get</url>\r\n\r\n<result>0</result>\r\n\r\n"
           "<important></important>\r\n")
 
-
-class Failure(Exception):
-    pass
 
 
 def control(path, fields=None):
@@ -32,39 +31,12 @@ def control(path, fields=None):
         return answer.read().decode()
 
 
-def start_display(env):
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                             f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp"],
-                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        ready, _, _ = select.select([pipe], [], [], 30)
-        number = pipe.readline().strip() if ready else ""
-    if not number:
-        xvfb.kill()
-        raise Failure("Xvfb did not start")
-    env["DISPLAY"] = f":{number}"
-    return xvfb
-
-
-def run(env, *command, timeout=90):
-    return subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout)
 
 
 def notice_windows(env):
     out = run(env, "xdotool", "search", "--onlyvisible", "--name", f"^{NOTICE_TITLE}$").stdout
     return out.split()
 
-
-def wait_for(what, probe, timeout):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        result = probe()
-        if result:
-            return result
-        time.sleep(0.2)
-    raise Failure(f"timed out waiting for {what}")
 
 
 def geometry(env, window):
@@ -84,7 +56,7 @@ def main():
     env = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LANG="en_US.UTF-8",
                LC_ALL="en_US.UTF-8", TABULORA_MAKER_HOST="127.0.0.1:" + os.environ["TABULORA_TEST_MIXED_PORT"])
     env.pop("TABULORA_DPI", None)
-    xvfb = start_display(env)
+    xvfb = start_display(env, SCREEN_WIDTH, SCREEN_HEIGHT)
     app = None
     try:
         run(env, "wineboot", "-i")
