@@ -11,8 +11,6 @@
 #include "app/export_status.h"
 #include "app/regional.h"
 #include "engine/conversion.h"
-#include "engine/csv_writer.h"
-#include "engine/text_file.h"
 #include "platform/ansi_codec.h"
 #include "ui/about_box.h"
 #include "ui/feedback_window.h"
