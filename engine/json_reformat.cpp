@@ -419,13 +419,15 @@ void JsonReformatter::PutCompactName(std::string_view raw, bool quoted) {
     PutCompact(scratch_);
 }
 
-// After "{" and its line break: an empty object closes one TAB deeper than it opened.
+// After "{" and its line break: an empty object closes one TAB deeper than it opened. When
+// flattening, the line break comes only once the object is known not to be empty: "{}" stays on
+// its line.
 bool JsonReformatter::ObjectFirst() {
     const char* p = SkipBlanks(pos_);
     if (p == end_ && !final_) return NeedMore(p);
     if (*p == '}') {
         open_.pop_back();
-        if (!options_.flatten) AddCRAndIndent();   // when flattening, "{}" stays on its line
+        if (!options_.flatten) AddCRAndIndent();
         Put('}');
         pos_ = p + 1;
         step_ = Step::AfterValue;
