@@ -96,8 +96,14 @@ void RecordTableBuilder::AddIndentedLine(size_t tabs, std::string_view line) {
 void RecordTableBuilder::CloseObject(size_t tabs) {
     if (flatten_) {
         if (recordDepth_ < 0) {
-            if (!pending_.empty()) pending_.push_back({tabs, false, 0, 0});
-            return;
+            if (pending_.empty()) return;
+            if (!HasPendingMembers(tabs)) {
+                pending_.push_back({tabs, false, 0, 0});
+                return;
+            }
+            // An object of array members is a record: their depth is the record depth, and this
+            // brace ends the first row.
+            DecideDepth(tabs + 1);
         }
         while (!pathStarts_.empty() && static_cast<long>(tabs) < cellDepth_) {
             path_.resize(pathStarts_.back());
@@ -117,6 +123,16 @@ void RecordTableBuilder::OpenObject(size_t tabs, std::string_view name) {
     path_.append(name);
     path_ += '.';
     ++cellDepth_;
+}
+
+// Whether the object whose closing brace stands at `tabs` has array members waiting: members at
+// the next depth since the last brace that closed an object at its depth or above.
+bool RecordTableBuilder::HasPendingMembers(size_t tabs) const {
+    for (auto entry = pending_.rbegin(); entry != pending_.rend(); ++entry) {
+        if (!entry->array && entry->tabs <= tabs) return false;
+        if (entry->array && entry->tabs == tabs + 1) return true;
+    }
+    return false;
 }
 
 void RecordTableBuilder::ForgetPath() {
@@ -221,7 +237,7 @@ void RecordTableBuilder::ArrayMember(size_t tabs, std::string_view line) {
 }
 
 // A top-level value has ended: it leaves no nested object open, and when nothing in it decided the
-// record depth, its first array member does.
+// record depth (its reading stopped inside an object), its first array member does.
 void RecordTableBuilder::ValueEnd() {
     if (!flatten_) return;
     if (recordDepth_ < 0) {

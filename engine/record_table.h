@@ -22,8 +22,10 @@ namespace tabulora {
 // is an object decides the record depth like any other member, and the members of such objects
 // inside a record are cells named by their path ("user.name"); a member's array inside a record
 // is one cell of its compact JSON text. An array member does not decide the record depth: until a
-// member does, the arrays met are kept aside and taken in once it is known; when a top-level
-// value ends without one, its first array (the first to end) decides it.
+// member does, the arrays met are kept aside and taken in once it is known, or until an object
+// that has array members of its own ends: it is a record, and their depth the record depth (so
+// memory never holds more than the first record). When a top-level value ends without either,
+// its first array (the first to end) decides.
 class RecordTableBuilder final : public ReformattedLines, public ColumnSource {
     // A cell of the row being filled: its value lives in `rowText_`; it counts as set when its
     // generation equals the row's.
@@ -75,6 +77,7 @@ private:
     void CloseObject(size_t tabs);
     void OpenObject(size_t tabs, std::string_view name);
     void ForgetPath();
+    bool HasPendingMembers(size_t tabs) const;
     void TakeInPending();
     bool CellSet(uint32_t column) const { return column < row_.size() && row_[column].generation == rowGeneration_; }
     void AppendRowLine() {

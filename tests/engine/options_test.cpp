@@ -66,8 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
         FlattenCase{"EmptyObjectsGiveBraces", {R"({"a":{},"b":{"c":{}},"d":[]})"}, "a,b.c,d\r\n{},{},[]\r\n"},
         FlattenCase{"StringBraceIsAValue", {R"({"a":"{","b":{"c":"}"}})"}, "a,b.c\r\n{,}\r\n"},
         FlattenCase{"ArraysInNestedObjects", {R"({"u":{"tags":["a"],"n":1}})"}, "u.tags,u.n\r\n\"[\"\"a\"\"]\",1\r\n"},
-        // Until a member decides the record depth, arrays wait; at the end of a value without
-        // one, its first array decides.
+        // Until a member decides the record depth, arrays wait; an object of arrays that ends
+        // first is a record; in a value that stops before, the first array decides.
+        FlattenCase{"ObjectOfArraysIsARecord", {R"([{"k":[1]},{"wrap":[{"id":1}]}])"},
+                    "k,wrap\r\n[1],\r\n,\"[{\"\"id\"\":1}]\"\r\n"},
+        FlattenCase{"WrappedRecordsOfArraysAreSeenThrough", {R"({"a":[1],"data":[{"t":["x"]},{"t":["y"]}]})"},
+                    "t\r\n\"[\"\"x\"\"]\"\r\n\"[\"\"y\"\"]\"\r\n"},
+        FlattenCase{"StoppedValueOfArrays", {R"({"t":[1],"u":[2)"}, "t\r\n[1]\r\n"},
         FlattenCase{"OnlyArraysInJsonLines", {"{\"tags\":[\"a\"]}\n{\"tags\":[\"b\",\"c\"]}\n"},
                     "tags\r\n\"[\"\"a\"\"]\"\r\n\"[\"\"b\"\",\"\"c\"\"]\"\r\n"},
         FlattenCase{"RecordsOfArraysOnly", {R"([{"t":[1]},{"t":[2,3]}])"}, "t\r\n[1]\r\n\"[2,3]\"\r\n"},
