@@ -32,6 +32,13 @@ const char* const kUsage =
     "                       (default: ,)\n"
     "  --encoding E         utf-8 (default) or ansi: how inputs are read and the CSV is written;\n"
     "                       a byte-order mark in an input overrides it\n"
+    "  --flatten            keep nested values: members of nested objects become columns\n"
+    "                       named by their path (user.name), each array one cell of its\n"
+    "                       compact JSON text ([\"a\",\"b\"])\n"
+    "  --bom                start a UTF-8 CSV with a byte-order mark, for spreadsheet\n"
+    "                       programs (ignored with --encoding ansi)\n"
+    "  --formula-guard      put an apostrophe before cells and column names that begin\n"
+    "                       with = + - @ (numbers excepted), so spreadsheets do not run them\n"
     "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
     "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
     "                       files are never replaced: data.csv, data (2).csv, ...\n"
@@ -89,7 +96,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             return true;
         };
         const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
-                          name == "--quiet" || name == "-q" || name == "--no-header";
+                          name == "--quiet" || name == "-q" || name == "--no-header" || name == "--flatten" ||
+                          name == "--bom" || name == "--formula-guard";
         if (flag && hasValue) return Fail(result, "option " + name + " takes no value");
         if (name == "--") {
             optionsEnded = true;
@@ -101,6 +109,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             options.quiet = true;
         } else if (name == "--no-header") {
             options.csv.includeHeader = false;
+        } else if (name == "--flatten") {
+            options.csv.flattenNested = true;
+        } else if (name == "--bom") {
+            options.csv.utf8Bom = true;
+        } else if (name == "--formula-guard") {
+            options.csv.formulaGuard = true;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
             if (!IsValidUtf8(value))

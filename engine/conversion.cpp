@@ -1,9 +1,6 @@
 #include "engine/conversion.h"
 
 #include "engine/file_io.h"
-#include "engine/json_reformat.h"
-#include "engine/layout_text.h"
-#include "engine/record_table.h"
 
 namespace tabulora {
 namespace {
@@ -33,63 +30,10 @@ PathParts SplitPath(const std::string& path) {
     return parts;
 }
 
-// Row lines go into a CsvDocument, with the column count each was written with.
-class DocumentRows final : public RowSink {
-public:
-    explicit DocumentRows(CsvDocument& document) : document_(document) {}
-    char* Reserve(size_t count) override { return document_.rows.Reserve(count); }
-    void Commit(size_t count) override { document_.rows.Commit(count); }
-    void EndRow(uint32_t fieldCount) override {
-        const size_t end = document_.rows.Size();
-        if (document_.runs.empty() || document_.runs.back().columnCount != fieldCount)
-            document_.runs.push_back({end, fieldCount});
-        else
-            document_.runs.back().endOffset = end;
-        ++document_.rowCount;
-    }
-
-private:
-    CsvDocument& document_;
-};
-
-// Completes the table and gives the document its header and column count.
-CsvDocument Finished(RecordTableBuilder& builder, CsvDocument& document, const CsvOptions& options) {
-    builder.Finish();
-    document.separator = options.separator;
-    document.columnCount = builder.ColumnCount();
-    document.hasHeader = options.includeHeader;
-    if (options.includeHeader) document.header = builder.HeaderLine();
-    return std::move(document);
-}
-
 }  // namespace
 
 std::string CsvSeparatorFromCaption(std::string_view caption) {
     return caption == "\\t" ? std::string("\t") : std::string(caption);
-}
-
-JsonToCsvConverter::JsonToCsvConverter(const CsvOptions& options)
-    : options_(options),
-      rows_(std::make_unique<DocumentRows>(document_)),
-      builder_(std::make_unique<RecordTableBuilder>(options.separator, *rows_)) {}
-
-JsonToCsvConverter::~JsonToCsvConverter() = default;
-
-void JsonToCsvConverter::AddJsonText(std::string_view utf8Json) {
-    JsonReformatter reformatter(*builder_, ReformatOptions{true, true, true});
-    ReformatWholeText(utf8Json, reformatter, true);
-}
-
-CsvDocument JsonToCsvConverter::Finish() { return Finished(*builder_, document_, options_); }
-
-CsvDocument BuildCsvFromReformatted(std::string_view reformatted, const CsvOptions& options) {
-    CsvDocument document;
-    DocumentRows rows(document);
-    RecordTableBuilder builder(options.separator, rows);
-    LineSplitter lines(builder);
-    lines.Write(reformatted.data(), reformatted.size());
-    lines.Finish();
-    return Finished(builder, document, options);
 }
 
 std::string UniqueFileName(const std::string& path) {

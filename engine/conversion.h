@@ -1,47 +1,26 @@
 #pragma once
-#include <memory>
 #include <string>
 #include <string_view>
 
-#include "engine/csv_writer.h"
-#include "engine/row_sink.h"
-#include "engine/text_codec.h"
-
 namespace tabulora {
 
-class RecordTableBuilder;
-
+// How the CSV is made.
 struct CsvOptions {
     bool includeHeader = true;
     std::string separator = ",";   // UTF-8; one character or empty
+    // Nested objects of a record become columns named by their path ("user.name"), and each
+    // array in a record one cell of its compact JSON text (["a","b"]); an empty object gives {}.
+    bool flattenNested = false;
+    // A UTF-8 CSV begins with the byte-order mark EF BB BF, which spreadsheet programs need to
+    // read it as UTF-8. Never in ANSI.
+    bool utf8Bom = false;
+    // A cell or column name that a spreadsheet would run as a formula (it begins with = + - @
+    // TAB or CR and is not a number) is written with an apostrophe before it.
+    bool formulaGuard = false;
 };
 
 // The separator button shows a TAB as the two characters backslash and t.
 std::string CsvSeparatorFromCaption(std::string_view caption);
-
-// Converts the JSON text of one or more files held in memory into one CSV in memory: each file's
-// values are reformatted and streamed into one table, so the records of all files share columns,
-// header and rows. (The program's conversion until it moves to csv_export.h.)
-class JsonToCsvConverter {
-public:
-    explicit JsonToCsvConverter(const CsvOptions& options);
-    ~JsonToCsvConverter();
-    JsonToCsvConverter(const JsonToCsvConverter&) = delete;
-    JsonToCsvConverter& operator=(const JsonToCsvConverter&) = delete;
-
-    // One file's UTF-8 text, read as the file's lines (see TextFeeder); a zero byte ends it.
-    void AddJsonText(std::string_view utf8Json);
-    CsvDocument Finish();
-
-private:
-    CsvOptions options_;
-    CsvDocument document_;
-    std::unique_ptr<RowSink> rows_;
-    std::unique_ptr<RecordTableBuilder> builder_;
-};
-
-// Walks already reformatted text (lines of the human-readable layout) into a CSV document.
-CsvDocument BuildCsvFromReformatted(std::string_view reformatted, const CsvOptions& options);
 
 // The first free variant of `path`: the path itself, else "<base> (N)<ext>" for N = 2, 3, ...
 // Anything that stands at a name (a file, a folder, a link) makes it taken.

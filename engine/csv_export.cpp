@@ -17,9 +17,9 @@ struct CsvTable {
     CsvTable(CsvTarget target, const ExportSettings& settings)
         : output(std::move(target),
                  CsvFormat{settings.csv.separator, settings.csv.includeHeader, settings.encoding, settings.ansi,
-                           settings.rowsInMemory},
+                           settings.rowsInMemory, settings.csv.utf8Bom},
                  table),
-          table(settings.csv.separator, output) {}
+          table(settings.csv, output) {}
 
     CsvOutput output;   // holds a reference to `table`, used only once rows come
     RecordTableBuilder table;
@@ -29,7 +29,8 @@ struct CsvTable {
 // state of the table and output at its start, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    InputReading(CsvTable& csv) : csv_(csv), mark_(csv.table.MarkState()) {
+    InputReading(CsvTable& csv, const CsvOptions& options)
+        : csv_(csv), mark_(csv.table.MarkState()), reformatter_(csv.table, ReformatOptionsFor(options)) {
         csv_.output.MarkInputStart();
     }
     void Feed(const DecodedPiece& piece) {
@@ -50,7 +51,16 @@ public:
 private:
     CsvTable& csv_;
     RecordTableBuilder::Mark mark_;
-    JsonReformatter reformatter_{csv_.table, ReformatOptions{true, true, true}};
+    static ReformatOptions ReformatOptionsFor(const CsvOptions& options) {
+        ReformatOptions reformat;
+        reformat.allValues = true;
+        reformat.textAsLines = true;
+        reformat.memberLines = true;
+        reformat.flatten = options.flattenNested;
+        return reformat;
+    }
+
+    JsonReformatter reformatter_;
     TextFeeder feeder_{reformatter_, true};
 };
 
@@ -152,7 +162,7 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
         if (event.kind == InputEvent::Kind::Finished) break;
         switch (event.kind) {
             case InputEvent::Kind::Start:
-                reading = std::make_unique<InputReading>(csv);
+                reading = std::make_unique<InputReading>(csv, settings.csv);
                 progress.Start(event);
                 break;
             case InputEvent::Kind::Text:
@@ -279,7 +289,7 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
                 target.path = UniqueFileName(name);
                 target.nextFreeName = [name] { return UniqueFileName(name); };
                 csv = std::make_unique<CsvTable>(std::move(target), settings);
-                reading = std::make_unique<InputReading>(*csv);
+                reading = std::make_unique<InputReading>(*csv, settings.csv);
                 progress.Start(event);
                 break;
             }

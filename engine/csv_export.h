@@ -21,8 +21,7 @@
 // MiB of input, and once per input done). Output files appear only when complete (temporary file
 // and rename): a cancelled or failed export leaves no file and no temporary file behind and an
 // existing target untouched; the multiple-files export keeps the CSVs finished before. A file
-// that cannot be written throws FileError("Cannot create file "<path>". <reason>"), as
-// WriteCsvFile does.
+// that cannot be written throws FileError("Cannot create file "<path>". <reason>").
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -50,7 +49,7 @@ struct ExportInput {
 };
 
 struct ExportSettings {
-    CsvOptions csv;                               // header line, separator
+    CsvOptions csv;                               // header line, separator, flattening, BOM, formula guard
     TextEncoding encoding = TextEncoding::Utf8;   // of the inputs (a byte-order mark wins) and the CSV
     const AnsiCodec* ansi = nullptr;              // required for TextEncoding::Ansi
     size_t pieceSize = 1 << 20;                   // bytes read at a time

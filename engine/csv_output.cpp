@@ -114,6 +114,11 @@ void CsvOutput::Fail(const std::string& reason) {
     throw FileError("Cannot create file \"" + target_.path + "\". " + reason);
 }
 
+std::string_view CsvOutput::ByteOrderMark() const {
+    if (format_.utf8Bom && format_.encoding == TextEncoding::Utf8) return "\xEF\xBB\xBF";
+    return {};
+}
+
 std::string_view CsvOutput::Encode(std::string_view utf8) {
     if (format_.encoding == TextEncoding::Utf8) return utf8;
     encoded_ = format_.ansi->FromUtf8(utf8);
@@ -175,6 +180,7 @@ void CsvOutput::Spill() {
         spill_ = &spool_;
     }
     FinalWriter out([this](std::string_view bytes) { WriteToSpill(bytes); });
+    if (file_) out.Write(ByteOrderMark());
     if (file_ && format_.includeHeader) {
         spilledHeader_ = columns_.HeaderLine();
         out.Write(Encode(spilledHeader_ + "\r\n"));
@@ -320,6 +326,7 @@ std::string CsvOutput::Finish() {
 }
 
 void CsvOutput::WriteBody(FinalWriter& out, const std::string& header, uint32_t fields) {
+    out.Write(ByteOrderMark());
     if (format_.includeHeader) out.Write(Encode(header + "\r\n"));
     RowAdjuster adjuster(runs_, fields, separator_, [&out](std::string_view bytes) { out.Write(bytes); });
     if (!spilled_) {

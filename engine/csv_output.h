@@ -40,6 +40,7 @@ struct CsvFormat {
     TextEncoding encoding = TextEncoding::Utf8;
     const AnsiCodec* ansi = nullptr;   // for TextEncoding::Ansi
     size_t rowsInMemory = 4 << 20;     // bytes of rows kept in memory before they go to a file
+    bool utf8Bom = false;              // UTF-8 only: the CSV begins with EF BB BF
 };
 
 // Takes the row lines of one CSV as they are made and writes the CSV to its target at the end:
@@ -86,6 +87,7 @@ private:
     void HandOver(Block& block);
     void WriteToSpill(std::string_view bytes);
     std::string_view Encode(std::string_view utf8);
+    std::string_view ByteOrderMark() const;
     void TruncateRuns(uint64_t rows);
     bool SpillIsFinal(const std::string& header, uint32_t fields) const;
     void WriteBody(FinalWriter& out, const std::string& header, uint32_t fields);

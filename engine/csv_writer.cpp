@@ -2,13 +2,47 @@
 
 #include <cstring>
 
-#include "engine/file_io.h"
 #include "engine/scan.h"
 
 namespace tabulora {
 
-CsvFieldWriter::CsvFieldWriter(std::string separator)
-    : separator_(std::move(separator)), separatorLead_(separator_.empty() ? '"' : separator_[0]) {
+namespace {
+
+bool IsDigitByte(char c) { return c >= '0' && c <= '9'; }
+
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+bool IsJsonNumber(std::string_view text) {
+    size_t i = 0;
+    const size_t n = text.size();
+    auto digits = [&] {
+        const size_t start = i;
+        while (i < n && IsDigitByte(text[i])) ++i;
+        return i > start;
+    };
+    if (i < n && text[i] == '-') ++i;
+    if (i < n && text[i] == '0') {
+        ++i;
+    } else if (!digits()) {
+        return false;
+    }
+    if (i < n && text[i] == '.') {
+        ++i;
+        if (!digits()) return false;
+    }
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+        if (!digits()) return false;
+    }
+    return i == n;
+}
+
+}  // namespace
+
+CsvFieldWriter::CsvFieldWriter(std::string separator, bool formulaGuard)
+    : separator_(std::move(separator)),
+      formulaGuard_(formulaGuard),
+      separatorLead_(separator_.empty() ? '"' : separator_[0]) {
     special_[static_cast<unsigned char>('"')] = true;
     if (!separator_.empty()) special_[static_cast<unsigned char>(separator_[0])] = true;
 }
@@ -61,43 +95,42 @@ char* CsvFieldWriter::WriteQuoted(char* out, std::string_view field) const {
 
 void CsvFieldWriter::AppendField(std::string& out, std::string_view field) const {
     const size_t start = out.size();
-    out.resize(start + 2 * field.size() + 2);
-    out.resize(WriteField(out.data() + start, field) - out.data());
+    out.resize(start + 2 * field.size() + 3);
+    char* end = formulaGuard_ ? WriteGuardedField(out.data() + start, field) : WriteField(out.data() + start, field);
+    out.resize(end - out.data());
+}
+
+bool CsvFieldWriter::LooksLikeFormula(std::string_view field) {
+    if (field.empty()) return false;
+    switch (field[0]) {
+        case '=':
+        case '+':
+        case '@':
+        case '\t':
+        case '\r': return true;
+        case '-': return !IsJsonNumber(field);
+        default: return false;
+    }
+}
+
+char* CsvFieldWriter::WriteGuardedField(char* out, std::string_view field) const {
+    if (!LooksLikeFormula(field)) return WriteField(out, field);
+    // The apostrophe is the separator itself only when the separator is an apostrophe.
+    const bool quoted = separator_ == "'" || NeedsQuotes(field);
+    if (quoted) *out++ = '"';
+    *out++ = '\'';
+    for (const char c : field) {
+        if (quoted && c == '"') *out++ = '"';
+        *out++ = c;
+    }
+    if (quoted) *out++ = '"';
+    return out;
 }
 
 std::string QuoteCsvField(std::string_view field, std::string_view separator) {
     std::string out;
     CsvFieldWriter(std::string(separator)).AppendField(out, field);
     return out;
-}
-
-std::string CsvDocument::Text() const {
-    std::string text;
-    ForEachPiece([&text](std::string_view piece) { text.append(piece); });
-    return text;
-}
-
-void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
-                  const AnsiCodec& ansi) {
-    OutputFile file(path);
-    std::string buffer;
-    constexpr size_t kWriteSize = 1 << 20;
-    buffer.reserve(kWriteSize);
-    auto flush = [&] {
-        if (encoding == TextEncoding::Utf8)
-            file.Write(buffer);
-        else
-            file.Write(ansi.FromUtf8(buffer));
-        buffer.clear();
-    };
-    // Pieces are gathered into large writes that end at line breaks, so that no character is split
-    // by the ANSI conversion.
-    document.ForEachPiece([&](std::string_view piece) {
-        buffer.append(piece);
-        if (buffer.size() >= kWriteSize && buffer.back() == '\n') flush();
-    });
-    flush();
-    file.CommitReplacing();
 }
 
 }  // namespace tabulora

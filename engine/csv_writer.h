@@ -2,11 +2,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "engine/output_buffer.h"
 #include "engine/scan.h"
-#include "engine/text_codec.h"
 
 namespace tabulora {
 
@@ -17,9 +14,18 @@ std::string QuoteCsvField(std::string_view field, std::string_view separator);
 // Writes fields with the separator's quoting rule.
 class CsvFieldWriter {
 public:
-    explicit CsvFieldWriter(std::string separator);
+    // With `formulaGuard`, AppendField guards fields that look like formulas (see WriteGuardedField).
+    explicit CsvFieldWriter(std::string separator, bool formulaGuard = false);
     const std::string& Separator() const { return separator_; }
     void AppendField(std::string& out, std::string_view field) const;
+
+    // A field that a spreadsheet would take for a formula: it begins with = + - @ TAB or CR and
+    // is not a JSON number as a whole (-5 is a number, not a formula).
+    static bool LooksLikeFormula(std::string_view field);
+    // Writes the field with an apostrophe before it when it looks like a formula, so that a
+    // spreadsheet shows it as text; quoting then applies to the whole. Room: 2 * size + 3 bytes.
+    char* WriteGuardedField(char* out, std::string_view field) const;
+
     // Writes the field at `out`, which has room for 2 * size + 2 bytes; returns its end.
     char* WriteField(char* out, std::string_view field) const;
     // The same, sixteen bytes at a time, for a field followed by kFieldSlack readable bytes into
@@ -49,68 +55,9 @@ private:
     char* WriteSpecialField(char* out, std::string_view field) const;
     char* WriteQuoted(char* out, std::string_view field) const;
     std::string separator_;
+    bool formulaGuard_;
     char separatorLead_;   // the separator's first byte, or the double quote when there is none
     bool special_[256] = {};   // the double quote and the separator's first byte
 };
-
-// The finished CSV: the header line (when wanted) and the row lines, in UTF-8. Rows completed
-// before later columns appeared are padded with empty fields when the text is produced, so every
-// row line carries one field per column.
-class CsvDocument {
-public:
-    struct RowRun {         // consecutive row lines completed with the same column count
-        size_t endOffset;   // end of the run in `rows`
-        uint32_t columnCount;
-    };
-
-    bool hasHeader = false;
-    std::string header;          // without line break
-    OutputBuffer rows;           // row lines, each ended by CR LF
-    std::vector<RowRun> runs;
-    std::string separator;
-    uint32_t columnCount = 0;
-    uint64_t rowCount = 0;
-
-    // Calls `emit` with consecutive pieces of the whole CSV text.
-    template <class Emit>
-    void ForEachPiece(Emit&& emit) const;
-    std::string Text() const;
-};
-
-// Writes the CSV text to `path` through a temporary file in the same folder that replaces the
-// target only when complete (see OutputFile: links followed, permissions kept, a target the user
-// may not write refused). Throws FileError("Cannot create file "<path>". <reason>") on any
-// failure; the temporary file is removed and an existing target keeps its content.
-void WriteCsvFile(const CsvDocument& document, const std::string& path, TextEncoding encoding,
-                  const AnsiCodec& ansi);
-
-template <class Emit>
-void CsvDocument::ForEachPiece(Emit&& emit) const {
-    static constexpr std::string_view kLineBreak = "\r\n";
-    if (hasHeader) {
-        emit(std::string_view(header));
-        emit(kLineBreak);
-    }
-    std::string padding;
-    size_t begin = 0;
-    for (const RowRun& run : runs) {
-        std::string_view text(rows.Data() + begin, run.endOffset - begin);
-        begin = run.endOffset;
-        if (run.columnCount >= columnCount || separator.empty()) {
-            emit(text);
-            continue;
-        }
-        padding.clear();
-        for (uint32_t i = run.columnCount; i < columnCount; ++i) padding += separator;
-        // Cells never hold CR or LF, so every CR LF in a run ends a row line.
-        for (size_t pos = 0; pos < text.size();) {
-            size_t lineEnd = text.find("\r\n", pos);
-            emit(text.substr(pos, lineEnd - pos));
-            emit(std::string_view(padding));
-            emit(kLineBreak);
-            pos = lineEnd + 2;
-        }
-    }
-}
 
 }  // namespace tabulora

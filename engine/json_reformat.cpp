@@ -27,9 +27,39 @@ const char* FindStringValueEnd(const char* p, const char* end, bool& breaks) {
     }
 }
 
+// Appends a string's contents as written, except that a raw line break is written as an escape:
+// "\r\n" when the text is read as lines (where every line break is CR LF), else "\r" or "\n". A
+// backslash right before a raw break is dropped: the break's escape takes its place.
+void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out) {
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < size) {
+            if (text[i + 1] != '\r' && text[i + 1] != '\n') {
+                out.append(text.data() + i, 2);
+                ++i;
+            }
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            if (asLines) {
+                out += "\\r\\n";
+                if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
+            } else {
+                out += c == '\r' ? "\\r" : "\\n";
+            }
+            continue;
+        }
+        out += c;
+    }
+}
+
 }  // namespace
 
 void ReformattedLines::MemberLine(size_t, std::string_view, std::string_view, bool) {}
+ReformattedLines::ArrayUse ReformattedLines::ArrayMemberBegins(size_t) { return ArrayUse::Lines; }
+void ReformattedLines::ArrayMember(size_t, std::string_view) {}
+bool ReformattedLines::ArraysWanted() { return false; }
 
 JsonReformatter::JsonReformatter(ReformattedLines& lines, ReformatOptions options)
     : lines_(lines), options_(options) {}
@@ -75,6 +105,7 @@ bool JsonReformatter::NeedMore(const char* p) {
 
 // Reading ends here; what was written stays, open containers stay open.
 bool JsonReformatter::StopAt(const char* p, StopReason reason) {
+    if (collecting_) DropCollecting();   // an array read whole but not to its end gives no cell
     stop_ = reason;
     stopOffset_ = consumed_ + static_cast<uint64_t>(p - data_);
     FinishLine();
@@ -109,8 +140,12 @@ bool JsonReformatter::BeginValue() {
             bool breaks = false;
             const char* close = FindStringValueEnd(p + 1, end_, breaks);
             if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
-            rawBreakInLine_ |= breaks;
-            line_.Append(p, close + 1 - p);
+            if (collecting_) {
+                PutString(p, close + 1, breaks);
+            } else {
+                rawBreakInLine_ |= breaks;
+                line_.Append(p, close + 1 - p);
+            }
             pos_ = close + 1;
             step_ = Step::AfterValue;
             return true;
@@ -123,8 +158,8 @@ bool JsonReformatter::BeginValue() {
             if (open_.size() >= kMaxNestingDepth) return StopAt(p, StopReason::NestingTooDeep);
             pos_ = p + 1;
             open_.push_back('{');
-            line_.Append('{');
-            AddCRAndIndent();
+            Put('{');
+            if (!options_.flatten) AddCRAndIndent();   // else once it is known not to be empty
             step_ = Step::ObjectFirst;
             return true;
         default:
@@ -138,32 +173,267 @@ bool JsonReformatter::ArrayFirst() {
     const char* p = SkipBlanks(pos_);
     if (p == end_ && !final_) return NeedMore(p);
     if (*p == ']') {
-        line_.Append("[]", 2);
+        Put("[]", 2);
         pos_ = p + 1;
         step_ = Step::AfterValue;
         return true;
     }
     if (open_.size() >= kMaxNestingDepth) return StopAt(p, StopReason::NestingTooDeep);
     pos_ = p;
-    AddCRAndIndent();
-    open_.push_back('[');
-    line_.Append('[');
+    if (options_.flatten && !compactLine_ && !open_.empty() && open_.back() == '{') {
+        BeginMemberArray();
+        if (step_ == Step::AfterValue) return true;   // read whole at once
+    } else {
+        AddCRAndIndent();
+        open_.push_back('[');
+        Put('[');
+    }
     step_ = Step::ArrayElement;
     return true;
 }
 
-// After "{" and its line break: an empty object closes one TAB deeper than it opened.
+// Flattening: a member's array value, read as the receiver wants it.
+void JsonReformatter::BeginMemberArray() {
+    const ReformattedLines::ArrayUse use = lines_.ArrayMemberBegins(Level());
+    if (use == ReformattedLines::ArrayUse::Cell) {
+        // Written compact after the name on the member's line, which goes nowhere else.
+        DropPending();
+        if (CopyPlainArray(pos_)) {
+            lines_.ArrayMember(lineTabs_, std::string_view(line_.Data(), line_.Size()));
+            lineHandedOver_ = true;
+            step_ = Step::AfterValue;
+            return;
+        }
+        open_.push_back('[');
+        line_.Append('[');
+        compactLine_ = collecting_ = true;
+        cellLevel_ = open_.size();
+        return;
+    }
+    if (use == ReformattedLines::ArrayUse::Lines) {
+        AddCRAndIndent();
+        open_.push_back('[');
+        Put('[');
+        return;
+    }
+    if (pendingCount_ == pending_.size()) pending_.emplace_back();
+    PendingArray& array = pending_[pendingCount_];
+    array.nameLine.assign(line_.Data(), line_.Size());
+    array.tabs = Level();
+    AddCRAndIndent();
+    array.start = compact_.Size();
+    ++pendingCount_;
+    collecting_ = true;
+    open_.push_back('[');
+    array.level = open_.size();
+    Put('[');
+}
+
+// The array whose first token (after "[" and blanks) is at p, when it is plain JSON (blanks only
+// between tokens, double-quoted names, no raw line break in a string, at most 64 levels deep)
+// and ends in the piece at hand: appends its compact text to line_, which is then what the steps
+// would write, moves past it and returns true. Otherwise writes nothing and returns false.
+bool JsonReformatter::CopyPlainArray(const char* p) {
+    constexpr int kMaxDepth = 64;
+    if (open_.size() + kMaxDepth + 1 >= kMaxNestingDepth) return false;
+    const size_t start = line_.Size();
+    auto fail = [&] {
+        line_.Truncate(start);
+        return false;
+    };
+    auto skipBlanks = [](const char* q) {
+        while (*q == ' ' || *q == '\n' || *q == '\r' || *q == '\t') ++q;
+        return q;
+    };
+    // A string or name from its opening quote: copied whole; false at a raw line break or the end.
+    auto copyString = [&](const char*& q) {
+        const char* s = q + 1;
+        for (;;) {
+            s = scan::FindEscapeNeeded(s, end_);
+            if (s == end_ || *s == '\r' || *s == '\n') return false;
+            if (*s == '"') break;
+            if (*s == '\\') {
+                if (s[1] == '\r' || s[1] == '\n' || s + 1 == end_) return false;
+                s += 2;
+            } else {
+                ++s;   // another control byte, copied as it is
+            }
+        }
+        line_.Append(q, s + 1 - q);
+        q = s + 1;
+        return true;
+    };
+    uint64_t objects = 0;   // bit n: level n + 1 is an object
+    int depth = 1;
+    line_.Append('[');
+    enum { kValue, kValueOrClose, kName, kNameOrClose, kAfterValue } expect = kValueOrClose;
+    for (;;) {
+        p = skipBlanks(p);
+        const bool inObject = (objects >> (depth - 1)) & 1;
+        switch (expect) {
+            case kValueOrClose:
+                if (*p == ']') {
+                    line_.Append(']');
+                    ++p;
+                    if (--depth == 0) break;
+                    expect = kAfterValue;
+                    continue;
+                }
+                [[fallthrough]];
+            case kValue:
+                if (*p == '"') {
+                    if (!copyString(p)) return fail();
+                    expect = kAfterValue;
+                } else if (*p == '[' || *p == '{') {
+                    if (depth == kMaxDepth) return fail();
+                    objects = (objects & ~(uint64_t{1} << depth)) | (uint64_t{*p == '{'} << depth);
+                    ++depth;
+                    line_.Append(*p);
+                    expect = *p == '{' ? kNameOrClose : kValueOrClose;
+                    ++p;
+                } else if (*p == '-' || IsDigit(*p)) {
+                    if (*p == '0' && IsDigit(p[1])) return fail();
+                    const char* q = p;
+                    while (IsNumberChar(*q)) ++q;
+                    line_.Append(p, q - p);
+                    p = q;
+                    expect = kAfterValue;
+                } else if (StartsWithLiteral(p, "true") || StartsWithLiteral(p, "null")) {
+                    line_.Append(p, 4);
+                    p += 4;
+                    expect = kAfterValue;
+                } else if (StartsWithLiteral(p, "false")) {
+                    line_.Append(p, 5);
+                    p += 5;
+                    expect = kAfterValue;
+                } else {
+                    return fail();
+                }
+                continue;
+            case kNameOrClose:
+                if (*p == '}') {
+                    line_.Append('}');
+                    ++p;
+                    --depth;
+                    expect = kAfterValue;
+                    continue;
+                }
+                [[fallthrough]];
+            case kName:
+                if (*p != '"' || !copyString(p)) return fail();
+                p = skipBlanks(p);
+                if (*p != ':') return fail();
+                line_.Append(':');
+                ++p;
+                expect = kValue;
+                continue;
+            case kAfterValue:
+                if (*p == ',') {
+                    line_.Append(',');
+                    ++p;
+                    expect = inObject ? kName : kValue;
+                    continue;
+                }
+                if (*p != (inObject ? '}' : ']')) return fail();
+                line_.Append(*p);
+                ++p;
+                if (--depth == 0) break;
+                continue;
+        }
+        break;
+    }
+    pos_ = p;
+    return true;
+}
+
+// After a closing bracket or brace: hands over the arrays read whole that it ends.
+void JsonReformatter::ArrayClosed() {
+    if (compactLine_ && open_.size() < cellLevel_) {
+        compactLine_ = false;
+        collecting_ = pendingCount_ > 0;
+        lines_.ArrayMember(lineTabs_, std::string_view(line_.Data(), line_.Size()));
+        lineHandedOver_ = true;
+    }
+    while (pendingCount_ > 0 && open_.size() < pending_[pendingCount_ - 1].level) {
+        const PendingArray& array = pending_[--pendingCount_];
+        scratch_.assign(array.nameLine);
+        scratch_.append(compact_.Data() + array.start, compact_.Size() - array.start);
+        lines_.ArrayMember(array.tabs, scratch_);
+        if (pendingCount_ == 0) DropPending();
+    }
+}
+
+void JsonReformatter::DropCollecting() {
+    if (compactLine_) {
+        line_.Clear();
+        lineHandedOver_ = true;
+        compactLine_ = false;
+    }
+    DropPending();
+}
+
+void JsonReformatter::DropPending() {
+    pendingCount_ = 0;
+    compact_.Clear();
+    collecting_ = compactLine_;
+}
+
+// A string value while arrays are read whole: in the layout as it stands, compact with its raw
+// line breaks escaped.
+void JsonReformatter::PutString(const char* begin, const char* end, bool breaks) {
+    if (!breaks) {
+        Put(begin, end - begin);
+        return;
+    }
+    if (!compactLine_) {
+        rawBreakInLine_ = true;
+        line_.Append(begin, end - begin);
+    }
+    scratch_.assign(1, '"');
+    AppendEscapingBreaks(std::string_view(begin + 1, end - begin - 2), options_.textAsLines, scratch_);
+    scratch_ += '"';
+    PutCompact(scratch_);
+}
+
+// Text of the compact form only.
+void JsonReformatter::PutCompact(std::string_view text) {
+    if (compactLine_) line_.Append(text.data(), text.size());
+    if (pendingCount_) compact_.Append(text.data(), text.size());
+}
+
+// A member name in the compact text: a double-quoted name as written (`raw` between its quotes),
+// any other in double quotes, escaped.
+void JsonReformatter::PutCompactName(std::string_view raw, bool quoted) {
+    scratch_.assign(1, '"');
+    if (quoted) {
+        if (HasLineBreak(raw))
+            AppendEscapingBreaks(raw, options_.textAsLines, scratch_);
+        else
+            scratch_.append(raw);
+    } else {
+        const size_t start = scratch_.size();
+        scratch_.resize(start + name_.size() * 6);
+        scratch_.resize(AddJSONEscape(name_, scratch_.data() + start) - scratch_.data());
+    }
+    scratch_ += '"';
+    PutCompact(scratch_);
+}
+
+// After "{" and its line break: an empty object closes one TAB deeper than it opened. When
+// flattening, the line break comes only once the object is known not to be empty: "{}" stays on
+// its line.
 bool JsonReformatter::ObjectFirst() {
     const char* p = SkipBlanks(pos_);
     if (p == end_ && !final_) return NeedMore(p);
     if (*p == '}') {
         open_.pop_back();
-        AddCRAndIndent();
-        line_.Append('}');
+        if (!options_.flatten) AddCRAndIndent();
+        Put('}');
         pos_ = p + 1;
         step_ = Step::AfterValue;
         return true;
     }
+    if (options_.flatten) AddCRAndIndent();
     pos_ = p;
     step_ = Step::ObjectMember;
     return true;
@@ -190,24 +460,27 @@ bool JsonReformatter::ParseJSONPropName() {
     const char* p = SkipBlanks(pos_);
     if (p == end_ && !final_) return NeedMore(p);
     const char* after;
+    std::string_view raw;   // a double-quoted name as written
     if (*p == '"') {
         // Most names hold no escape and no control byte: they are written back as they stand.
         const char* stop = scan::FindEscapeNeeded(p + 1, end_);
         if (stop != end_ && *stop == '"') {
             name_ = std::string_view(p + 1, stop - p - 1);
+            raw = name_;
             nameNeedsEscaping_ = false;
             after = stop + 1;
         } else {
             const char* close = FindStringEnd(stop, end_);
             if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
-            std::string_view raw(p + 1, close + 1 - (p + 1));   // up to and with the closing quote
-            if (options_.textAsLines && HasLineBreak(raw)) {
+            raw = std::string_view(p + 1, close - (p + 1));
+            std::string_view text(p + 1, close + 1 - (p + 1));   // up to and with the closing quote
+            if (options_.textAsLines && HasLineBreak(text)) {
                 normalizedName_.clear();
-                AppendWithCrLf(raw, normalizedName_);
-                raw = normalizedName_;
+                AppendWithCrLf(text, normalizedName_);
+                text = normalizedName_;
             }
             nameCopy_.clear();
-            DecodeQuotedName(raw.data(), raw.data() + raw.size(), nameCopy_);
+            DecodeQuotedName(text.data(), text.data() + text.size(), nameCopy_);
             name_ = nameCopy_;
             nameNeedsEscaping_ = true;
             after = close + 1;
@@ -234,6 +507,9 @@ bool JsonReformatter::ParseJSONPropName() {
         return StopAt(p, p == end_ ? StopReason::UnexpectedEnd : StopReason::UnreadableJson);
     }
     pos_ = after;
+    // The compact text takes the name now: the name may have to be kept across pieces of text
+    // before its colon is found, but only in its decoded form.
+    if (collecting_) PutCompactName(raw, *p == '"');
     return true;
 }
 
@@ -262,9 +538,14 @@ void JsonReformatter::KeepName() {
 }
 
 bool JsonReformatter::MemberValue() {
-    if (options_.memberLines && !nameNeedsEscaping_ && TryMemberLine()) return true;
-    WriteName();
-    line_.Append(": ", 2);
+    if (options_.memberLines && !collecting_ && !nameNeedsEscaping_ && TryMemberLine()) return true;
+    if (compactLine_) {
+        line_.Append(':');
+    } else {
+        WriteName();
+        line_.Append(": ", 2);
+    }
+    if (pendingCount_) compact_.Append(':');
     step_ = Step::Value;
     return true;
 }
@@ -323,9 +604,9 @@ bool JsonReformatter::ParseJSONField() {
         }
     }
     if (value)
-        line_.Append(value, length);
+        Put(value, length);
     else
-        line_.Append("null", 4);
+        Put("null", 4);
     if (!after) {
         // A text of nothing but blanks held no value to lose.
         const StopReason reason = p != end_ ? StopReason::UnreadableJson
@@ -363,7 +644,8 @@ bool JsonReformatter::ValueDone() {
     if (separator_ == closing) {
         open_.pop_back();
         AddCRAndIndent();
-        line_.Append(closing);
+        Put(closing);
+        if (collecting_) ArrayClosed();
         step_ = Step::AfterValue;
         return true;
     }
@@ -382,9 +664,9 @@ bool JsonReformatter::ValueDone() {
 // read), so it is written as U+FFFD.
 void JsonReformatter::AppendSeparator(char separator) {
     if (static_cast<unsigned char>(separator) >= 0x80)
-        line_.Append("\xEF\xBF\xBD", 3);
+        Put("\xEF\xBF\xBD", 3);
     else
-        line_.Append(separator);
+        Put(separator);
 }
 
 // Values are joined with line breaks.
@@ -467,6 +749,7 @@ void JsonReformatter::WriteName() {
 // A line break and the indentation of the current level. Two breaks in a row collapse into one:
 // the indentation of the first one stays.
 void JsonReformatter::AddCRAndIndent() {
+    if (compactLine_) return;   // a cell's compact text has no line breaks
     if (!lineHandedOver_ && line_.Size() == 0 && lineTabs_ > 0) return;
     FinishLine();
     lineTabs_ = Level();
@@ -474,7 +757,10 @@ void JsonReformatter::AddCRAndIndent() {
 
 // Hands the line being written to the receiver.
 void JsonReformatter::FinishLine() {
-    if (!lineHandedOver_) lines_.Line(lineTabs_, std::string_view(line_.Data(), line_.Size()), rawBreakInLine_);
+    if (!lineHandedOver_) {
+        lines_.Line(lineTabs_, std::string_view(line_.Data(), line_.Size()), rawBreakInLine_);
+        if (pendingCount_ && !lines_.ArraysWanted()) DropPending();
+    }
     line_.Clear();
     lineHandedOver_ = false;
     rawBreakInLine_ = false;

@@ -26,6 +26,20 @@ public:
     virtual void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes);
     // A top-level value has ended and its last line has been handed over.
     virtual void ValueEnd() {}
+
+    // Only when flattening (ReformatOptions::flatten). How a member's non-empty array value is
+    // read, asked when the array begins; `tabs` is the indentation of the member's line.
+    enum class ArrayUse : uint8_t {
+        Lines,   // as the lines of the layout, like any other array
+        Cell,    // whole, as one member line for ArrayMember; no lines of its own
+        Both,    // both ways, until ArraysWanted() says that the member lines are not wanted
+    };
+    virtual ArrayUse ArrayMemberBegins(size_t tabs);
+    // The member line `"name": [...]` of an array read as a cell: the name as in Line, the value
+    // the array's compact text (see ReformatOptions::flatten).
+    virtual void ArrayMember(size_t tabs, std::string_view line);
+    // Asked after every line while arrays are read both ways.
+    virtual bool ArraysWanted();
 };
 
 // Why the reading of a text ended before its end.
@@ -41,6 +55,12 @@ struct ReformatOptions {
     bool allValues = true;      // every top-level value, one after the other, or only the first
     bool textAsLines = true;    // raw line breaks inside member names read as CR LF (see TextFeeder)
     bool memberLines = false;   // simple member lines go to ReformattedLines::MemberLine
+    // Arrays that are member values may be read whole (ReformattedLines::ArrayMemberBegins), as
+    // compact JSON text: no blanks or line breaks between tokens, strings and numbers as written
+    // (a raw line break inside a string, which JSON does not allow, written as an escape), names
+    // as written in double quotes (single-quoted and bare names put in double quotes), separators
+    // as found. An empty object stays on its line as "{}".
+    bool flatten = false;
 };
 
 // Rewrites JSON values into the line layout: one member or element per line, one TAB per nesting
@@ -104,6 +124,24 @@ private:
     void FinishLine();
     void AppendSeparator(char separator);
 
+    // Bytes written the same way in the layout and in the compact text.
+    void Put(const char* bytes, size_t count) {
+        line_.Append(bytes, count);
+        if (pendingCount_) compact_.Append(bytes, count);
+    }
+    void Put(char byte) {
+        line_.Append(byte);
+        if (pendingCount_) compact_.Append(byte);
+    }
+    void PutString(const char* begin, const char* end, bool breaks);
+    void PutCompact(std::string_view text);
+    void PutCompactName(std::string_view raw, bool quoted);
+    void BeginMemberArray();
+    bool CopyPlainArray(const char* p);
+    void ArrayClosed();
+    void DropCollecting();
+    void DropPending();
+
     ReformattedLines& lines_;
     ReformatOptions options_;
     Step step_ = Step::TopValue;
@@ -133,6 +171,23 @@ private:
 
     StopReason stop_ = StopReason::None;
     uint64_t stopOffset_ = 0;
+
+    // Flattening: arrays read whole. The innermost one read as a cell alone is written compact
+    // into line_ (after its member's name); arrays read both ways are also written compact into
+    // compact_, each from its own start.
+    struct PendingArray {
+        size_t level = 0;      // open containers inside it
+        size_t tabs = 0;       // of its member's line
+        size_t start = 0;      // in compact_
+        std::string nameLine;  // its member's line up to the value: `"name": `
+    };
+    bool collecting_ = false;    // compactLine_ or pending arrays
+    bool compactLine_ = false;
+    size_t cellLevel_ = 0;       // open containers inside the array written into line_
+    OutputBuffer compact_;
+    std::vector<PendingArray> pending_;   // the first pendingCount_ are open
+    size_t pendingCount_ = 0;
+    std::string scratch_;
 };
 
 }  // namespace tabulora

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/memory_hint.h"
-
 namespace tabulora {
 
 // A growing byte buffer that writers fill through Reserve/Commit without per-byte checks.
@@ -33,13 +31,16 @@ public:
 
     // Empties the buffer, keeping its memory.
     void Clear() { size_ = 0; }
+    // Drops the bytes from `size` on.
+    void Truncate(size_t size) {
+        if (size < size_) size_ = size;
+    }
 
 private:
     void Grow(size_t count) {
         size_t capacity = capacity_ ? capacity_ * 2 : kChunk;
         while (capacity - size_ < count) capacity *= 2;
         std::unique_ptr<char[]> bigger(new char[capacity]);
-        PreferHugePages(bigger.get(), capacity);
         if (size_) std::memcpy(bigger.get(), data_.get(), size_);
         data_ = std::move(bigger);
         capacity_ = capacity;

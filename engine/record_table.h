@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/column_index.h"
+#include "engine/conversion.h"
 #include "engine/csv_writer.h"
 #include "engine/json_reformat.h"
 #include "engine/output_buffer.h"
@@ -16,6 +17,15 @@ namespace tabulora {
 // every distinct member name is a column (order of first appearance, exact comparison), a record
 // ends at its closing brace or when the first column's name recurs while that cell is already
 // filled, and each completed row goes to the sink as its CSV line at once.
+//
+// Flattening (CsvOptions::flattenNested; the reformatter must flatten too): a member whose value
+// is an object decides the record depth like any other member, and the members of such objects
+// inside a record are cells named by their path ("user.name"); a member's array inside a record
+// is one cell of its compact JSON text. An array member does not decide the record depth: until a
+// member does, the arrays met are kept aside and taken in once it is known, or until an object
+// that has array members of its own ends: it is a record, and their depth the record depth (so
+// memory never holds more than the first record). When a top-level value ends without either,
+// its first array (the first to end) decides.
 class RecordTableBuilder final : public ReformattedLines, public ColumnSource {
     // A cell of the row being filled: its value lives in `rowText_`; it counts as set when its
     // generation equals the row's.
@@ -26,12 +36,16 @@ class RecordTableBuilder final : public ReformattedLines, public ColumnSource {
     };
 
 public:
-    RecordTableBuilder(std::string separator, RowSink& rows);
+    RecordTableBuilder(const CsvOptions& options, RowSink& rows);
 
     // One line without its line break.
     void AddLine(std::string_view line);
     void Line(size_t tabs, std::string_view text, bool mayHoldBreaks) override;
     void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) override;
+    ArrayUse ArrayMemberBegins(size_t tabs) override;
+    void ArrayMember(size_t tabs, std::string_view line) override;
+    bool ArraysWanted() override { return recordDepth_ < 0; }
+    void ValueEnd() override;
     // Completes the last row. A table without any row still gets one (empty) row line.
     void Finish();
 
@@ -57,16 +71,48 @@ public:
 private:
     // A line whose leading TABs are counted already.
     void AddIndentedLine(size_t tabs, std::string_view text);
-    void AddMember(size_t tabs, std::string_view name, std::string_view value);
+    void AddMember(size_t tabs, std::string_view name, std::string_view value, bool quoted);
     void AddCell(size_t tabs, std::string_view name, std::string_view value);
+    void DecideDepth(size_t tabs);
+    void CloseObject(size_t tabs);
+    void OpenObject(size_t tabs, std::string_view name);
+    void ForgetPath();
+    bool HasPendingMembers(size_t tabs) const;
+    void TakeInPending();
     bool CellSet(uint32_t column) const { return column < row_.size() && row_[column].generation == rowGeneration_; }
-    void AppendRowLine();
+    void AppendRowLine() {
+        if (formulaGuard_)
+            AppendRowLineOf<true>();
+        else
+            AppendRowLineOf<false>();
+    }
+    template <bool kGuard>
+    void AppendRowLineOf();
 
     CsvFieldWriter fields_;
     RowSink& rows_;
     ColumnIndex columns_;
+    const bool flatten_;
+    const bool formulaGuard_;
     long recordDepth_ = -1;
+    long cellDepth_ = -1;     // the depth of the lines that are cells: the record depth plus the path's length
     uint64_t rowCount_ = 0;
+
+    // Flattening: the nested objects a cell's name goes through, as "a.b." and where each
+    // name begins in it.
+    std::string path_;
+    std::vector<size_t> pathStarts_;
+    std::string pathName_;
+
+    // Flattening: what came while the record depth is not known yet: array members (name and
+    // value in pendingText_) and, after the first of them, closing braces.
+    struct Pending {
+        size_t tabs;
+        bool array;
+        size_t nameSize, valueSize;
+    };
+    std::vector<Pending> pending_;
+    std::string pendingText_;
 
     std::vector<Cell> row_;   // the row being filled
     OutputBuffer rowText_;    // its cell values, with CsvFieldWriter::kFieldSlack bytes to spare after them

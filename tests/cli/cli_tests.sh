@@ -179,11 +179,38 @@ if native && command -v script >/dev/null; then
   check "no progress off a terminal" "$(wc -c <"$work/stderr")" 0
 fi
 
+# The options: nested values kept, a byte-order mark, formulas guarded.
+mkdir -p "$work/opts"
+printf '[{"id":1,"user":{"name":"x","age":3},"tags":["a","b"]},{"id":2,"user":{"name":"y"},"tags":[]}]' >"$work/in/nested.json"
+run --flatten "$(arg_path "$work/in/nested.json")"
+check "--flatten" "$(cat -v "$work/stdout")" "$(crlf 'id,user.name,user.age,tags' '1,x,3,"[""a"",""b""]"' '2,y,,[]' | cat -v)"
+run "$(arg_path "$work/in/nested.json")"
+check "without --flatten" "$(cat -v "$work/stdout")" "$(crlf id,tags 1, 2,[] | cat -v)"
+run --bom "$A"
+check "--bom on standard output" "$(od -An -tx1 -N 5 "$work/stdout" | tr -d ' ')" "efbbbf6964"
+run --bom -o "$(arg_path "$work/opts/bom.csv")" "$A"
+check "--bom in a file" "$(od -An -tx1 -N 5 "$work/opts/bom.csv" | tr -d ' ')" "efbbbf6964"
+run --bom --output-dir "$(arg_path "$work/opts")" "$B"
+check "--bom in each file" "$(od -An -tx1 -N 5 "$work/opts/data.csv" | tr -d ' ')" "efbbbf6964"
+run --bom --encoding ansi "$(arg_path "$work/in/ansi.json")"
+check "--bom ignored for ANSI" "$(od -An -c "$work/stdout" | tr -s ' ')" "$(crlf n 'caf'$'\xe9' | od -An -c | tr -s ' ')"
+printf '[{"a":"=1+2","b":-5,"c":"-x","d":"@SUM(A1)","=e":1}]' >"$work/in/formulas.json"
+run --formula-guard "$(arg_path "$work/in/formulas.json")"
+check "--formula-guard" "$(cat -v "$work/stdout")" "$(crlf "a,b,c,d,'=e" "'=1+2,-5,'-x,'@SUM(A1),1" | cat -v)"
+run "$(arg_path "$work/in/formulas.json")"
+check "without --formula-guard" "$(cat -v "$work/stdout")" "$(crlf 'a,b,c,d,=e' '=1+2,-5,-x,@SUM(A1),1' | cat -v)"
+run --flatten --bom --formula-guard --separator ';' --no-header "$(arg_path "$work/in/nested.json")"
+check "all options together" "$(cat -v "$work/stdout")" "$({ printf '\xef\xbb\xbf'; crlf '1;x;3;"[""a"",""b""]"' '2;y;;[]'; } | cat -v)"
+for flag in --flatten --bom --formula-guard; do
+  run "$flag=1" "$A"
+  check "usage error $flag=1" "$status" 2
+done
+
 run --version
 check "version" "$(tr -d '\r' <"$work/stdout")" "tabulora-cli 1.1"
 run --help
 check "help" "$status:$(grep -c -- '^  --output-dir DIR' "$work/stdout")" "0:1"
-for topic in '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
+for topic in '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
   check "help mentions $topic" "$(grep -c -- "$topic" "$work/stdout")" 1
 done
 

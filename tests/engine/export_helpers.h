@@ -1,10 +1,13 @@
 #pragma once
 // Streaming exports of JSON held in memory, for the engine tests.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "engine/csv_export.h"
 #include "platform/ansi_codec.h"
+#include "whole_text.h"
 
 namespace tabulora {
 
@@ -38,6 +41,20 @@ inline std::string StreamedCsv(const std::vector<std::string>& texts, const Expo
     ExportSummary result = ExportToOneCsv(MemoryInputs(texts), sink, settings);
     if (summary) *summary = result;
     return sink.text;
+}
+
+// The reference conversion gives `expected`, and so does the streaming export reading the texts
+// in pieces of any size, whether its rows stay in memory or go to a temporary file.
+inline void ExpectCsv(const std::vector<std::string>& texts, const CsvOptions& options, const std::string& expected) {
+    EXPECT_EQ(ReferenceCsv(texts, options), expected) << "whole texts";
+    for (size_t pieceSize : {1, 2, 3, 5, 8, 64}) {
+        for (size_t rowsInMemory : {size_t{16}, size_t{4} << 20}) {
+            ExportSettings settings = TestSettings(pieceSize, rowsInMemory);
+            settings.csv = options;
+            EXPECT_EQ(StreamedCsv(texts, settings), expected)
+                << "pieces of " << pieceSize << ", rows in memory " << rowsInMemory;
+        }
+    }
 }
 
 }  // namespace tabulora

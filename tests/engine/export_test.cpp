@@ -11,6 +11,7 @@
 #include "engine/text_reader.h"
 #include "export_helpers.h"
 #include "temp_folder.h"
+#include "whole_text.h"
 
 namespace tabulora {
 namespace {
@@ -21,13 +22,6 @@ std::string Records(int first, int count, const std::string& extra = "") {
     for (int id = first; id < first + count; ++id)
         text += "{\"id\":" + std::to_string(id) + ",\"name\":\"n" + std::to_string(id) + "\"" + extra + "}\n";
     return text;
-}
-
-// The CSV the program's in-memory conversion makes of the same texts.
-std::string ReferenceCsv(const std::vector<std::string>& texts, const CsvOptions& options = {}) {
-    JsonToCsvConverter converter(options);
-    for (const std::string& text : texts) converter.AddJsonText(text);
-    return converter.Finish().Text();
 }
 
 struct TakeBackCase {
@@ -88,10 +82,9 @@ TEST(Export, LateColumnPadsRowsAlreadyInTheFile) {
         settings.encoding = encoding;
         settings.csv.separator = "\xC2\xA7";   // two bytes in UTF-8, one in Windows-1252
         ExportToOneCsv(MemoryInputs({withMark}), folder / "out.csv", settings);
-        JsonToCsvConverter reference(settings.csv);
-        reference.AddJsonText(json);
-        WriteCsvFile(reference.Finish(), folder / "reference.csv", encoding, SystemAnsiCodec());
-        EXPECT_EQ(TempFolder::Read(folder / "out.csv"), TempFolder::Read(folder / "reference.csv"));
+        const std::string reference = ReferenceCsv({json}, settings.csv);
+        EXPECT_EQ(TempFolder::Read(folder / "out.csv"),
+                  encoding == TextEncoding::Utf8 ? reference : SystemAnsiCodec().FromUtf8(reference));
     }
 }
 
@@ -200,7 +193,7 @@ TEST(ExportEach, CancelKeepsTheFilesFinishedBefore) {
 
 struct CheckCase {
     const char* name;
-    std::string bytes;   // the file's content; no file at all when "missing"
+    std::string bytes;   // the file's content; no file at all when "missing", a folder when "folder"
     bool readable;
     bool hasLine;
 };
@@ -209,7 +202,11 @@ class CheckInputTest : public ::testing::TestWithParam<CheckCase> {};
 
 TEST_P(CheckInputTest, TellsReadabilityAndLines) {
     TempFolder folder;
-    const std::string path = GetParam().bytes == "missing" ? folder / "missing.json" : folder.Write("in.json", GetParam().bytes);
+    std::string path = folder / "missing.json";
+    if (GetParam().bytes == "folder")
+        std::filesystem::create_directory(TempFolder::Native(path = folder / "dir.json"));
+    else if (GetParam().bytes != "missing")
+        path = folder.Write("in.json", GetParam().bytes);
     const InputCheck check = CheckInput(ExportInput::File(path), TestSettings(3));
     EXPECT_EQ(check.readable, GetParam().readable);
     EXPECT_EQ(check.hasLine, GetParam().hasLine);
@@ -222,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{"OnlyAMark", "\xEF\xBB\xBF", true, false}, CheckCase{"OneEmptyLine", "\n", true, true},
                       CheckCase{"InvalidUtf8", "[1]\n[\xC3]", false, false},
                       CheckCase{"OddUtf16", std::string("\xFF\xFE[\0]", 5), false, false},
-                      CheckCase{"Missing", "missing", false, false}),
+                      CheckCase{"Missing", "missing", false, false}, CheckCase{"AFolder", "folder", false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "engine/layout_text.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,36 +6,10 @@
 
 #include "engine/line_breaks.h"
 #include "engine/text_feeder.h"
+#include "whole_text.h"
 
 namespace tabulora {
 namespace {
-
-// The layout of each value as text, joined like ReformatJSONText and HumanReadableJson do.
-class Collector final : public ReformattedLines {
-public:
-    explicit Collector(bool trim) : trim_(trim) {}
-    void Line(size_t tabs, std::string_view text, bool) override {
-        if (!firstLine_) value_ += "\r\n";
-        firstLine_ = false;
-        value_ += std::string(tabs, '\t') + std::string(text);
-    }
-    void ValueEnd() override {
-        if (values_++ > 0) text_ += "\r\n";
-        std::string_view value = value_;
-        while (trim_ && !value.empty() && static_cast<unsigned char>(value.front()) <= 0x20) value.remove_prefix(1);
-        while (trim_ && !value.empty() && static_cast<unsigned char>(value.back()) <= 0x20) value.remove_suffix(1);
-        text_ += value;
-        value_.clear();
-        firstLine_ = true;
-    }
-    const std::string& Text() const { return text_; }
-
-private:
-    bool trim_;
-    bool firstLine_ = true;
-    int values_ = 0;
-    std::string value_, text_;
-};
 
 // Feeds `text` in pieces of `pieceSize` bytes, each in its own buffer; like the file reader, it
 // ends the text at the first zero byte.
@@ -58,7 +30,7 @@ void FeedInPieces(std::string_view text, size_t pieceSize, TextFeeder& feeder) {
 
 // ReformatJSONText, or with `allValues` HumanReadableJson, of a text read in pieces.
 std::string LayoutInPieces(std::string_view text, size_t pieceSize, bool allValues) {
-    Collector collector(allValues);
+    LayoutCollector collector(allValues);
     JsonReformatter reformatter(collector, ReformatOptions{allValues, allValues, false});
     TextFeeder feeder(reformatter, allValues);
     FeedInPieces(text, pieceSize, feeder);
@@ -254,7 +226,7 @@ class ReadingStopTest : public ::testing::TestWithParam<StopCase> {};
 // piece of input.
 TEST_P(ReadingStopTest, TellsTheLineAndTheReason) {
     for (size_t pieceSize : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{1000}}) {
-        Collector collector(true);
+        LayoutCollector collector(true);
         JsonReformatter reformatter(collector, ReformatOptions{true, true, true});
         TextFeeder feeder(reformatter, true);
         FeedInPieces(GetParam().input, pieceSize, feeder);
