@@ -331,6 +331,9 @@ ExportSettings MainWindow::ChosenSettings() const {
     settings.encoding = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED ? TextEncoding::Utf8
                                                                                           : TextEncoding::Ansi;
     settings.ansi = &SystemAnsiCodec();
+    settings.csv.flattenNested = choices_.IsOn(ConversionChoice::FlattenNested);
+    settings.csv.utf8Bom = choices_.IsOn(ConversionChoice::Utf8Bom);   // the engine leaves it out of ANSI
+    settings.csv.formulaGuard = choices_.IsOn(ConversionChoice::FormulaGuard);
     return settings;
 }
 

@@ -127,10 +127,4 @@ char* CsvFieldWriter::WriteGuardedField(char* out, std::string_view field) const
     return out;
 }
 
-std::string QuoteCsvField(std::string_view field, std::string_view separator) {
-    std::string out;
-    CsvFieldWriter(std::string(separator)).AppendField(out, field);
-    return out;
-}
-
 }  // namespace tabulora

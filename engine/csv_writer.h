@@ -7,11 +7,9 @@
 
 namespace tabulora {
 
-// A field is quoted when it holds the separator or a double quote; inner quotes are doubled.
-// Nothing else (blanks, backslashes, other punctuation) causes quoting.
-std::string QuoteCsvField(std::string_view field, std::string_view separator);
-
-// Writes fields with the separator's quoting rule.
+// Writes fields with the separator's quoting rule: a field is quoted when it holds the separator
+// or a double quote, and inner quotes are doubled. Nothing else (blanks, backslashes, other
+// punctuation) causes quoting.
 class CsvFieldWriter {
 public:
     // With `formulaGuard`, AppendField guards fields that look like formulas (see WriteGuardedField).

@@ -124,12 +124,17 @@ TEST(MultipleFiles, TruncatedFileDoesNotSwallowTheNext) {
     ExpectCsv({R"([{"a":1,"b":"x)", R"([{"a":2,"b":"y"}])"}, Options(), "a,b\r\n1,\r\n2,y\r\n");
 }
 
-TEST(QuoteCsvField, QuotesOnlyForSeparatorOrQuote) {
-    EXPECT_EQ(QuoteCsvField(R"(say "hi", ok)", ","), R"("say ""hi"", ok")");
-    EXPECT_EQ(QuoteCsvField(" lead and trail ", ","), " lead and trail ");
-    EXPECT_EQ(QuoteCsvField("a,b", ";"), "a,b");
-    EXPECT_EQ(QuoteCsvField("a\"b", ""), "\"a\"\"b\"");
-    EXPECT_EQ(QuoteCsvField("", ","), "");
+TEST(CsvFieldWriter, QuotesOnlyForSeparatorOrQuote) {
+    const auto quoted = [](std::string_view field, const char* separator) {
+        std::string out;
+        CsvFieldWriter(separator).AppendField(out, field);
+        return out;
+    };
+    EXPECT_EQ(quoted(R"(say "hi", ok)", ","), R"("say ""hi"", ok")");
+    EXPECT_EQ(quoted(" lead and trail ", ","), " lead and trail ");
+    EXPECT_EQ(quoted("a,b", ";"), "a,b");
+    EXPECT_EQ(quoted("a\"b", ""), "\"a\"\"b\"");
+    EXPECT_EQ(quoted("", ","), "");
 }
 
 }  // namespace

@@ -262,6 +262,18 @@ TEST_F(ExportTest, TheStatusBarKeepsASummaryOfTheExport) {
     EXPECT_EQ(status.rfind(L"Saved 2 rows \u00D7 2 columns to out.csv in ", 0), 0u) << winui::WideToUtf8(status);
 }
 
+TEST_F(ExportTest, TheOptionsMenuChoicesShapeTheCsv) {
+    form.AddInputFile(WriteFile("nested.json", R"([{"id":1,"user":{"name":"x"},"f":"=1+2"}])"));
+    for (int i = 0; i < 3; ++i) Command(Form::FirstChoiceCommand + i);
+    const std::wstring utf8 = Path("utf8.csv"), ansi = Path("ansi.csv");
+    effects.saveReplies = {utf8, ansi};
+    Command(Form::ExportButton);
+    SendMessageW(form.Control(Form::AnsiRadio), BM_CLICK, 0, 0);
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(utf8), "\xEF\xBB\xBFid,user.name,f\r\n1,x,'=1+2\r\n");
+    EXPECT_EQ(Read(ansi), "id,user.name,f\r\n1,x,'=1+2\r\n");   // no byte-order mark in ANSI
+}
+
 TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"Disk full", L"Disk full."},
