@@ -144,15 +144,14 @@ void NoteEnd(const InputEvent& event, InputOutcome& outcome) {
     outcome.hasLine = !event.failed && event.hasLine;
 }
 
-ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget target, const ExportSettings& settings,
-                           ExportControl* control) {
-    ExportSummary summary;
-    const bool toStream = target.kind == CsvTarget::Kind::Stream;
-    ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
-    // The output first: a target that cannot be written fails before anything is read.
-    CsvTable csv(std::move(target), settings);
+// Reads every input into the readings `destination` gives out: `Begin(input)` returns the
+// reading for an input's text, `End(event, outcome)` settles the output once the input is read
+// whole or turns out unreadable. Stops early when cancelled.
+template <typename Destination>
+void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& settings, Destination& destination,
+                ProgressTracker& progress, ExportSummary& summary) {
     InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
-    std::unique_ptr<InputReading> reading;
+    InputReading* reading = nullptr;
     for (;;) {
         if (progress.Cancelled()) {
             summary.cancelled = true;
@@ -162,7 +161,7 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
         if (event.kind == InputEvent::Kind::Finished) break;
         switch (event.kind) {
             case InputEvent::Kind::Start:
-                reading = std::make_unique<InputReading>(csv, settings.csv);
+                reading = &destination.Begin(event.input);
                 progress.Start(event);
                 break;
             case InputEvent::Kind::Text:
@@ -172,11 +171,8 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
             default: {
                 InputOutcome outcome = OutcomeOf(inputs[event.input], event.input);
                 NoteEnd(event, outcome);
-                if (event.failed)
-                    reading->TakeBack();
-                else
-                    outcome.stop = reading->Finish(event);
-                reading.reset();
+                destination.End(event, outcome);
+                reading = nullptr;
                 progress.Advance(event.rawBytes);
                 summary.anyLine |= outcome.hasLine;
                 progress.InputDone(outcome);
@@ -186,7 +182,44 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
         }
     }
     summary.bytesRead = progress.BytesDone();
+}
+
+// All inputs into one table; an unreadable input is taken back out of it.
+class OneCsvDestination {
+public:
+    OneCsvDestination(CsvTarget target, const ExportSettings& settings)
+        : settings_(settings), csv_(std::move(target), settings) {}
+
+    CsvTable& Csv() { return csv_; }
+
+    InputReading& Begin(size_t) {
+        reading_ = std::make_unique<InputReading>(csv_, settings_.csv);
+        return *reading_;
+    }
+    void End(const InputEvent& event, InputOutcome& outcome) {
+        if (event.failed)
+            reading_->TakeBack();
+        else
+            outcome.stop = reading_->Finish(event);
+        reading_.reset();
+    }
+
+private:
+    const ExportSettings& settings_;
+    CsvTable csv_;
+    std::unique_ptr<InputReading> reading_;
+};
+
+ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget target, const ExportSettings& settings,
+                           ExportControl* control) {
+    ExportSummary summary;
+    const bool toStream = target.kind == CsvTarget::Kind::Stream;
+    ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
+    // The output first: a target that cannot be written fails before anything is read.
+    OneCsvDestination destination(std::move(target), settings);
+    ReadInputs(inputs, settings, destination, progress, summary);
     if (!summary.cancelled && summary.anyLine) {
+        CsvTable& csv = destination.Csv();
         csv.table.Finish();
         csv.output.Finish();
         summary.rows = csv.table.RowCount();
@@ -201,6 +234,49 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
 std::string PerFileBaseName(const ExportInput& input) {
     return input.origin.kind == InputOrigin::Kind::StandardInput ? std::string("stdin") : input.name;
 }
+
+// Each input into a CSV of its own next to the others in `folder`; an unreadable input's
+// temporary file is dropped.
+class EachCsvDestination {
+public:
+    EachCsvDestination(const std::vector<ExportInput>& inputs, const std::string& folder,
+                       const ExportSettings& settings, ExportSummary& summary)
+        : inputs_(inputs), folder_(folder), settings_(settings), summary_(summary) {}
+
+    InputReading& Begin(size_t input) {
+        const std::string name = CsvNameInFolder(folder_, PerFileBaseName(inputs_[input]));
+        CsvTarget target;
+        target.kind = CsvTarget::Kind::NewFile;
+        target.path = UniqueFileName(name);
+        target.nextFreeName = [name] { return UniqueFileName(name); };
+        csv_ = std::make_unique<CsvTable>(std::move(target), settings_);
+        reading_ = std::make_unique<InputReading>(*csv_, settings_.csv);
+        return *reading_;
+    }
+    void End(const InputEvent& event, InputOutcome& outcome) {
+        if (!event.failed) {
+            outcome.stop = reading_->Finish(event);
+            reading_.reset();
+            csv_->table.Finish();
+            outcome.outputPath = csv_->output.Finish();
+            outcome.rows = csv_->table.RowCount();
+            summary_.rows += outcome.rows;
+            summary_.columns = std::max(summary_.columns, csv_->table.ColumnCount());
+            summary_.bytesWritten += csv_->output.BytesWritten();
+            ++summary_.filesWritten;
+        }
+        reading_.reset();
+        csv_.reset();
+    }
+
+private:
+    const std::vector<ExportInput>& inputs_;
+    const std::string& folder_;
+    const ExportSettings& settings_;
+    ExportSummary& summary_;
+    std::unique_ptr<CsvTable> csv_;
+    std::unique_ptr<InputReading> reading_;
+};
 
 }  // namespace
 
@@ -271,57 +347,8 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
                               const ExportSettings& settings, ExportControl* control) {
     ExportSummary summary;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
-    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
-    std::unique_ptr<CsvTable> csv;
-    std::unique_ptr<InputReading> reading;
-    for (;;) {
-        if (progress.Cancelled()) {
-            summary.cancelled = true;
-            break;
-        }
-        const InputEvent& event = pipeline.Next();
-        if (event.kind == InputEvent::Kind::Finished) break;
-        switch (event.kind) {
-            case InputEvent::Kind::Start: {
-                const std::string name = CsvNameInFolder(folder, PerFileBaseName(inputs[event.input]));
-                CsvTarget target;
-                target.kind = CsvTarget::Kind::NewFile;
-                target.path = UniqueFileName(name);
-                target.nextFreeName = [name] { return UniqueFileName(name); };
-                csv = std::make_unique<CsvTable>(std::move(target), settings);
-                reading = std::make_unique<InputReading>(*csv, settings.csv);
-                progress.Start(event);
-                break;
-            }
-            case InputEvent::Kind::Text:
-                reading->Feed(event.piece);
-                progress.Advance(event.piece.rawBytes);
-                break;
-            default: {
-                InputOutcome outcome = OutcomeOf(inputs[event.input], event.input);
-                NoteEnd(event, outcome);
-                if (!event.failed) {
-                    outcome.stop = reading->Finish(event);
-                    reading.reset();
-                    csv->table.Finish();
-                    outcome.outputPath = csv->output.Finish();
-                    outcome.rows = csv->table.RowCount();
-                    summary.rows += outcome.rows;
-                    summary.columns = std::max(summary.columns, csv->table.ColumnCount());
-                    summary.bytesWritten += csv->output.BytesWritten();
-                    ++summary.filesWritten;
-                }
-                reading.reset();
-                csv.reset();   // an unreadable input's temporary file goes with it
-                progress.Advance(event.rawBytes);
-                summary.anyLine |= outcome.hasLine;
-                progress.InputDone(outcome);
-                summary.inputs.push_back(std::move(outcome));
-                break;
-            }
-        }
-    }
-    summary.bytesRead = progress.BytesDone();
+    EachCsvDestination destination(inputs, folder, settings, summary);
+    ReadInputs(inputs, settings, destination, progress, summary);
     summary.seconds = progress.Seconds();
     return summary;
 }
