@@ -33,9 +33,12 @@ def run(env, *command, timeout=90):
     return subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout)
 
 
-def wait_for(what, probe, timeout):
-    """The first true result of probe(), asked every 0.2 s; Failure after `timeout` seconds."""
+def wait_for(what, probe, timeout, deadline=None):
+    """The first true result of probe(), asked every 0.2 s; Failure after `timeout` seconds or at
+    the monotonic `deadline`, whichever comes first."""
     end = time.monotonic() + timeout
+    if deadline is not None:
+        end = min(end, deadline)
     while time.monotonic() < end:
         result = probe()
         if result:

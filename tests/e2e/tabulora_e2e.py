@@ -14,7 +14,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import Failure, start_display
+from e2e_support import Failure, start_display, wait_for
 
 CLIENT_WIDTH, CLIENT_HEIGHT = 461, 201      # main window client area at 96 DPI
 SEPARATOR_WIDTH, SEPARATOR_HEIGHT = 138, 216
@@ -75,14 +75,11 @@ class Session:
         return value * self.dpi // 96
 
     def poll(self, what, probe, timeout=20):
-        end = min(time.monotonic() + timeout, self.deadline)
-        while time.monotonic() < end:
-            result = probe()
-            if result:
-                return result
-            time.sleep(0.2)
-        self.screenshot(f"timeout-{self.dpi}")
-        raise Failure(f"timed out waiting for {what}")
+        try:
+            return wait_for(what, probe, timeout, self.deadline)
+        except Failure:
+            self.screenshot(f"timeout-{self.dpi}")
+            raise
 
     def start_display(self):
         self.xvfb = start_display(self.env)

@@ -27,6 +27,9 @@ import tempfile
 import time
 import zipfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
+from e2e_support import Failure, wait_for  # noqa: E402
+
 MAIN_TITLE = "BRIMTAL - Tabulora"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 INSTALL_DIR = r"C:\Program Files\Tabulora"
@@ -39,10 +42,6 @@ JSON_DEFAULT_PROGRAM = "txtfile"
 SAMPLE_JSON = '[{"name": "Ann", "city": "Oslo; Norway"}, {"name": "Bob", "note": "say \\"hi\\""}]\n'
 SAMPLE_CSV = b'name,city,note\r\nAnn,Oslo; Norway,\r\nBob,,"say ""hi"""\r\n'
 SAMPLE_JSONL = '{"id": 1, "tag": "x"}\n{"id": 2, "tag": "y"}\n'
-
-
-class Failure(Exception):
-    pass
 
 
 def check(condition, message):
@@ -102,13 +101,7 @@ class Session:
         return self.run("wine", *command, **options)
 
     def poll(self, what, probe, timeout=30):
-        end = min(time.monotonic() + timeout, self.deadline)
-        while time.monotonic() < end:
-            result = probe()
-            if result:
-                return result
-            time.sleep(0.3)
-        raise Failure(f"timed out waiting for {what}")
+        return wait_for(what, probe, timeout, self.deadline)
 
     def unix_path(self, windows_path):
         drive, rest = windows_path.split(":", 1)
