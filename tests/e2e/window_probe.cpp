@@ -7,9 +7,9 @@
 //   window_probe watch <title> <seconds> [cancel-when <status prefix>] [capture-when <prefix> <file.bmp>]
 //
 // With cancel-when, the probe presses Esc for the user (IDCANCEL) as soon as the status begins
-// with that prefix; with capture-when it saves a picture of the window then (a conversion can be
-// over before a screenshot tool has started). Exit status: 0 when the export ended within the
-// time, 1 otherwise.
+// with that prefix; with capture-when it saves a picture of the window at the second status with
+// that prefix (a conversion can be over before a screenshot tool has started). Exit status: 0 when
+// the export ended within the time, 1 otherwise.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -57,7 +57,13 @@ void SaveWindowPicture(HWND window, const wchar_t* path) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     SelectObject(memory, previous);
-    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
     const DWORD rowBytes = (width * 3 + 3) & ~3u;
     std::string pixels(rowBytes * height, '\0');
     GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
@@ -89,6 +95,7 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix, con
     bool cancelled = false;
     bool ended = false;
     bool sawWork = false;
+    std::wstring firstCaptureMatch;
     while (!ended && Clock::now() < end) {
         const auto asked = Clock::now();
         DWORD_PTR ignored = 0;
@@ -101,10 +108,15 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix, con
             PrintUtf8(L"status: " + text);
             last = text;
         }
+        // The second status with the prefix, so that the picture shows the work under way.
         if (capturePrefix && text.rfind(capturePrefix, 0) == 0) {
-            SaveWindowPicture(main, capturePath);
-            capturePrefix = nullptr;
-            std::printf("captured\n");
+            if (firstCaptureMatch.empty()) {
+                firstCaptureMatch = text;
+            } else if (text != firstCaptureMatch) {
+                SaveWindowPicture(main, capturePath);
+                capturePrefix = nullptr;
+                std::printf("captured\n");
+            }
         }
         if (cancelPrefix && !cancelled && text.rfind(cancelPrefix, 0) == 0) {
             PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
