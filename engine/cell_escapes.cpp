@@ -1,5 +1,7 @@
 #include "engine/cell_escapes.h"
 
+#include <cstring>
+
 #include "engine/json_chars.h"
 #include "engine/utf.h"
 
@@ -49,6 +51,13 @@ void DecodeCellEscapes(std::string_view text, std::string& out) {
         out.append(p, 2);
         p += 2;
     }
+}
+
+std::string_view DecodedCell(std::string_view text, std::string& scratch) {
+    if (std::memchr(text.data(), '\\', text.size()) == nullptr) return text;
+    scratch.clear();
+    DecodeCellEscapes(text, scratch);
+    return scratch;
 }
 
 }  // namespace tabulora

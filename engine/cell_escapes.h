@@ -9,4 +9,8 @@ namespace tabulora {
 // characters included, stays as written, so a cell never holds CR, LF or TAB.
 void DecodeCellEscapes(std::string_view text, std::string& out);
 
+// The text itself when it holds no backslash, else its decoded form (DecodeCellEscapes) in
+// `scratch`.
+std::string_view DecodedCell(std::string_view text, std::string& scratch);
+
 }  // namespace tabulora

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "engine/file_io.h"
-#include "engine/record_table.h"
+#include "engine/json_table.h"
 #include "engine/text_feeder.h"
 
 namespace tabulora {
@@ -18,19 +18,28 @@ struct CsvTable {
         : output(std::move(target),
                  CsvFormat{settings.csv.separator, settings.csv.includeHeader, settings.encoding, settings.ansi,
                            settings.rowsInMemory, settings.csv.utf8Bom},
-                 table),
-          table(settings.csv, output) {}
+                 columns),
+          table(MakeJsonTable(settings.csv, output)) {
+        columns.table = table.get();
+    }
 
-    CsvOutput output;   // holds a reference to `table`, used only once rows come
-    RecordTableBuilder table;
+    // The output learns the columns only once rows come, from the table made after it.
+    struct Columns final : ColumnSource {
+        const JsonTable* table = nullptr;
+        uint32_t ColumnCount() const override { return table->Rows().ColumnCount(); }
+        std::string HeaderLine() const override { return table->Rows().HeaderLine(); }
+    };
+    Columns columns;
+    CsvOutput output;
+    std::unique_ptr<JsonTable> table;
 };
 
-// One input's JSON text read into a table: the input's own reformatter and feeder, and the
-// state of the table and output at its start, to go back to when it turns out unreadable.
+// One input's JSON text read into a table: the input's own reader and feeder. The table's and
+// the output's state at its start is kept, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    InputReading(CsvTable& csv, const CsvOptions& options)
-        : csv_(csv), mark_(csv.table.MarkState()), reformatter_(csv.table, ReformatOptionsFor(options)) {
+    explicit InputReading(CsvTable& csv) : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)) {
+        csv_.table->MarkTextStart();
         csv_.output.MarkInputStart();
     }
     void Feed(const DecodedPiece& piece) {
@@ -39,29 +48,21 @@ public:
     // The input has been read whole; returns where JSON reading stopped, if it did.
     std::optional<ReadingStop> Finish(const InputEvent& end) {
         feeder_.Finish(end.breaksAtEnd, end.cutByZero);
-        if (reformatter_.Stop() != StopReason::None) return ReadingStop{feeder_.StopLine(), reformatter_.Stop()};
+        if (reader_->Stop() != StopReason::None) return ReadingStop{feeder_.StopLine(), reader_->Stop()};
         if (end.cutByZero) return ReadingStop{end.zeroLine, StopReason::ZeroByte};
         return std::nullopt;
     }
     void TakeBack() {
-        csv_.table.Restore(mark_);
+        csv_.table->TakeBackText();
         csv_.output.TakeBackToMark();
     }
 
 private:
-    CsvTable& csv_;
-    RecordTableBuilder::Mark mark_;
-    static ReformatOptions ReformatOptionsFor(const CsvOptions& options) {
-        ReformatOptions reformat;
-        reformat.allValues = true;
-        reformat.textAsLines = true;
-        reformat.memberLines = true;
-        reformat.flatten = options.flattenNested;
-        return reformat;
-    }
+    static constexpr ReaderOptions kReaderOptions{true, true, true};
 
-    JsonReformatter reformatter_;
-    TextFeeder feeder_{reformatter_, true};
+    CsvTable& csv_;
+    std::unique_ptr<PieceReader> reader_;
+    TextFeeder feeder_{*reader_, true};
 };
 
 DecodeSettings DecodeSettingsOf(const ExportSettings& settings) {
@@ -187,13 +188,12 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
 // All inputs into one table; an unreadable input is taken back out of it.
 class OneCsvDestination {
 public:
-    OneCsvDestination(CsvTarget target, const ExportSettings& settings)
-        : settings_(settings), csv_(std::move(target), settings) {}
+    OneCsvDestination(CsvTarget target, const ExportSettings& settings) : csv_(std::move(target), settings) {}
 
     CsvTable& Csv() { return csv_; }
 
     InputReading& Begin(size_t) {
-        reading_ = std::make_unique<InputReading>(csv_, settings_.csv);
+        reading_ = std::make_unique<InputReading>(csv_);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
@@ -205,7 +205,6 @@ public:
     }
 
 private:
-    const ExportSettings& settings_;
     CsvTable csv_;
     std::unique_ptr<InputReading> reading_;
 };
@@ -220,10 +219,10 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
     ReadInputs(inputs, settings, destination, progress, summary);
     if (!summary.cancelled && summary.anyLine) {
         CsvTable& csv = destination.Csv();
-        csv.table.Finish();
+        csv.table->Finish();
         csv.output.Finish();
-        summary.rows = csv.table.RowCount();
-        summary.columns = csv.table.ColumnCount();
+        summary.rows = csv.table->Rows().RowCount();
+        summary.columns = csv.table->Rows().ColumnCount();
         summary.bytesWritten = csv.output.BytesWritten();
         summary.filesWritten = toStream ? 0 : 1;
     }
@@ -250,18 +249,18 @@ public:
         target.path = UniqueFileName(name);
         target.nextFreeName = [name] { return UniqueFileName(name); };
         csv_ = std::make_unique<CsvTable>(std::move(target), settings_);
-        reading_ = std::make_unique<InputReading>(*csv_, settings_.csv);
+        reading_ = std::make_unique<InputReading>(*csv_);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
         if (!event.failed) {
             outcome.stop = reading_->Finish(event);
             reading_.reset();
-            csv_->table.Finish();
+            csv_->table->Finish();
             outcome.outputPath = csv_->output.Finish();
-            outcome.rows = csv_->table.RowCount();
+            outcome.rows = csv_->table->Rows().RowCount();
             summary_.rows += outcome.rows;
-            summary_.columns = std::max(summary_.columns, csv_->table.ColumnCount());
+            summary_.columns = std::max(summary_.columns, csv_->table->Rows().ColumnCount());
             summary_.bytesWritten += csv_->output.BytesWritten();
             ++summary_.filesWritten;
         }

@@ -33,7 +33,7 @@
 #include "engine/conversion.h"
 #include "engine/csv_output.h"
 #include "engine/input_pipeline.h"
-#include "engine/json_reformat.h"
+#include "engine/json_reader.h"
 #include "engine/text_codec.h"
 
 namespace tabulora {

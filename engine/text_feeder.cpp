@@ -7,7 +7,7 @@
 namespace tabulora {
 
 void TextFeeder::Feed(const TextPiece& piece) {
-    if (reformatter_.Done() || piece.size == 0) return;
+    if (reader_.Done() || piece.size == 0) return;
     lastByteEndsLine_ = piece.data[piece.size - 1] == '\n' || piece.data[piece.size - 1] == '\r';
     if (retryAt_ == 0 && carry_.size() <= kPieceHeadroom) {
         char* begin = piece.data - carry_.size();
@@ -20,7 +20,7 @@ void TextFeeder::Feed(const TextPiece& piece) {
 }
 
 void TextFeeder::FeedCopy(std::string_view text, uint64_t breaksBefore) {
-    if (reformatter_.Done() || text.empty()) return;
+    if (reader_.Done() || text.empty()) return;
     lastByteEndsLine_ = text.back() == '\n' || text.back() == '\r';
     pieceInCarry_ = carry_.size();
     pieceBreaks_ = breaksBefore;
@@ -30,7 +30,7 @@ void TextFeeder::FeedCopy(std::string_view text, uint64_t breaksBefore) {
 }
 
 void TextFeeder::Finish(uint64_t breaksAtEnd, bool cutByZero) {
-    if (reformatter_.Done()) return;
+    if (reader_.Done()) return;
     const bool textSeen = used_ > 0 || !carry_.empty();
     if (!textSeen && !cutByZero) return;   // an empty text holds no value at all
     textEnd_ = used_ + carry_.size();
@@ -42,9 +42,9 @@ void TextFeeder::Finish(uint64_t breaksAtEnd, bool cutByZero) {
 
 void TextFeeder::Run(char* begin, char* end, char* pieceStart, uint64_t pieceBreaks, bool final, bool inCarry) {
     *end = '\0';
-    const size_t used = reformatter_.Feed(begin, end, final);
-    if (reformatter_.Done()) {
-        if (reformatter_.Stop() != StopReason::None) NoteStop(begin, end, pieceStart, pieceBreaks);
+    const size_t used = reader_.Feed(begin, end, final);
+    if (reader_.Done()) {
+        if (reader_.Stop() != StopReason::None) NoteStop(begin, end, pieceStart, pieceBreaks);
         used_ += end - begin;
         carry_.clear();
         retryAt_ = 0;
@@ -62,7 +62,7 @@ void TextFeeder::Run(char* begin, char* end, char* pieceStart, uint64_t pieceBre
 // The line of the stop from the line breaks counted up to the start of the last piece, counting
 // forwards or backwards in the text at hand to the stop.
 void TextFeeder::NoteStop(const char* begin, const char* end, const char* pieceStart, uint64_t pieceBreaks) {
-    const uint64_t offset = reformatter_.StopOffset();
+    const uint64_t offset = reader_.StopOffset();
     if (offset >= textEnd_) {
         // At the end of the text: its last line, not the one a final line break would begin.
         stopLine_ = pieceBreaks + (lastByteEndsLine_ ? 0 : 1);

@@ -3,11 +3,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/json_reformat.h"
+#include "engine/json_reader.h"
 
 namespace tabulora {
 
-// Room that a piece's buffer keeps in front of its text, so that the few bytes the reformatter
+// Room that a piece's buffer keeps in front of its text, so that the few bytes the reader
 // left unread at the end of the previous piece can be put before it without moving the piece.
 inline constexpr size_t kPieceHeadroom = 64 * 1024;
 
@@ -19,7 +19,7 @@ struct TextPiece {
     uint64_t breaksBefore;   // line breaks that end in the text before `data` (LineBreakCounter)
 };
 
-// Hands one text to a reformatter piece by piece. The bytes the reformatter leaves unread at the
+// Hands one text to a JSON reader piece by piece. The bytes the reader leaves unread at the
 // end of a piece (a token cut by the piece boundary) go in front of the next piece; a token that
 // is longer than the headroom is collected until twice as much text has come, so that reading it
 // again costs no more than reading it once.
@@ -27,11 +27,11 @@ struct TextPiece {
 // With `asLines` the text is taken as the program reads a file, as its lines each followed by
 // CR LF: a text that is not empty gets a final line break (which lets a member whose colon ends
 // the file still be read), and raw line breaks inside member names read as CR LF (the
-// reformatter's textAsLines). Elsewhere a raw line break is a blank, or splits a string value's
+// reader's textAsLines). Elsewhere a raw line break is a blank, or splits a string value's
 // line for the table just as CR LF would.
 class TextFeeder {
 public:
-    TextFeeder(JsonReformatter& reformatter, bool asLines) : reformatter_(reformatter), asLines_(asLines) {}
+    TextFeeder(PieceReader& reader, bool asLines) : reader_(reader), asLines_(asLines) {}
 
     void Feed(const TextPiece& piece);
     // A piece without headroom; it is copied.
@@ -40,20 +40,20 @@ public:
     // (the file goes on, so no line break follows).
     void Finish(uint64_t breaksAtEnd, bool cutByZero);
 
-    // The 1-based line where the reformatter stopped, or 0 when it did not stop.
+    // The 1-based line where the reader stopped, or 0 when it did not stop.
     uint64_t StopLine() const { return stopLine_; }
 
 private:
     void Run(char* begin, char* end, char* pieceStart, uint64_t pieceBreaks, bool final, bool inCarry);
     void NoteStop(const char* begin, const char* end, const char* pieceStart, uint64_t pieceBreaks);
 
-    JsonReformatter& reformatter_;
+    PieceReader& reader_;
     bool asLines_;
     std::string carry_;         // unread bytes, or a long token being collected
     size_t retryAt_ = 0;        // collecting: read again once carry_ holds this many bytes
     size_t pieceInCarry_ = 0;   // collecting: where the last piece begins in carry_
     uint64_t pieceBreaks_ = 0;
-    uint64_t used_ = 0;         // bytes the reformatter has used
+    uint64_t used_ = 0;         // bytes the reader has used
     uint64_t textEnd_ = UINT64_MAX;   // length of the text once known, before any added line break
     bool lastByteEndsLine_ = false;
     uint64_t stopLine_ = 0;

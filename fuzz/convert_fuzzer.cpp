@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    (void)tabulora::ReformatJSONText(text);
+    (void)tabulora::FirstValueLayout(text);
     std::string decoded;
     tabulora::DecodeCellEscapes(text, decoded);
     if (valid && tabulora::Utf16ToUtf8(tabulora::Utf8ToUtf16(text)) != text) std::abort();

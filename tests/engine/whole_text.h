@@ -4,24 +4,25 @@
 // is checked against.
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/conversion.h"
-#include "engine/json_reformat.h"
-#include "engine/record_table.h"
+#include "engine/json_table.h"
+#include "engine/line_layout.h"
 #include "engine/row_sink.h"
 #include "engine/text_feeder.h"
 
 namespace tabulora {
 
-// Feeds a whole text to `reformatter` through a TextFeeder; the first zero byte ends it, as it
+// Feeds a whole text to `reader` through a TextFeeder; the first zero byte ends it, as it
 // ends the text of a file.
-inline void ReformatWholeText(std::string_view text, JsonReformatter& reformatter, bool asLines) {
+inline void ReadWholeText(std::string_view text, PieceReader& reader, bool asLines) {
     const void* zero = std::memchr(text.data(), 0, text.size());
     const size_t length = zero ? static_cast<const char*>(zero) - text.data() : text.size();
-    TextFeeder feeder(reformatter, asLines);
+    TextFeeder feeder(reader, asLines);
     feeder.FeedCopy(text.substr(0, length), 0);
     feeder.Finish(0, zero != nullptr);
 }
@@ -58,18 +59,18 @@ private:
 };
 
 // The line layout of the first JSON value of `text`.
-inline std::string ReformatJSONText(std::string_view text) {
+inline std::string FirstValueLayout(std::string_view text) {
     LayoutCollector collector(false);
-    JsonReformatter reformatter(collector, ReformatOptions{false, false, false});
-    ReformatWholeText(text, reformatter, false);
+    LayoutReader reader(collector, ReaderOptions{false, false, false});
+    ReadWholeText(text, reader, false);
     return collector.Text();
 }
 
 // The layout of every value of `text`, read as its lines, each value trimmed.
-inline std::string HumanReadableJson(std::string_view text) {
+inline std::string AllValuesLayout(std::string_view text) {
     LayoutCollector collector(true);
-    JsonReformatter reformatter(collector, ReformatOptions{true, true, false});
-    ReformatWholeText(text, reformatter, true);
+    LayoutReader reader(collector, ReaderOptions{true, true, false});
+    ReadWholeText(text, reader, true);
     return collector.Text();
 }
 
@@ -113,20 +114,15 @@ private:
 inline std::string ReferenceCsv(const std::vector<std::string>& texts, const CsvOptions& options = {},
                                 bool asLines = true) {
     ReferenceRows rows;
-    RecordTableBuilder table(options, rows);
+    const std::unique_ptr<JsonTable> table = MakeJsonTable(options, rows);
     for (const std::string& text : texts) {
-        ReformatOptions reformat;
-        reformat.allValues = true;
-        reformat.textAsLines = asLines;
-        reformat.memberLines = false;
-        reformat.flatten = options.flattenNested;
-        JsonReformatter reformatter(table, reformat);
-        ReformatWholeText(text, reformatter, asLines);
+        const std::unique_ptr<PieceReader> reader = table->NewReader(ReaderOptions{true, asLines, false});
+        ReadWholeText(text, *reader, asLines);
     }
-    table.Finish();
+    table->Finish();
     std::string csv = options.utf8Bom ? "\xEF\xBB\xBF" : "";
-    if (options.includeHeader) csv += table.HeaderLine() + "\r\n";
-    return csv + rows.Text(options.separator, table.ColumnCount());
+    if (options.includeHeader) csv += table->Rows().HeaderLine() + "\r\n";
+    return csv + rows.Text(options.separator, table->Rows().ColumnCount());
 }
 
 }  // namespace tabulora

@@ -28,11 +28,11 @@ void FeedInPieces(std::string_view text, size_t pieceSize, TextFeeder& feeder) {
     feeder.Finish(breaks.BreaksAtEnd(), zero != std::string_view::npos);
 }
 
-// ReformatJSONText, or with `allValues` HumanReadableJson, of a text read in pieces.
+// FirstValueLayout, or with `allValues` AllValuesLayout, of a text read in pieces.
 std::string LayoutInPieces(std::string_view text, size_t pieceSize, bool allValues) {
     LayoutCollector collector(allValues);
-    JsonReformatter reformatter(collector, ReformatOptions{allValues, allValues, false});
-    TextFeeder feeder(reformatter, allValues);
+    LayoutReader reader(collector, ReaderOptions{allValues, allValues, false});
+    TextFeeder feeder(reader, allValues);
     FeedInPieces(text, pieceSize, feeder);
     return collector.Text();
 }
@@ -61,7 +61,7 @@ struct ReformatCase {
 class ReformatTest : public ::testing::TestWithParam<ReformatCase> {};
 
 TEST_P(ReformatTest, WritesTheLineLayout) {
-    EXPECT_EQ(ReformatJSONText(GetParam().input), GetParam().expected);
+    EXPECT_EQ(FirstValueLayout(GetParam().input), GetParam().expected);
 }
 
 // A token may be cut anywhere by the end of a piece of input.
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReformatDepth, DeepNestingEndsTheReadingWithoutCrashing) {
     const std::string deep(1'000'000, '[');
-    const std::string out = ReformatJSONText(deep);
+    const std::string out = FirstValueLayout(deep);
     // The containers up to the limit are opened, the one beyond it stops the reading.
     size_t brackets = 0;
     for (char c : out) brackets += c == '[';
@@ -166,7 +166,7 @@ TEST(ReformatDepth, DeepNestingEndsTheReadingWithoutCrashing) {
 TEST(ReformatDepth, NestingBelowTheLimitIsClosed) {
     const int depth = 100;
     const std::string text = std::string(depth, '[') + "1" + std::string(depth, ']');
-    const std::string out = ReformatJSONText(text);
+    const std::string out = FirstValueLayout(text);
     EXPECT_EQ(std::count(out.begin(), out.end(), ']'), depth);
     EXPECT_EQ(out.back(), ']');
 }
@@ -180,7 +180,7 @@ struct AllValuesCase {
 class HumanReadableTest : public ::testing::TestWithParam<AllValuesCase> {};
 
 TEST_P(HumanReadableTest, RewritesEveryTopLevelValue) {
-    EXPECT_EQ(HumanReadableJson(GetParam().input), GetParam().expected);
+    EXPECT_EQ(AllValuesLayout(GetParam().input), GetParam().expected);
     for (size_t pieceSize = 1; pieceSize <= 5; ++pieceSize)
         EXPECT_EQ(LayoutInPieces(GetParam().input, pieceSize, true), GetParam().expected) << "pieces of " << pieceSize;
 }
@@ -227,10 +227,10 @@ class ReadingStopTest : public ::testing::TestWithParam<StopCase> {};
 TEST_P(ReadingStopTest, TellsTheLineAndTheReason) {
     for (size_t pieceSize : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{1000}}) {
         LayoutCollector collector(true);
-        JsonReformatter reformatter(collector, ReformatOptions{true, true, true});
-        TextFeeder feeder(reformatter, true);
+        LayoutReader reader(collector, ReaderOptions{true, true, true});
+        TextFeeder feeder(reader, true);
         FeedInPieces(GetParam().input, pieceSize, feeder);
-        EXPECT_EQ(reformatter.Stop(), GetParam().reason) << "pieces of " << pieceSize;
+        EXPECT_EQ(reader.Stop(), GetParam().reason) << "pieces of " << pieceSize;
         EXPECT_EQ(feeder.StopLine(), GetParam().line) << "pieces of " << pieceSize;
     }
 }
@@ -254,7 +254,7 @@ TEST(ReformatPieces, LongTokensSpanManyPieces) {
     const std::string longName(100 * 1024, 'n');
     const std::string json = "[{\"" + longName + "\":\"" + longValue + "\",\"b\":12345678901234567890}]";
     for (size_t pieceSize : {size_t{4096}, size_t{65536 + 7}})
-        EXPECT_EQ(LayoutInPieces(json, pieceSize, true), HumanReadableJson(json)) << "pieces of " << pieceSize;
+        EXPECT_EQ(LayoutInPieces(json, pieceSize, true), AllValuesLayout(json)) << "pieces of " << pieceSize;
 }
 
 }  // namespace

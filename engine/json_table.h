@@ -1,0 +1,30 @@
+#pragma once
+#include <memory>
+
+#include "engine/conversion.h"
+#include "engine/json_reader.h"
+#include "engine/row_sink.h"
+#include "engine/table_rows.h"
+
+namespace tabulora {
+
+// A table that JSON texts are read into, one after the other, each by a reader of its own.
+class JsonTable {
+public:
+    virtual ~JsonTable() = default;
+    // A reader for the next text; the table must outlive it.
+    virtual std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) = 0;
+    // Remembers the table's state before a text, so that the text can be taken back out again
+    // (its rows are taken out of the sink by the caller).
+    virtual void MarkTextStart() = 0;
+    virtual void TakeBackText() = 0;
+    // Completes the last row.
+    virtual void Finish() = 0;
+    virtual const TableRows& Rows() const = 0;
+};
+
+// The table that `options` ask for: the line table of the default conversion, or the structured
+// table when nested values are kept.
+std::unique_ptr<JsonTable> MakeJsonTable(const CsvOptions& options, RowSink& rows);
+
+}  // namespace tabulora

@@ -1,0 +1,155 @@
+#include "engine/line_table.h"
+
+#include <cstring>
+
+#include "engine/cell_escapes.h"
+#include "engine/scan.h"
+
+namespace tabulora {
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+std::string_view Trim(const char* begin, const char* end) {
+    while (begin < end && IsBlank(*begin)) ++begin;
+    while (end > begin && IsBlank(end[-1])) --end;
+    return std::string_view(begin, end - begin);
+}
+
+// Splits `"name" : value` (after the name's quote, blanks and a colon) into the name as written
+// between its quotes and the value, trimmed. False when the text is no such line.
+bool SplitMemberLine(std::string_view text, std::string_view& name, std::string_view& value) {
+    if (text.empty() || text[0] != '"') return false;
+    const char* end = text.data() + text.size();
+    const char* p = text.data() + 1;
+    for (;;) {
+        p = scan::FindAny(p, end, '"', '\\', '\\');
+        if (p == end || *p == '"') break;
+        if (end - p < 2) return false;   // a backslash skips the next character
+        p += 2;
+    }
+    if (p == end) return false;
+    name = std::string_view(text.data() + 1, p - text.data() - 1);
+    ++p;
+    while (p < end && IsBlank(*p)) ++p;
+    if (p == end || *p != ':') return false;
+    value = Trim(p + 1, end);
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<PieceReader> LineTable::NewReader(const ReaderOptions& options) {
+    return std::make_unique<LayoutReader>(*this, options);
+}
+
+void LineTable::AddLine(std::string_view line) {
+    size_t tabs = 0;
+    while (tabs < line.size() && line[tabs] == '\t') ++tabs;
+    AddIndentedLine(tabs, line.substr(tabs));
+}
+
+void LineTable::AddIndentedLine(size_t tabs, std::string_view line) {
+    const std::string_view text = Trim(line.data(), line.data() + line.size());
+    if (text.empty()) return;
+
+    if (text[0] != '"') {
+        if (text == "}" || text == "},") CloseObject(tabs);
+        return;
+    }
+
+    // A keyed line: a double-quoted name, blanks, a colon and the value.
+    std::string_view name, value;
+    if (!SplitMemberLine(text, name, value)) return;
+    if (!value.empty() && value.back() == ',') value = Trim(value.data(), value.data() + value.size() - 1);
+    const bool quoted = !value.empty() && value.front() == '"' && value.back() == '"';
+    if (quoted) value = value.size() == 1 ? std::string_view() : value.substr(1, value.size() - 2);
+    AddMember(tabs, name, value);
+}
+
+// A closing brace at the depth of a record's opening line ends its row.
+void LineTable::CloseObject(size_t tabs) {
+    if (recordDepth_ > 0 && static_cast<long>(tabs) == recordDepth_ - 1 && rows_.RowHasCell()) rows_.EndRow();
+}
+
+// Only members at the record depth, the depth of the first one, become cells. The first column's
+// name recurring in a row that already holds it starts the next record.
+inline void LineTable::AddCell(size_t tabs, std::string_view name, std::string_view value) {
+    if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
+    if (static_cast<long>(tabs) != recordDepth_) return;
+    const uint32_t column = rows_.ColumnOf(name);
+    if (column == 0 && rows_.CellSet(0)) rows_.EndRow();
+    rows_.SetCell(column, value);
+}
+
+void LineTable::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
+    if (!mayHoldBreaks) {
+        AddIndentedLine(tabs, text);
+        return;
+    }
+    // Raw line breaks copied from a string split the line; the indentation belongs to the first piece.
+    const std::string indented = std::string(tabs, '\t') + std::string(text);
+    LineSplitter lines(*this);
+    lines.Write(indented.data(), indented.size());
+    lines.Finish();
+}
+
+void LineTable::MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) {
+    // A string value "{" goes like the line of a member that opens an object.
+    if (name.empty() || value.empty() || value == "{") return;
+    AddCell(tabs, name, escapes ? DecodedCell(value, scratchValue_) : value);
+}
+
+// A member whose name and value have been taken out of their line.
+void LineTable::AddMember(size_t tabs, std::string_view name, std::string_view value) {
+    if (name.empty() || value.empty() || value == "{") return;   // "{": a member that opens an object
+    AddCell(tabs, DecodedCell(name, scratchName_), DecodedCell(value, scratchValue_));
+}
+
+void LineTable::MarkTextStart() {
+    mark_ = rows_.MarkState();
+    markedDepth_ = recordDepth_;
+}
+
+void LineTable::TakeBackText() {
+    rows_.Restore(mark_);
+    recordDepth_ = markedDepth_;
+}
+
+void LineSplitter::Write(const char* data, size_t size) {
+    const char* p = data;
+    const char* end = data + size;
+    if (pendingCR_) {
+        pendingCR_ = false;
+        if (p < end && *p == '\n') ++p;
+    }
+    while (p < end) {
+        const char* lineEnd = scan::FindAny(p, end, '\n', '\r', '\r');
+        if (lineEnd == end) {
+            pending_.append(p, end);
+            return;
+        }
+        if (pending_.empty()) {
+            table_.AddLine(std::string_view(p, lineEnd - p));
+        } else {
+            pending_.append(p, lineEnd);
+            table_.AddLine(pending_);
+            pending_.clear();
+        }
+        p = lineEnd + 1;
+        if (*lineEnd == '\r') {
+            if (p == end)
+                pendingCR_ = true;
+            else if (*p == '\n')
+                ++p;
+        }
+    }
+}
+
+void LineSplitter::Finish() {
+    if (!pending_.empty()) table_.AddLine(pending_);
+    pending_.clear();
+    pendingCR_ = false;
+}
+
+}  // namespace tabulora

@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/json_table.h"
+#include "engine/line_layout.h"
+
+namespace tabulora {
+
+// Walks the lines of the line layout and turns the members at the record depth, the depth of the
+// first member line with a value, into rows: every distinct member name is a column (order of
+// first appearance, exact comparison), a record ends at its closing brace or when the first
+// column's name recurs while that cell is already filled, and each completed row goes to the
+// sink as its CSV line at once. Nested values are left out.
+class LineTable final : public ReformattedLines, public JsonTable {
+public:
+    LineTable(const CsvOptions& options, RowSink& rows) : rows_(options, rows) {}
+
+    // One line without its line break.
+    void AddLine(std::string_view line);
+    void Line(size_t tabs, std::string_view text, bool mayHoldBreaks) override;
+    void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) override;
+
+    std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) override;
+    void MarkTextStart() override;
+    void TakeBackText() override;
+    void Finish() override { rows_.Finish(); }
+    const TableRows& Rows() const override { return rows_; }
+
+private:
+    // A line whose leading TABs are counted already.
+    void AddIndentedLine(size_t tabs, std::string_view text);
+    void AddMember(size_t tabs, std::string_view name, std::string_view value);
+    void AddCell(size_t tabs, std::string_view name, std::string_view value);
+    void CloseObject(size_t tabs);
+
+    TableRows rows_;
+    long recordDepth_ = -1;
+
+    TableRows::Mark mark_;
+    long markedDepth_ = -1;
+
+    std::string scratchName_;
+    std::string scratchValue_;
+};
+
+// Splits a stream of bytes into lines at CR LF, lone CR and lone LF and hands each line to a
+// LineTable. A line break at the very end adds no empty line.
+class LineSplitter {
+public:
+    explicit LineSplitter(LineTable& table) : table_(table) {}
+    void Write(const char* data, size_t size);
+    void Finish();
+
+private:
+    LineTable& table_;
+    std::string pending_;       // an unfinished line carried over to the next Write
+    bool pendingCR_ = false;    // the previous Write ended with CR; a leading LF belongs to it
+};
+
+}  // namespace tabulora

@@ -1,0 +1,377 @@
+#include "engine/structured_table.h"
+
+#include "engine/cell_escapes.h"
+#include "engine/json_chars.h"
+#include "engine/json_reader_impl.h"
+#include "engine/line_breaks.h"
+
+namespace tabulora {
+
+template class JsonReader<StructuredTable>;
+
+namespace {
+
+// Appends a string's contents as written, except that a raw line break is written as an escape:
+// "\r\n" when the text is read as lines (where every line break is CR LF), else "\r" or "\n". A
+// backslash right before a raw break is dropped: the break's escape takes its place.
+void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out) {
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < size) {
+            if (text[i + 1] != '\r' && text[i + 1] != '\n') {
+                out.append(text.data() + i, 2);
+                ++i;
+            }
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            if (asLines) {
+                out += "\\r\\n";
+                if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
+            } else {
+                out += c == '\r' ? "\\r" : "\\n";
+            }
+            continue;
+        }
+        out += c;
+    }
+}
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// What the line table takes from the value part of a member's line: the value trimmed, without a
+// final ",", and without its quotes when it begins and ends with one.
+std::string_view LineValue(std::string_view text) {
+    auto trim = [](std::string_view t) {
+        while (!t.empty() && IsBlank(t.front())) t.remove_prefix(1);
+        while (!t.empty() && IsBlank(t.back())) t.remove_suffix(1);
+        return t;
+    };
+    text = trim(text);
+    if (!text.empty() && text.back() == ',') text = trim(text.substr(0, text.size() - 1));
+    if (!text.empty() && text.front() == '"' && text.back() == '"')
+        text = text.size() == 1 ? std::string_view() : text.substr(1, text.size() - 2);
+    return text;
+}
+
+}  // namespace
+
+std::unique_ptr<PieceReader> StructuredTable::NewReader(const ReaderOptions& options) {
+    textAsLines_ = options.textAsLines;
+    return std::make_unique<JsonReader<StructuredTable>>(*this, options);
+}
+
+void StructuredTable::MarkTextStart() {
+    mark_ = rows_.MarkState();
+    markedDepth_ = recordDepth_;
+}
+
+void StructuredTable::TakeBackText() {
+    rows_.Restore(mark_);
+    recordDepth_ = markedDepth_;
+    ForgetReading();
+    ForgetPath();
+    pending_.clear();
+    pendingText_.clear();
+}
+
+void StructuredTable::ForgetReading() {
+    frames_.clear();
+    memberValue_ = false;
+    cellFrame_ = -1;
+    compactArrays_ = 0;
+    compact_.clear();
+    arrayNames_.clear();
+    holding_ = Held::Nothing;
+}
+
+// A member name in the compact text: a double-quoted name as written, any other in double quotes,
+// escaped.
+void StructuredTable::AppendCompactName(const MemberName& name) {
+    compact_ += '"';
+    if (name.quote == MemberName::Quote::Double) {
+        if (HasLineBreak(name.raw))
+            AppendEscapingBreaks(name.raw, textAsLines_, compact_);
+        else
+            compact_.append(name.raw);
+    } else {
+        const size_t start = compact_.size();
+        compact_.resize(start + name.decoded.size() * 6);
+        compact_.resize(AddJSONEscape(name.decoded, compact_.data() + start) - compact_.data());
+    }
+    compact_ += "\":";
+}
+
+void StructuredTable::AppendCompactString(std::string_view text, bool rawBreaks) {
+    if (!rawBreaks) {
+        compact_.append(text);
+        return;
+    }
+    compact_ += '"';
+    AppendEscapingBreaks(text.substr(1, text.size() - 2), textAsLines_, compact_);
+    compact_ += '"';
+}
+
+void StructuredTable::Name(const MemberName& name) {
+    if (Compacting()) AppendCompactName(name);
+    if (cellFrame_ >= 0) return;
+    memberValue_ = true;
+    if (!name.needsEscaping) {
+        memberName_.assign(name.decoded);
+        return;
+    }
+    // As the line layout writes it and the line table reads it: escaped, then decoded as a cell,
+    // which keeps control characters as their escapes.
+    scratchName_.resize(name.decoded.size() * 6);
+    scratchName_.resize(AddJSONEscape(name.decoded, scratchName_.data()) - scratchName_.data());
+    DecodeCellEscapes(scratchName_, memberName_.erase());
+}
+
+void StructuredTable::MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes) {
+    const bool string = kind == ScalarKind::String;
+    if (Compacting()) {
+        compact_ += '"';
+        compact_.append(name);
+        compact_ += "\":";
+        if (string) compact_ += '"';
+        compact_.append(value);
+        if (string) compact_ += '"';
+    }
+    if (cellFrame_ >= 0 || name.empty() || value.empty()) return;
+    AddCell(Depth(), name, escapes ? DecodedCell(value, scratchValue_) : value);
+}
+
+// A member's scalar value (or an empty container) waits for the byte after it: the line layout
+// writes a separator other than "," on the value's line, where it is part of the value. A raw line
+// break in a string ends the value's line, so what stands before it is the value.
+void StructuredTable::Scalar(ScalarKind, std::string_view text, bool rawBreaks) {
+    if (Compacting()) AppendCompactString(text, rawBreaks);
+    if (!TakesMemberValue()) return;
+    memberValue_ = false;
+    heldValue_.assign(rawBreaks ? text.substr(0, text.find_first_of("\r\n")) : text);
+    holding_ = Held::Value;
+    valueEndsLine_ = rawBreaks;
+}
+
+void StructuredTable::EmptyObject() {
+    if (Compacting()) AppendCompact("{}");
+    HoldEmpty("{}");
+}
+
+void StructuredTable::EmptyArray() {
+    if (Compacting()) AppendCompact("[]");
+    HoldEmpty("[]");
+}
+
+void StructuredTable::HoldEmpty(std::string_view text) {
+    if (!TakesMemberValue()) return;
+    memberValue_ = false;
+    heldValue_.assign(text);
+    holding_ = Held::Value;
+    valueEndsLine_ = false;
+}
+
+// What waits for the byte after it: a member's value, or a closing brace, which ends an object in
+// the line table only on a line of its own or with a "," after it.
+void StructuredTable::Release(char separator) {
+    const Held held = holding_;
+    holding_ = Held::Nothing;
+    if (held == Held::Value) {
+        if (separator && separator != ',' && !valueEndsLine_) {
+            if (static_cast<unsigned char>(separator) >= 0x80)
+                heldValue_ += "\xEF\xBF\xBD";
+            else
+                heldValue_ += separator;
+        }
+        const std::string_view value = LineValue(heldValue_);
+        if (!memberName_.empty() && !value.empty()) AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_));
+    } else if (held == Held::Close && (separator == 0 || separator == ',')) {
+        CloseObjectAt(Depth());
+    }
+}
+
+void StructuredTable::OpenObject() {
+    if (Compacting()) compact_ += '{';
+    const bool member = TakesMemberValue();
+    memberValue_ = false;
+    if (member && !memberName_.empty()) OpenObjectMember(Depth());
+    frames_.push_back({Use::Object, 0, 0});
+}
+
+void StructuredTable::CloseObject() {
+    if (Compacting()) compact_ += '}';
+    Release(0);
+    frames_.pop_back();
+    if (cellFrame_ < 0) holding_ = Held::Close;
+}
+
+// A member's non-empty array: a cell when it stands at the depth of the cells, looked into for
+// records elsewhere, both while the record depth is not known.
+void StructuredTable::OpenArray() {
+    Use use = Use::Array;
+    if (TakesMemberValue() && !memberName_.empty()) {
+        if (recordDepth_ < 0)
+            use = Use::Pending;
+        else if (static_cast<long>(Depth()) == cellDepth_)
+            use = Use::Cell;
+    }
+    memberValue_ = false;
+    Frame frame{use, compact_.size(), arrayNames_.size()};
+    if (use == Use::Cell || use == Use::Pending) {
+        ++compactArrays_;
+        arrayNames_.append(memberName_);
+        if (use == Use::Cell) cellFrame_ = static_cast<long>(frames_.size());
+    }
+    if (Compacting()) compact_ += '[';
+    frames_.push_back(frame);
+}
+
+void StructuredTable::CloseArray() {
+    if (Compacting()) compact_ += ']';
+    Release(0);
+    const Frame frame = frames_.back();
+    frames_.pop_back();
+    if (frame.use == Use::Cell || frame.use == Use::Pending) EndCompactArray(frame);
+}
+
+// An array read whole: a cell now, or kept aside until the record depth is known.
+void StructuredTable::EndCompactArray(const Frame& frame) {
+    const std::string_view name(arrayNames_.data() + frame.nameStart, arrayNames_.size() - frame.nameStart);
+    const std::string_view value(compact_.data() + frame.compactStart, compact_.size() - frame.compactStart);
+    if (frame.use == Use::Cell) {
+        cellFrame_ = -1;
+        AddCell(Depth(), name, value);
+    } else {
+        pending_.push_back({Depth(), true, name.size(), value.size()});
+        pendingText_.append(name);
+        pendingText_.append(value);
+    }
+    arrayNames_.resize(frame.nameStart);
+    if (--compactArrays_ == 0) compact_.clear();
+}
+
+// A separator byte is written as found; one that begins a multi-byte character as U+FFFD.
+void StructuredTable::Separator(char separator, bool) {
+    Release(separator);
+    if (!Compacting()) return;
+    if (static_cast<unsigned char>(separator) >= 0x80)
+        compact_ += "\xEF\xBF\xBD";
+    else
+        compact_ += separator;
+}
+
+// A top-level value has ended, or its reading stopped: it leaves nothing open (an array read
+// whole but not to its end gives no cell), and when nothing in it decided the record depth, its
+// first array member does.
+void StructuredTable::ValueEnd() {
+    Release(0);
+    ForgetReading();
+    if (recordDepth_ < 0) {
+        for (const Pending& entry : pending_) {
+            if (entry.array) {
+                DecideDepth(entry.depth);
+                break;
+            }
+        }
+        pending_.clear();
+        pendingText_.clear();
+    }
+    ForgetPath();
+}
+
+// Only members at the record depth, the depth of the first one, become cells, and those of the
+// objects on the path, one level deeper for each. The first column's name recurring in a row that
+// already holds it starts the next record.
+void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_view value) {
+    if (recordDepth_ < 0) DecideDepth(depth);
+    if (static_cast<long>(depth) != cellDepth_) return;
+    if (!path_.empty()) {
+        pathName_.assign(path_);
+        pathName_.append(name);
+        name = pathName_;
+    }
+    const uint32_t column = rows_.ColumnOf(name);
+    if (column == 0 && rows_.CellSet(0)) rows_.EndRow();
+    rows_.SetCell(column, value);
+}
+
+// A member that opens an object decides the record depth like any other; inside a record, its
+// members are cells named by the path to them.
+void StructuredTable::OpenObjectMember(size_t depth) {
+    if (recordDepth_ < 0) DecideDepth(depth);
+    if (static_cast<long>(depth) != cellDepth_) return;
+    pathStarts_.push_back(path_.size());
+    path_.append(memberName_);
+    path_ += '.';
+    ++cellDepth_;
+}
+
+// The end of an object whose closing brace stands at `depth`: of a nested object on the path, or
+// of a record, whose row it ends.
+void StructuredTable::CloseObjectAt(size_t depth) {
+    if (recordDepth_ < 0) {
+        if (pending_.empty()) return;
+        if (!HasPendingMembers(depth)) {
+            pending_.push_back({depth, false, 0, 0});
+            return;
+        }
+        // An object of array members is a record: their depth is the record depth, and this
+        // brace ends the first row.
+        DecideDepth(depth + 1);
+    }
+    while (!pathStarts_.empty() && static_cast<long>(depth) < cellDepth_) {
+        path_.resize(pathStarts_.back());
+        pathStarts_.pop_back();
+        --cellDepth_;
+    }
+    if (recordDepth_ > 0 && static_cast<long>(depth) == recordDepth_ - 1 && rows_.RowHasCell()) rows_.EndRow();
+}
+
+// Whether the object whose closing brace stands at `depth` has array members waiting: members at
+// the next depth since the last brace that closed an object at its depth or above.
+bool StructuredTable::HasPendingMembers(size_t depth) const {
+    for (auto entry = pending_.rbegin(); entry != pending_.rend(); ++entry) {
+        if (!entry->array && entry->depth <= depth) return false;
+        if (entry->array && entry->depth == depth + 1) return true;
+    }
+    return false;
+}
+
+// The record depth is known: the arrays still open are looked into from now on, not read whole,
+// and those kept aside are taken in.
+void StructuredTable::DecideDepth(size_t depth) {
+    recordDepth_ = cellDepth_ = static_cast<long>(depth);
+    for (Frame& frame : frames_)
+        if (frame.use == Use::Pending) frame.use = Use::Array;
+    compactArrays_ = 0;
+    compact_.clear();
+    arrayNames_.clear();
+    if (!pending_.empty()) TakeInPending();
+}
+
+void StructuredTable::TakeInPending() {
+    std::vector<Pending> entries;
+    entries.swap(pending_);
+    std::string text;
+    text.swap(pendingText_);
+    size_t offset = 0;
+    for (const Pending& entry : entries) {
+        if (!entry.array) {
+            CloseObjectAt(entry.depth);
+            continue;
+        }
+        const std::string_view name(text.data() + offset, entry.nameSize);
+        const std::string_view value(text.data() + offset + entry.nameSize, entry.valueSize);
+        offset += entry.nameSize + entry.valueSize;
+        AddCell(entry.depth, name, value);
+    }
+}
+
+void StructuredTable::ForgetPath() {
+    path_.clear();
+    pathStarts_.clear();
+    cellDepth_ = recordDepth_;
+}
+
+}  // namespace tabulora

@@ -1,0 +1,99 @@
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/column_index.h"
+#include "engine/conversion.h"
+#include "engine/csv_writer.h"
+#include "engine/output_buffer.h"
+#include "engine/row_sink.h"
+
+namespace tabulora {
+
+// The columns of a table and the row being filled, written to a RowSink as CSV row lines: every
+// distinct cell name is a column (order of first appearance, exact comparison).
+class TableRows final : public ColumnSource {
+    // A cell of the row being filled: its value lives in `rowText_`; it counts as set when its
+    // generation equals the row's.
+    struct Cell {
+        uint32_t generation = 0;
+        uint32_t length = 0;
+        size_t offset = 0;
+    };
+
+public:
+    TableRows(const CsvOptions& options, RowSink& rows);
+
+    // The column named `name`, added when it is new.
+    uint32_t ColumnOf(std::string_view name) { return columns_.AddColumn(name); }
+    // Sets a cell of the row being filled.
+    void SetCell(uint32_t column, std::string_view value) {
+        if (column >= row_.size()) row_.resize(column + 1);
+        Cell& cell = row_[column];
+        cell.generation = rowGeneration_;
+        cell.offset = rowText_.Size();
+        cell.length = static_cast<uint32_t>(value.size());
+        CopyBytes(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
+        rowText_.Commit(value.size());
+        rowHasCell_ = true;
+    }
+    bool CellSet(uint32_t column) const { return column < row_.size() && row_[column].generation == rowGeneration_; }
+    bool RowHasCell() const { return rowHasCell_; }
+    // Writes the row being filled as a CSV row line and starts an empty row.
+    void EndRow();
+    // Completes the last row. A table without any row still gets one (empty) row line.
+    void Finish() {
+        if (rowHasCell_ || rowCount_ == 0) EndRow();
+    }
+
+    uint32_t ColumnCount() const override { return columns_.Size(); }
+    uint64_t RowCount() const { return rowCount_; }
+    std::string HeaderLine() const override;
+
+    // The state at one moment, to go back to when an input must be taken back out (its rows are
+    // taken out of the sink by the caller).
+    struct Mark {
+        uint32_t columnCount;
+        uint64_t rowCount;
+        std::vector<Cell> row;
+        std::string rowText;
+        uint32_t rowGeneration;
+        bool rowHasCell;
+    };
+    Mark MarkState() const;
+    void Restore(const Mark& mark);
+
+private:
+    // memcpy without a library call for the short values that cells usually hold: overlapping words.
+    static void CopyBytes(char* to, const char* from, size_t size) {
+        uint64_t first, last;
+        if (size >= 8 && size <= 16) {
+            std::memcpy(&first, from, 8);
+            std::memcpy(&last, from + size - 8, 8);
+            std::memcpy(to, &first, 8);
+            std::memcpy(to + size - 8, &last, 8);
+        } else if (size < 8) {
+            for (size_t i = 0; i < size; ++i) to[i] = from[i];
+        } else {
+            std::memcpy(to, from, size);
+        }
+    }
+    template <bool kGuard>
+    void EndRowOf();
+
+    CsvFieldWriter fields_;
+    RowSink& rows_;
+    ColumnIndex columns_;
+    const bool formulaGuard_;
+    uint64_t rowCount_ = 0;
+
+    std::vector<Cell> row_;   // the row being filled
+    OutputBuffer rowText_;    // its cell values, with CsvFieldWriter::kFieldSlack bytes to spare after them
+    uint32_t rowGeneration_ = 1;
+    bool rowHasCell_ = false;
+};
+
+}  // namespace tabulora
