@@ -2,13 +2,12 @@
 
 #include <cstring>
 
+#include "engine/json_chars.h"
 #include "engine/scan.h"
 
 namespace tabulora {
 
 namespace {
-
-bool IsDigitByte(char c) { return c >= '0' && c <= '9'; }
 
 // -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
 bool IsJsonNumber(std::string_view text) {
@@ -16,7 +15,7 @@ bool IsJsonNumber(std::string_view text) {
     const size_t n = text.size();
     auto digits = [&] {
         const size_t start = i;
-        while (i < n && IsDigitByte(text[i])) ++i;
+        while (i < n && IsDigit(text[i])) ++i;
         return i > start;
     };
     if (i < n && text[i] == '-') ++i;

@@ -25,17 +25,6 @@ int ReadHex4(const char* p) {
     return value;
 }
 
-const char* FindStringEnd(const char* p, const char* end) {
-    for (;;) {
-        p = scan::FindAny(p, end, '"', '\\', '\\');
-        if (p == end) return nullptr;
-        if (*p == '"') return p;
-        // A backslash steps over the next byte, unless the text ends there.
-        if (p + 1 == end) return nullptr;
-        p += 2;
-    }
-}
-
 namespace {
 
 bool IsHighSurrogate(int u) { return u >= 0xD800 && u <= 0xDBFF; }

@@ -9,18 +9,15 @@ namespace tabulora {
 // Byte classes of the JSON reader, built at compile time.
 namespace json_class {
 enum : uint8_t {
-    kBlank = 1,          // 0x01..0x20, skipped between tokens
-    kNumber = 2,         // + - . 0-9 E e
-    kLiteralEnd = 4,     // what may follow true, false, null
-    kFieldEnd = 8,       // , : ] }
-    kIdentStart = 16,    // first byte of a bare member name
-    kIdent = 32,         // further bytes of a bare member name
-    kStringStop = 64,    // bytes that interrupt a scan through a string: " \ and the zero byte
+    kNumber = 1,         // + - . 0-9 E e
+    kLiteralEnd = 2,     // what may follow true, false, null
+    kFieldEnd = 4,       // , : ] }
+    kIdentStart = 8,     // first byte of a bare member name
+    kIdent = 16,         // further bytes of a bare member name
 };
 
 constexpr std::array<uint8_t, 256> MakeTable() {
     std::array<uint8_t, 256> table{};
-    for (int c = 1; c <= 0x20; ++c) table[c] |= kBlank;
     for (char c : std::string_view("+-.0123456789Ee")) table[static_cast<uint8_t>(c)] |= kNumber;
     for (int c : {0x00, 0x09, 0x0A, 0x0D, 0x20, int{','}, int{']'}, int{'}'}}) table[c] |= kLiteralEnd;
     for (char c : std::string_view(",:]}")) table[static_cast<uint8_t>(c)] |= kFieldEnd;
@@ -29,7 +26,6 @@ constexpr std::array<uint8_t, 256> MakeTable() {
         if (alnum || c == '_' || c == '$') table[c] |= kIdentStart;
         if (alnum || c == '_' || c == '.' || c == '[' || c == ']') table[c] |= kIdent;
     }
-    for (int c : {0, int{'"'}, int{'\\'}}) table[c] |= kStringStop;
     return table;
 }
 inline constexpr std::array<uint8_t, 256> kTable = MakeTable();
@@ -57,10 +53,6 @@ inline bool StartsWithLiteral(const char* p, const char* literal) {
         if (*p != *literal) return false;
     return IsLiteralEnd(*p);
 }
-
-// The closing quote of a string whose contents begin at p; a backslash steps over the next byte.
-// nullptr when the text (which ends at `end`) ends first.
-const char* FindStringEnd(const char* p, const char* end);
 
 // Decodes a double-quoted member name whose contents begin at p into `name`. Returns the byte
 // after the closing quote, or nullptr when the text ends inside the name.

@@ -7,22 +7,55 @@
 
 namespace tabulora {
 
-// The closing quote of the string value whose contents begin at p, or nullptr when `end` comes
-// first. `breaks` is set when the string holds a raw CR or LF, escaped or not.
-inline const char* FindStringValueEnd(const char* p, const char* end, bool& breaks) {
+// A string whose contents begin at p: its closing quote (nullptr when `end` comes first; a
+// backslash steps over the next byte), and what stands in it.
+struct StringToken {
+    const char* close = nullptr;
+    bool escapes = false;    // a backslash
+    bool controls = false;   // a byte below 0x20, raw or after a backslash
+    bool breaks = false;     // a raw CR or LF, or one after a backslash
+};
+
+inline StringToken ScanString(const char* p, const char* end) {
+    StringToken token;
     for (;;) {
         p = scan::FindEscapeNeeded(p, end);
-        if (p == end) return nullptr;
-        if (*p == '"') return p;
-        if (*p == '\\') {
-            if (p + 1 == end) return nullptr;
-            if (p[1] == '\r' || p[1] == '\n') breaks = true;
-            p += 2;
-            continue;
+        if (p == end) return token;
+        if (*p == '"') {
+            token.close = p;
+            return token;
         }
-        if (*p == '\r' || *p == '\n') breaks = true;
+        if (*p == '\\') {
+            if (p + 1 == end) return token;
+            token.escapes = true;
+            ++p;
+        }
+        if (static_cast<unsigned char>(*p) < 0x20) {
+            token.controls = true;
+            token.breaks |= *p == '\r' || *p == '\n';
+        }
         ++p;
     }
+}
+
+// A number or a literal at p, and where it ends. A number is the run of number bytes there; with
+// a leading zero it cannot be read (Unreadable, `end` still after the run). Any other text cannot
+// be read either (`end` nullptr).
+struct ScalarToken {
+    ScalarKind kind = ScalarKind::Unreadable;
+    const char* end = nullptr;
+};
+
+inline ScalarToken ScanNumberOrLiteral(const char* p) {
+    if (*p == '-' || IsDigit(*p)) {
+        const char* q = p;
+        while (IsNumberChar(*q)) ++q;
+        return {*p == '0' && IsDigit(p[1]) ? ScalarKind::Unreadable : ScalarKind::Number, q};
+    }
+    if (StartsWithLiteral(p, "null")) return {ScalarKind::Null, p + 4};
+    if (StartsWithLiteral(p, "true")) return {ScalarKind::True, p + 4};
+    if (StartsWithLiteral(p, "false")) return {ScalarKind::False, p + 5};
+    return {};
 }
 
 template <class Events>
@@ -105,11 +138,10 @@ bool JsonReader<Events>::BeginValue() {
     if (p == end_ && !final_) return NeedMore(p);
     switch (*p) {
         case '"': {
-            bool breaks = false;
-            const char* close = FindStringValueEnd(p + 1, end_, breaks);
-            if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
-            events_.Scalar(ScalarKind::String, std::string_view(p, close + 1 - p), breaks);
-            pos_ = close + 1;
+            const StringToken string = ScanString(p + 1, end_);
+            if (!string.close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
+            events_.Scalar(ScalarKind::String, std::string_view(p, string.close + 1 - p), string.breaks);
+            pos_ = string.close + 1;
             step_ = Step::AfterValue;
             return true;
         }
@@ -198,7 +230,7 @@ bool JsonReader<Events>::ReadMemberName() {
             name_.needsEscaping = false;
             after = stop + 1;
         } else {
-            const char* close = FindStringEnd(stop, end_);
+            const char* close = ScanString(stop, end_).close;
             if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
             name_.raw = std::string_view(p + 1, close - (p + 1));
             std::string_view text(p + 1, close + 1 - (p + 1));   // up to and with the closing quote
@@ -313,33 +345,15 @@ bool JsonReader<Events>::ReadScalar() {
     separator_ = 0;
     const char* p = pos_;
     const char c = *p;
-    ScalarKind kind = ScalarKind::Unreadable;
-    const char* after = nullptr;
-    if (c == '-' || IsDigit(c)) {
-        const char* q = p;
-        while (IsNumberChar(*q)) ++q;
-        if (q == end_ && !final_) return NeedMore(p);
-        if (!(c == '0' && IsDigit(p[1]))) {   // a leading zero fails
-            kind = ScalarKind::Number;
-            after = q;
-        }
-    } else if (c == 'n' || c == 't' || c == 'f') {
-        if (end_ - p < 6 && !final_) return NeedMore(p);
-        if (StartsWithLiteral(p, "null")) {
-            kind = ScalarKind::Null;
-            after = p + 4;
-        } else if (StartsWithLiteral(p, "false")) {
-            kind = ScalarKind::False;
-            after = p + 5;
-        } else if (StartsWithLiteral(p, "true")) {
-            kind = ScalarKind::True;
-            after = p + 4;
-        }
-    }
-    if (kind == ScalarKind::Number || kind == ScalarKind::True || kind == ScalarKind::False)
-        events_.Scalar(kind, std::string_view(p, after - p), false);
+    if ((c == 'n' || c == 't' || c == 'f') && end_ - p < 6 && !final_) return NeedMore(p);
+    const ScalarToken token = ScanNumberOrLiteral(p);
+    if (token.end == end_ && !final_) return NeedMore(p);   // a number that may go on
+    const bool readable = token.kind != ScalarKind::Unreadable;
+    const char* after = readable ? token.end : nullptr;
+    if (token.kind == ScalarKind::Null || !readable)
+        events_.Scalar(token.kind, std::string_view("null", 4), false);
     else
-        events_.Scalar(kind, std::string_view("null", 4), false);
+        events_.Scalar(token.kind, std::string_view(p, after - p), false);
     if (!after) {
         // A text of nothing but blanks held no value to lose.
         const StopReason reason = p != end_ ? StopReason::UnreadableJson
@@ -413,36 +427,18 @@ bool JsonReader<Events>::TryMemberLine() {
     ScalarKind kind;
     bool escapes = false;
     if (*p == '"') {
-        for (const char* q = p + 1;;) {
-            q = scan::FindEscapeNeeded(q, end_);
-            if (q == end_ || static_cast<unsigned char>(*q) < 0x20) return false;
-            if (*q == '"') {
-                value = p + 1;
-                valueEnd = q;
-                p = q + 1;
-                break;
-            }
-            if (static_cast<unsigned char>(q[1]) < 0x20) return false;   // a control byte after a backslash
-            escapes = true;
-            q += 2;
-        }
+        const StringToken string = ScanString(p + 1, end_);
+        if (!string.close || string.controls) return false;
+        value = p + 1;
+        valueEnd = string.close;
+        p = string.close + 1;
+        escapes = string.escapes;
         kind = ScalarKind::String;
-    } else if (*p == '-' || IsDigit(*p)) {
-        if (*p == '0' && IsDigit(p[1])) return false;
-        while (IsNumberChar(*p)) ++p;
-        valueEnd = p;
-        kind = ScalarKind::Number;
-    } else if (StartsWithLiteral(p, "true")) {
-        valueEnd = p += 4;
-        kind = ScalarKind::True;
-    } else if (StartsWithLiteral(p, "null")) {
-        valueEnd = p += 4;
-        kind = ScalarKind::Null;
-    } else if (StartsWithLiteral(p, "false")) {
-        valueEnd = p += 5;
-        kind = ScalarKind::False;
     } else {
-        return false;
+        const ScalarToken token = ScanNumberOrLiteral(p);
+        if (token.kind == ScalarKind::Unreadable) return false;
+        kind = token.kind;
+        valueEnd = p = token.end;
     }
     const char* separator = SkipBlanks(p);
     if ((*separator != ',' && *separator != '}') || separator + 1 >= end_) return false;
