@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/table_shape.h"
+
 namespace tabulora {
 
 // How the CSV is made.
@@ -17,6 +19,8 @@ struct CsvOptions {
     // A cell or column name that a spreadsheet would run as a formula (it begins with = + - @
     // TAB or CR and is not a number) is written with an apostrophe before it.
     bool formulaGuard = false;
+    // Which records, arrays and columns make the table.
+    TableShape shape;
 };
 
 // The separator button shows a TAB as the two characters backslash and t.

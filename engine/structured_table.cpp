@@ -3,40 +3,12 @@
 #include "engine/cell_escapes.h"
 #include "engine/json_chars.h"
 #include "engine/json_reader_impl.h"
-#include "engine/line_breaks.h"
 
 namespace tabulora {
 
 template class JsonReader<StructuredTable>;
 
 namespace {
-
-// Appends a string's contents as written, except that a raw line break is written as an escape:
-// "\r\n" when the text is read as lines (where every line break is CR LF), else "\r" or "\n". A
-// backslash right before a raw break is dropped: the break's escape takes its place.
-void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out) {
-    const size_t size = text.size();
-    for (size_t i = 0; i < size; ++i) {
-        const char c = text[i];
-        if (c == '\\' && i + 1 < size) {
-            if (text[i + 1] != '\r' && text[i + 1] != '\n') {
-                out.append(text.data() + i, 2);
-                ++i;
-            }
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
-            if (asLines) {
-                out += "\\r\\n";
-                if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
-            } else {
-                out += c == '\r' ? "\\r" : "\\n";
-            }
-            continue;
-        }
-        out += c;
-    }
-}
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
@@ -58,7 +30,7 @@ std::string_view LineValue(std::string_view text) {
 }  // namespace
 
 std::unique_ptr<PieceReader> StructuredTable::NewReader(const ReaderOptions& options) {
-    textAsLines_ = options.textAsLines;
+    compact_.SetTextAsLines(options.textAsLines);
     return std::make_unique<JsonReader<StructuredTable>>(*this, options);
 }
 
@@ -81,40 +53,13 @@ void StructuredTable::ForgetReading() {
     memberValue_ = false;
     cellFrame_ = -1;
     compactArrays_ = 0;
-    compact_.clear();
+    compact_.Clear();
     arrayNames_.clear();
     holding_ = Held::Nothing;
 }
 
-// A member name in the compact text: a double-quoted name as written, any other in double quotes,
-// escaped.
-void StructuredTable::AppendCompactName(const MemberName& name) {
-    compact_ += '"';
-    if (name.quote == MemberName::Quote::Double) {
-        if (HasLineBreak(name.raw))
-            AppendEscapingBreaks(name.raw, textAsLines_, compact_);
-        else
-            compact_.append(name.raw);
-    } else {
-        const size_t start = compact_.size();
-        compact_.resize(start + name.decoded.size() * 6);
-        compact_.resize(AddJSONEscape(name.decoded, compact_.data() + start) - compact_.data());
-    }
-    compact_ += "\":";
-}
-
-void StructuredTable::AppendCompactString(std::string_view text, bool rawBreaks) {
-    if (!rawBreaks) {
-        compact_.append(text);
-        return;
-    }
-    compact_ += '"';
-    AppendEscapingBreaks(text.substr(1, text.size() - 2), textAsLines_, compact_);
-    compact_ += '"';
-}
-
 void StructuredTable::Name(const MemberName& name) {
-    if (Compacting()) AppendCompactName(name);
+    if (Compacting()) compact_.Name(name);
     if (cellFrame_ >= 0) return;
     memberValue_ = true;
     if (!name.needsEscaping) {
@@ -129,15 +74,7 @@ void StructuredTable::Name(const MemberName& name) {
 }
 
 void StructuredTable::MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes) {
-    const bool string = kind == ScalarKind::String;
-    if (Compacting()) {
-        compact_ += '"';
-        compact_.append(name);
-        compact_ += "\":";
-        if (string) compact_ += '"';
-        compact_.append(value);
-        if (string) compact_ += '"';
-    }
+    if (Compacting()) compact_.Member(name, kind, value);
     if (cellFrame_ >= 0 || name.empty() || value.empty()) return;
     AddCell(Depth(), name, escapes ? DecodedCell(value, scratchValue_) : value);
 }
@@ -146,7 +83,7 @@ void StructuredTable::MemberLine(std::string_view name, ScalarKind kind, std::st
 // writes a separator other than "," on the value's line, where it is part of the value. A raw line
 // break in a string ends the value's line, so what stands before it is the value.
 void StructuredTable::Scalar(ScalarKind, std::string_view text, bool rawBreaks) {
-    if (Compacting()) AppendCompactString(text, rawBreaks);
+    if (Compacting()) compact_.Scalar(text, rawBreaks);
     if (!TakesMemberValue()) return;
     memberValue_ = false;
     heldValue_.assign(rawBreaks ? text.substr(0, text.find_first_of("\r\n")) : text);
@@ -155,12 +92,12 @@ void StructuredTable::Scalar(ScalarKind, std::string_view text, bool rawBreaks) 
 }
 
 void StructuredTable::EmptyObject() {
-    if (Compacting()) AppendCompact("{}");
+    if (Compacting()) compact_.Append("{}");
     HoldEmpty("{}");
 }
 
 void StructuredTable::EmptyArray() {
-    if (Compacting()) AppendCompact("[]");
+    if (Compacting()) compact_.Append("[]");
     HoldEmpty("[]");
 }
 
@@ -192,7 +129,7 @@ void StructuredTable::Release(char separator) {
 }
 
 void StructuredTable::OpenObject() {
-    if (Compacting()) compact_ += '{';
+    if (Compacting()) compact_.Append('{');
     const bool member = TakesMemberValue();
     memberValue_ = false;
     if (member && !memberName_.empty()) OpenObjectMember(Depth());
@@ -200,7 +137,7 @@ void StructuredTable::OpenObject() {
 }
 
 void StructuredTable::CloseObject() {
-    if (Compacting()) compact_ += '}';
+    if (Compacting()) compact_.Append('}');
     Release(0);
     frames_.pop_back();
     if (cellFrame_ < 0) holding_ = Held::Close;
@@ -217,18 +154,18 @@ void StructuredTable::OpenArray() {
             use = Use::Cell;
     }
     memberValue_ = false;
-    Frame frame{use, compact_.size(), arrayNames_.size()};
+    Frame frame{use, compact_.Size(), arrayNames_.size()};
     if (use == Use::Cell || use == Use::Pending) {
         ++compactArrays_;
         arrayNames_.append(memberName_);
         if (use == Use::Cell) cellFrame_ = static_cast<long>(frames_.size());
     }
-    if (Compacting()) compact_ += '[';
+    if (Compacting()) compact_.Append('[');
     frames_.push_back(frame);
 }
 
 void StructuredTable::CloseArray() {
-    if (Compacting()) compact_ += ']';
+    if (Compacting()) compact_.Append(']');
     Release(0);
     const Frame frame = frames_.back();
     frames_.pop_back();
@@ -238,7 +175,7 @@ void StructuredTable::CloseArray() {
 // An array read whole: a cell now, or kept aside until the record depth is known.
 void StructuredTable::EndCompactArray(const Frame& frame) {
     const std::string_view name(arrayNames_.data() + frame.nameStart, arrayNames_.size() - frame.nameStart);
-    const std::string_view value(compact_.data() + frame.compactStart, compact_.size() - frame.compactStart);
+    const std::string_view value = std::string_view(compact_.Text()).substr(frame.compactStart);
     if (frame.use == Use::Cell) {
         cellFrame_ = -1;
         AddCell(Depth(), name, value);
@@ -248,17 +185,12 @@ void StructuredTable::EndCompactArray(const Frame& frame) {
         pendingText_.append(value);
     }
     arrayNames_.resize(frame.nameStart);
-    if (--compactArrays_ == 0) compact_.clear();
+    if (--compactArrays_ == 0) compact_.Clear();
 }
 
-// A separator byte is written as found; one that begins a multi-byte character as U+FFFD.
 void StructuredTable::Separator(char separator, bool) {
     Release(separator);
-    if (!Compacting()) return;
-    if (static_cast<unsigned char>(separator) >= 0x80)
-        compact_ += "\xEF\xBF\xBD";
-    else
-        compact_ += separator;
+    if (Compacting()) compact_.Separator(separator);
 }
 
 // A top-level value has ended, or its reading stopped: it leaves nothing open (an array read
@@ -345,7 +277,7 @@ void StructuredTable::DecideDepth(size_t depth) {
     for (Frame& frame : frames_)
         if (frame.use == Use::Pending) frame.use = Use::Array;
     compactArrays_ = 0;
-    compact_.clear();
+    compact_.Clear();
     arrayNames_.clear();
     if (!pending_.empty()) TakeInPending();
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/compact_text.h"
 #include "engine/json_table.h"
 #include "engine/output_buffer.h"
 
@@ -59,9 +60,6 @@ private:
     size_t Depth() const { return frames_.size(); }
     bool Compacting() const { return compactArrays_ > 0; }
     bool TakesMemberValue() const { return memberValue_ && cellFrame_ < 0; }
-    void AppendCompact(std::string_view text) { compact_.append(text); }
-    void AppendCompactName(const MemberName& name);
-    void AppendCompactString(std::string_view text, bool rawBreaks);
     void EndCompactArray(const Frame& frame);
 
     void HoldEmpty(std::string_view text);
@@ -76,7 +74,6 @@ private:
     void ForgetReading();
 
     TableRows rows_;
-    bool textAsLines_ = true;
 
     // Reading: the open containers, the member whose value comes next, the compact text of the
     // arrays read as cells.
@@ -85,7 +82,7 @@ private:
     bool memberValue_ = false;   // the next value is memberName_'s
     long cellFrame_ = -1;        // the frame of the array being read as a cell, inside which nothing else counts
     size_t compactArrays_ = 0;   // open Cell and Pending arrays
-    std::string compact_;
+    CompactText compact_;
     std::string arrayNames_;
     // A member's value or a closing brace, until the byte after it is known.
     enum class Held : uint8_t { Nothing, Value, Close };

@@ -1,16 +1,37 @@
 #include "engine/table_rows.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tabulora {
 
 TableRows::TableRows(const CsvOptions& options, RowSink& rows)
-    : fields_(options.separator, options.formulaGuard), rows_(rows), formulaGuard_(options.formulaGuard) {}
+    : fields_(options.separator, options.formulaGuard),
+      rows_(rows),
+      renames_(options.shape.renames),
+      formulaGuard_(options.formulaGuard) {
+    if (options.shape.columns.empty()) return;
+    choice_ = std::make_unique<ColumnChoice>();
+    choice_->names = options.shape.columns;
+    choice_->columnAt.assign(choice_->names.size(), kNotWritten);
+}
+
+// A column seen for the first time: written at the place it is chosen for, if any.
+void TableRows::ColumnChoice::Learn(const std::string& name) {
+    const auto place = std::find(names.begin(), names.end(), name);
+    if (place == names.end()) {
+        outputOf.push_back(kNotWritten);
+        return;
+    }
+    const auto index = static_cast<uint32_t>(place - names.begin());
+    columnAt[index] = static_cast<uint32_t>(outputOf.size());
+    outputOf.push_back(index);
+}
 
 template <bool kGuard>
 void TableRows::EndRowOf() {
     const std::string& separator = fields_.Separator();
-    const uint32_t columnCount = columns_.Size();
+    const uint32_t columnCount = ColumnCount();
     // Room for every cell quoted with all its bytes doubled (and an apostrophe before it), the
     // separators and the line break, and for the bytes written past a field's end.
     char* const start = rows_.Reserve(rowText_.Size() * 2 + columnCount * (separator.size() + 3) + 2 +
@@ -25,8 +46,9 @@ void TableRows::EndRowOf() {
                 out += separator.size();
             }
         }
-        if (CellSet(column)) {
-            const Cell& cell = row_[column];
+        const uint32_t source = choice_ ? choice_->columnAt[column] : column;
+        if (source != kNotWritten && CellSet(source)) {
+            const Cell& cell = row_[source];
             const std::string_view text(rowText_.Data() + cell.offset, cell.length);
             if (kGuard && CsvFieldWriter::LooksLikeFormula(text))
                 out = fields_.WriteGuardedField(out, text);
@@ -55,13 +77,46 @@ void TableRows::EndRow() {
         EndRowOf<false>();
 }
 
+std::string TableRows::RenamedHeader(const std::string& name) const {
+    for (const auto& [from, to] : renames_)
+        if (from == name) return to;
+    return name;
+}
+
 std::string TableRows::HeaderLine() const {
+    const std::vector<std::string>& names = choice_ ? choice_->names : columns_.Names();
     std::string header;
-    for (uint32_t column = 0; column < columns_.Size(); ++column) {
+    for (size_t column = 0; column < names.size(); ++column) {
         if (column > 0) header += fields_.Separator();
-        fields_.AppendField(header, columns_.Names()[column]);
+        fields_.AppendField(header, renames_.empty() ? names[column] : RenamedHeader(names[column]));
     }
     return header;
+}
+
+std::vector<std::string> TableRows::MissingColumns() const {
+    std::vector<std::string> missing;
+    if (!choice_) return missing;
+    for (size_t place = 0; place < choice_->names.size(); ++place)
+        if (choice_->columnAt[place] == kNotWritten) missing.push_back(choice_->names[place]);
+    return missing;
+}
+
+std::vector<std::string> TableRows::UnusedRenames() const {
+    std::vector<std::string> unused;
+    for (const auto& rename : renames_)
+        if (columns_.FindColumn(rename.first) == 0) unused.push_back(rename.first);
+    return unused;
+}
+
+std::string TableRows::HeaderClash() const {
+    if (renames_.empty()) return {};
+    const std::vector<std::string>& names = choice_ ? choice_->names : columns_.Names();
+    std::vector<std::string> header;
+    for (const std::string& name : names) header.push_back(RenamedHeader(name));
+    for (size_t i = 0; i < header.size(); ++i)
+        for (size_t j = i + 1; j < header.size(); ++j)
+            if (header[i] == header[j]) return header[i];
+    return {};
 }
 
 TableRows::Mark TableRows::MarkState() const {
@@ -71,6 +126,11 @@ TableRows::Mark TableRows::MarkState() const {
 
 void TableRows::Restore(const Mark& mark) {
     columns_.Truncate(mark.columnCount);
+    if (choice_) {
+        choice_->outputOf.resize(mark.columnCount);
+        for (uint32_t& column : choice_->columnAt)
+            if (column != kNotWritten && column >= mark.columnCount) column = kNotWritten;
+    }
     rowCount_ = mark.rowCount;
     row_ = mark.row;
     rowText_.Clear();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,13 @@ class TableRows final : public ColumnSource {
 public:
     TableRows(const CsvOptions& options, RowSink& rows);
 
-    // The column named `name`, added when it is new.
-    uint32_t ColumnOf(std::string_view name) { return columns_.AddColumn(name); }
+    // The column named `name`, added when it is new. Columns count in order of first appearance
+    // whether or not they are written.
+    uint32_t ColumnOf(std::string_view name) {
+        const uint32_t column = columns_.AddColumn(name);
+        if (choice_ && column >= choice_->outputOf.size()) choice_->Learn(columns_.Names()[column]);
+        return column;
+    }
     // Sets a cell of the row being filled.
     void SetCell(uint32_t column, std::string_view value) {
         if (column >= row_.size()) row_.resize(column + 1);
@@ -49,9 +55,18 @@ public:
         if (rowHasCell_ || rowCount_ == 0) EndRow();
     }
 
-    uint32_t ColumnCount() const override { return columns_.Size(); }
+    // The columns written: the chosen ones, or every column.
+    uint32_t ColumnCount() const override {
+        return choice_ ? static_cast<uint32_t>(choice_->names.size()) : columns_.Size();
+    }
     uint64_t RowCount() const { return rowCount_; }
     std::string HeaderLine() const override;
+
+    // With chosen columns: those that never appeared (written empty), the renames of columns
+    // that never appeared, and a header name that two written columns would share.
+    std::vector<std::string> MissingColumns() const;
+    std::vector<std::string> UnusedRenames() const;
+    std::string HeaderClash() const;
 
     // The state at one moment, to go back to when an input must be taken back out (its rows are
     // taken out of the sink by the caller).
@@ -67,6 +82,16 @@ public:
     void Restore(const Mark& mark);
 
 private:
+    // The columns written and their header names, from TableShape::columns and ::renames.
+    struct ColumnChoice {
+        std::vector<std::string> names;      // in the order written
+        std::vector<uint32_t> outputOf;      // for each column: where it is written, or kNotWritten
+        std::vector<uint32_t> columnAt;      // for each place written: its column, or kNotWritten
+        void Learn(const std::string& name);
+    };
+    static constexpr uint32_t kNotWritten = UINT32_MAX;
+    std::string RenamedHeader(const std::string& name) const;
+
     // memcpy without a library call for the short values that cells usually hold: overlapping words.
     static void CopyBytes(char* to, const char* from, size_t size) {
         uint64_t first, last;
@@ -86,6 +111,8 @@ private:
 
     CsvFieldWriter fields_;
     RowSink& rows_;
+    std::unique_ptr<ColumnChoice> choice_;   // null: every column, as named
+    std::vector<std::pair<std::string, std::string>> renames_;
     ColumnIndex columns_;
     const bool formulaGuard_;
     uint64_t rowCount_ = 0;

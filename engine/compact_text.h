@@ -1,0 +1,39 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "engine/json_reader.h"
+
+namespace tabulora {
+
+// The compact JSON text of values as a JsonReader reports them: no blanks or line breaks between
+// tokens, strings and numbers as written (a raw line break inside a string, which JSON does not
+// allow, written as an escape: "\r\n" when the text is read as lines, where every line break is
+// CR LF, else "\r" or "\n"), names as written in double quotes (single-quoted and bare names put
+// in double quotes), separators as found (a byte that begins a multi-byte character as U+FFFD).
+class CompactText {
+public:
+    void SetTextAsLines(bool textAsLines) { textAsLines_ = textAsLines; }
+
+    void Name(const MemberName& name);
+    // A simple member as ReaderOptions::memberLines reports it.
+    void Member(std::string_view name, ScalarKind kind, std::string_view value);
+    void Scalar(std::string_view text, bool rawBreaks);
+    void Append(std::string_view text) { text_.append(text); }
+    void Append(char byte) { text_ += byte; }
+    void Separator(char separator);
+
+    const std::string& Text() const { return text_; }
+    size_t Size() const { return text_.size(); }
+    void Truncate(size_t size) { text_.resize(size); }
+    void Clear() { text_.clear(); }
+
+private:
+    std::string text_;
+    bool textAsLines_ = true;
+};
+
+// Appends a string's contents (between its quotes) as CompactText writes them.
+void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out);
+
+}  // namespace tabulora
