@@ -61,14 +61,15 @@ int Convert(const Options& options) {
     ExportControl control;
     control.onProgress = [&](const ExportProgress& p) { progress.Update(p); };
     control.onInputDone = [&](const InputOutcome& outcome) {
-        if (outcome.readable && !outcome.stop) return;
+        if (outcome.readable && !outcome.stop && outcome.warnings.empty()) return;
         progress.Clear();
         if (!outcome.readable) {
             Report(outcome.name + ": " + outcome.error);
             readFailed = true;
-        } else {
-            Report("warning: " + ReadingStoppedMessage(outcome.name, *outcome.stop));
+            return;
         }
+        if (outcome.stop) Report("warning: " + ReadingStoppedMessage(outcome.name, *outcome.stop));
+        for (const std::string& warning : outcome.warnings) Report("warning: " + warning);
     };
 
     const std::vector<ExportInput> inputs = InputsOf(options);
@@ -83,6 +84,11 @@ int Convert(const Options& options) {
         out.Flush();
     }
     progress.Clear();
+    for (const std::string& warning : summary.warnings) Report("warning: " + warning);
+    if (!summary.failure.empty()) {
+        Report(summary.failure);
+        return kExitFailure;
+    }
     if (options.outputFolder.empty() && !summary.anyLine) {
         // After the errors of the inputs that could not be read, nothing more needs saying.
         if (!readFailed) Report("the input holds no lines; nothing was written");

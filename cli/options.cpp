@@ -18,6 +18,23 @@ ParseResult Fail(ParseResult& result, std::string message) {
     return result;
 }
 
+// Splits `text` at each `separator` that no backslash stands before; "\<separator>" and "\\"
+// stand for the separator and a backslash, any other backslash for itself.
+std::vector<std::string> SplitEscaped(const std::string& text, char separator) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size() && (text[i + 1] == separator || text[i + 1] == '\\')) {
+            parts.back() += text[++i];
+        } else if (c == separator) {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
+}
+
 }  // namespace
 
 const char* const kUsage =
@@ -39,6 +56,19 @@ const char* const kUsage =
     "                       programs (ignored with --encoding ansi)\n"
     "  --formula-guard      put an apostrophe before cells and column names that begin\n"
     "                       with = + - @ (numbers excepted), so spreadsheets do not run them\n"
+    "\n"
+    "Shaping the table (a PATH is member names joined by \".\", \\. for a dot in a name):\n"
+    "  --records PATH       the values at PATH are the records, one row each: an array gives\n"
+    "                       its elements (--records data)\n"
+    "  --explode PATH       one row per element of the array at PATH inside each record, the\n"
+    "                       other cells repeated; repeatable, side by side (--explode items)\n"
+    "  --join SEP           an array of plain values becomes one cell of its values joined by\n"
+    "                       SEP (--join \";\"); with --explode or --join nested values are kept\n"
+    "  --columns LIST       only these columns, in this order, comma-separated (\\, for a comma);\n"
+    "                       one that never appears is written empty (--columns id,name,email)\n"
+    "  --rename OLD=NEW     the header says NEW for the column OLD (\\= for \"=\"); repeatable\n"
+    "                       (--rename items.sku=sku)\n"
+    "\n"
     "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
     "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
     "                       files are never replaced: data.csv, data (2).csv, ...\n"
@@ -133,6 +163,31 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 options.encoding = TextEncoding::Ansi;
             else
                 return Fail(result, "unknown encoding " + QuotedValue(value) + " (use utf-8 or ansi)");
+        } else if (name == "--records" || name == "--explode") {
+            if (!takeValue()) return result;
+            JsonPath path;
+            std::string why;
+            if (!ParseJsonPath(value, path, why)) return Fail(result, "option " + name + ": " + why + ": " + QuotedValue(value));
+            if (name == "--records")
+                options.csv.shape.records = std::move(path);
+            else
+                options.csv.shape.explode.push_back(std::move(path));
+        } else if (name == "--join") {
+            if (!takeValue()) return result;
+            if (!IsValidUtf8(value)) return Fail(result, "the --join separator is not valid UTF-8: " + QuotedValue(value));
+            options.csv.shape.join = value;
+        } else if (name == "--columns") {
+            if (!takeValue()) return result;
+            std::vector<std::string> columns = SplitEscaped(value, ',');
+            for (const std::string& column : columns)
+                if (column.empty()) return Fail(result, "option --columns: a column name is empty: " + QuotedValue(value));
+            options.csv.shape.columns = std::move(columns);
+        } else if (name == "--rename") {
+            if (!takeValue()) return result;
+            const std::vector<std::string> parts = SplitEscaped(value, '=');
+            if (parts.size() != 2 || parts[0].empty() || parts[1].empty())
+                return Fail(result, "option --rename wants OLD=NEW: " + QuotedValue(value));
+            options.csv.shape.renames.emplace_back(parts[0], parts[1]);
         } else if (name == "-o" || name == "--output") {
             if (!takeValue()) return result;
             if (value.empty()) return Fail(result, "option " + name + " needs a file name");
@@ -148,7 +203,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
     }
     if (options.help || options.version) return result;
-    if (hasOutputFile && hasOutputFolder)
+    if (const std::string why = ShapeError(options.csv.shape); !why.empty())
+        result.error = why;
+    else if (hasOutputFile && hasOutputFolder)
         result.error = "-o and --output-dir cannot be used together";
     else if (options.inputs.empty())
         result.error = "no input files";

@@ -1,5 +1,6 @@
 #include "engine/compact_text.h"
 
+#include "engine/cell_escapes.h"
 #include "engine/json_chars.h"
 #include "engine/line_breaks.h"
 
@@ -28,6 +29,40 @@ void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out)
         }
         out += c;
     }
+}
+
+bool JoinPlainArray(std::string_view compact, std::string_view separator, std::string& out) {
+    out.clear();
+    std::string scratch;
+    const char* p = compact.data() + 1;   // after "["
+    const char* end = compact.data() + compact.size() - 1;   // at "]"
+    for (bool first = true; p < end; first = false) {
+        if (!first) out.append(separator);
+        if (*p == '[' || *p == '{') return false;
+        const char* start = p;
+        if (*p == '"') {
+            for (++p; p < end && *p != '"'; ++p)
+                if (*p == '\\') ++p;
+            out.append(DecodedCell(std::string_view(start + 1, p - start - 1), scratch));
+            p += 2;   // the closing quote and the separator after it
+        } else {
+            while (p < end && !IsFieldEnd(*p)) ++p;
+            out.append(start, p - start);
+            ++p;
+        }
+    }
+    return true;
+}
+
+void AssignNameCell(const MemberName& name, std::string& cell, std::string& scratch) {
+    if (!name.needsEscaping) {
+        cell.assign(name.decoded);
+        return;
+    }
+    scratch.resize(name.decoded.size() * 6);
+    scratch.resize(AddJSONEscape(name.decoded, scratch.data()) - scratch.data());
+    cell.clear();
+    DecodeCellEscapes(scratch, cell);
 }
 
 void CompactText::Name(const MemberName& name) {

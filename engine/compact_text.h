@@ -33,6 +33,15 @@ private:
     bool textAsLines_ = true;
 };
 
+// The cell text of an array of plain values from its compact text: its values joined with
+// `separator`, strings decoded as cells, numbers as written, true, false and null as words (an
+// empty array gives an empty text). False when the array holds an object or an array.
+bool JoinPlainArray(std::string_view compact, std::string_view separator, std::string& out);
+
+// A member name as the line layout writes it and the line table reads it back: escaped, then
+// decoded as a cell, which keeps control characters as their escapes.
+void AssignNameCell(const MemberName& name, std::string& cell, std::string& scratch);
+
 // Appends a string's contents (between its quotes) as CompactText writes them.
 void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out);
 

@@ -38,19 +38,23 @@ struct CsvTable {
 // the output's state at its start is kept, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    explicit InputReading(CsvTable& csv) : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)) {
+    InputReading(CsvTable& csv, const TableShape& shape)
+        : csv_(csv), shape_(shape), reader_(csv.table->NewReader(kReaderOptions)) {
         csv_.table->MarkTextStart();
         csv_.output.MarkInputStart();
     }
     void Feed(const DecodedPiece& piece) {
         if (piece.textSize > 0) feeder_.Feed(TextPiece{piece.data, piece.textSize, piece.breaksBefore});
     }
-    // The input has been read whole; returns where JSON reading stopped, if it did.
-    std::optional<ReadingStop> Finish(const InputEvent& end) {
+    // The input has been read whole: where JSON reading stopped, if it did, and what it lacked.
+    void Finish(const InputEvent& end, InputOutcome& outcome) {
         feeder_.Finish(end.breaksAtEnd, end.cutByZero);
-        if (reader_->Stop() != StopReason::None) return ReadingStop{feeder_.StopLine(), reader_->Stop()};
-        if (end.cutByZero) return ReadingStop{end.zeroLine, StopReason::ZeroByte};
-        return std::nullopt;
+        if (reader_->Stop() != StopReason::None)
+            outcome.stop = ReadingStop{feeder_.StopLine(), reader_->Stop()};
+        else if (end.cutByZero)
+            outcome.stop = ReadingStop{end.zeroLine, StopReason::ZeroByte};
+        if (shape_.records && csv_.table->RecordsInText() == 0)
+            outcome.warnings.push_back(outcome.name + ": nothing at the records path \"" + JsonPathText(*shape_.records) + "\"");
     }
     void TakeBack() {
         csv_.table->TakeBackText();
@@ -61,6 +65,7 @@ private:
     static constexpr ReaderOptions kReaderOptions{true, true, true};
 
     CsvTable& csv_;
+    const TableShape& shape_;
     std::unique_ptr<PieceReader> reader_;
     TextFeeder feeder_{*reader_, true};
 };
@@ -185,26 +190,42 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
     summary.bytesRead = progress.BytesDone();
 }
 
+// The warnings about the columns chosen, once the table is complete; false when its header
+// cannot be written (two columns would share a name), which writes nothing.
+bool NoteColumns(const TableRows& rows, ExportSummary& summary) {
+    for (const std::string& name : rows.MissingColumns())
+        summary.warnings.push_back("the column \"" + name + "\" never appears; it is written empty");
+    for (const std::string& name : rows.UnusedRenames())
+        summary.warnings.push_back("the column \"" + name + "\" to rename never appears");
+    if (const std::string clash = rows.HeaderClash(); !clash.empty()) {
+        summary.failure = "two columns would both be called \"" + clash + "\"; nothing was written";
+        return false;
+    }
+    return true;
+}
+
 // All inputs into one table; an unreadable input is taken back out of it.
 class OneCsvDestination {
 public:
-    OneCsvDestination(CsvTarget target, const ExportSettings& settings) : csv_(std::move(target), settings) {}
+    OneCsvDestination(CsvTarget target, const ExportSettings& settings)
+        : settings_(settings), csv_(std::move(target), settings) {}
 
     CsvTable& Csv() { return csv_; }
 
     InputReading& Begin(size_t) {
-        reading_ = std::make_unique<InputReading>(csv_);
+        reading_ = std::make_unique<InputReading>(csv_, settings_.csv.shape);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
         if (event.failed)
             reading_->TakeBack();
         else
-            outcome.stop = reading_->Finish(event);
+            reading_->Finish(event, outcome);
         reading_.reset();
     }
 
 private:
+    const ExportSettings& settings_;
     CsvTable csv_;
     std::unique_ptr<InputReading> reading_;
 };
@@ -220,6 +241,10 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
     if (!summary.cancelled && summary.anyLine) {
         CsvTable& csv = destination.Csv();
         csv.table->Finish();
+        if (!NoteColumns(csv.table->Rows(), summary)) {
+            summary.seconds = progress.Seconds();
+            return summary;
+        }
         csv.output.Finish();
         summary.rows = csv.table->Rows().RowCount();
         summary.columns = csv.table->Rows().ColumnCount();
@@ -249,14 +274,18 @@ public:
         target.path = UniqueFileName(name);
         target.nextFreeName = [name] { return UniqueFileName(name); };
         csv_ = std::make_unique<CsvTable>(std::move(target), settings_);
-        reading_ = std::make_unique<InputReading>(*csv_);
+        reading_ = std::make_unique<InputReading>(*csv_, settings_.csv.shape);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
         if (!event.failed) {
-            outcome.stop = reading_->Finish(event);
+            reading_->Finish(event, outcome);
             reading_.reset();
             csv_->table->Finish();
+            if (!NoteColumns(csv_->table->Rows(), summary_)) {
+                csv_.reset();
+                return;
+            }
             outcome.outputPath = csv_->output.Finish();
             outcome.rows = csv_->table->Rows().RowCount();
             summary_.rows += outcome.rows;

@@ -82,6 +82,7 @@ struct InputOutcome {
     std::string error;
     bool hasLine = false;              // it holds at least one line
     std::optional<ReadingStop> stop;   // JSON reading ended before the end of the text
+    std::vector<std::string> warnings; // "data.json: nothing at the records path "data"", ...
     std::string outputPath;            // ExportEachToCsv: the CSV written for it
     uint64_t rows = 0;                 // ExportEachToCsv: rows of that CSV
 };
@@ -112,6 +113,8 @@ struct ExportSummary {
     uint64_t bytesWritten = 0;
     double seconds = 0;
     size_t filesWritten = 0;
+    std::vector<std::string> warnings; // about the columns chosen: one never appears, ...
+    std::string failure;               // why nothing was written although the inputs were read
 };
 
 struct InputCheck {

@@ -37,6 +37,7 @@ inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsNumberChar(char c) { return json_class::Has(c, json_class::kNumber); }
 inline bool IsLiteralEnd(char c) { return json_class::Has(c, json_class::kLiteralEnd); }
 inline bool IsIdentifierStart(char c) { return json_class::Has(c, json_class::kIdentStart); }
+inline bool IsFieldEnd(char c) { return json_class::Has(c, json_class::kFieldEnd); }
 inline bool IsIdentifierChar(char c) { return json_class::Has(c, json_class::kIdent); }
 
 

@@ -21,10 +21,12 @@ public:
     // Completes the last row.
     virtual void Finish() = 0;
     virtual const TableRows& Rows() const = 0;
+    // Records read from the text since MarkTextStart, where the table looks for them by a path.
+    virtual uint64_t RecordsInText() const { return 0; }
 };
 
-// The table that `options` ask for: the line table of the default conversion, or the structured
-// table when nested values are kept.
+// The table that `options` ask for: the line table of the default conversion, the structured
+// table when nested values are kept, the shaped table when the records are named by a path.
 std::unique_ptr<JsonTable> MakeJsonTable(const CsvOptions& options, RowSink& rows);
 
 }  // namespace tabulora

@@ -62,15 +62,7 @@ void StructuredTable::Name(const MemberName& name) {
     if (Compacting()) compact_.Name(name);
     if (cellFrame_ >= 0) return;
     memberValue_ = true;
-    if (!name.needsEscaping) {
-        memberName_.assign(name.decoded);
-        return;
-    }
-    // As the line layout writes it and the line table reads it: escaped, then decoded as a cell,
-    // which keeps control characters as their escapes.
-    scratchName_.resize(name.decoded.size() * 6);
-    scratchName_.resize(AddJSONEscape(name.decoded, scratchName_.data()) - scratchName_.data());
-    DecodeCellEscapes(scratchName_, memberName_.erase());
+    AssignNameCell(name, memberName_, scratchName_);
 }
 
 void StructuredTable::MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes) {
@@ -175,7 +167,8 @@ void StructuredTable::CloseArray() {
 // An array read whole: a cell now, or kept aside until the record depth is known.
 void StructuredTable::EndCompactArray(const Frame& frame) {
     const std::string_view name(arrayNames_.data() + frame.nameStart, arrayNames_.size() - frame.nameStart);
-    const std::string_view value = std::string_view(compact_.Text()).substr(frame.compactStart);
+    std::string_view value = std::string_view(compact_.Text()).substr(frame.compactStart);
+    if (join_ && JoinPlainArray(value, *join_, joined_)) value = joined_;
     if (frame.use == Use::Cell) {
         cellFrame_ = -1;
         AddCell(Depth(), name, value);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,7 @@ namespace tabulora {
 // without either, its first array (the first to end) decides.
 class StructuredTable final : public JsonTable {
 public:
-    StructuredTable(const CsvOptions& options, RowSink& rows) : rows_(options, rows) {}
+    StructuredTable(const CsvOptions& options, RowSink& rows) : rows_(options, rows), join_(options.shape.join) {}
 
     std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) override;
     void MarkTextStart() override;
@@ -74,6 +75,8 @@ private:
     void ForgetReading();
 
     TableRows rows_;
+    const std::optional<std::string> join_;   // arrays of plain values joined with this
+    std::string joined_;
 
     // Reading: the open containers, the member whose value comes next, the compact text of the
     // arrays read as cells.

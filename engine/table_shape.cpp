@@ -60,6 +60,7 @@ std::string PathColumnName(const JsonPath& path) {
 }
 
 std::string ShapeError(const TableShape& shape) {
+    if (!shape.explode.empty() && !shape.records) return "--explode needs --records: the arrays are exploded inside each record";
     for (size_t i = 0; i < shape.explode.size(); ++i) {
         for (size_t j = 0; j < shape.explode.size(); ++j) {
             if (i == j || !StartsWith(shape.explode[j], shape.explode[i])) continue;

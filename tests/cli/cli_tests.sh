@@ -206,11 +206,29 @@ for flag in --flatten --bom --formula-guard; do
   check "usage error $flag=1" "$status" 2
 done
 
+# Shaping the table.
+printf '{"meta":{"page":1},"data":[{"id":1,"tags":["x","y"],"items":[{"sku":"p"},{"sku":"q"}]},{"id":2,"items":[]}]}' >"$work/in/page.json"
+P=$(arg_path "$work/in/page.json")
+run --records data --explode items --join ";" --columns 'id,items.sku,tags,e\,mail' --rename items.sku=sku "$P"
+check "shaped: rows" "$(cat -v "$work/stdout")" "$(crlf 'id,sku,tags,"e,mail"' '1,p,x;y,' '1,q,x;y,' '2,,,' | cat -v)"
+check "shaped: warning" "$status:$(tr -d '\r' <"$work/stderr")" '0:tabulora-cli: warning: the column "e,mail" never appears; it is written empty'
+run --records data.nothing "$P"
+check "records path reaching nothing" "$status:$(grep -c 'warning: .*page.json: nothing at the records path "data.nothing"' "$work/stderr")" "0:1"
+run --records data --rename id=tags --flatten "$P"
+check "rename clash" "$status:$(cat "$work/stdout"):$(grep -c 'two columns would both be called "tags"' "$work/stderr")" "1::1"
+for usage in "--records $P" "--records= $P" "--records a..b $P" "--explode items $P" "--records d --explode a --explode a.b $P" \
+  "--columns a,,b $P" "--columns= $P" "--rename ab $P" "--rename a=b=c $P" "--rename =b $P" "--join" \
+  "--records d --rename a=x --rename b=x $P"; do
+  # shellcheck disable=SC2086
+  run $usage
+  check "usage error '$usage'" "$status" 2
+done
+
 run --version
 check "version" "$(tr -d '\r' <"$work/stdout")" "tabulora-cli 1.1"
 run --help
 check "help" "$status:$(grep -c -- '^  --output-dir DIR' "$work/stdout")" "0:1"
-for topic in '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
+for topic in '^  --records PATH' '^  --explode PATH' '^  --join SEP' '^  --columns LIST' '^  --rename OLD=NEW' '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
   check "help mentions $topic" "$(grep -c -- "$topic" "$work/stdout")" 1
 done
 
