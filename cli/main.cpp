@@ -6,6 +6,7 @@
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "engine/csv_export.h"
+#include "engine/csv_writer.h"
 #include "engine/file_error.h"
 #include "platform/ansi_codec.h"
 #include "version.h"
@@ -43,6 +44,32 @@ private:
     ProgressLine& progress_;
 };
 
+class DiscardedOutput final : public ByteSink {
+public:
+    void Write(std::string_view) override {}
+};
+
+// "column,filled,types" and a line per column: its name, the rows where it is not empty, the kinds
+// of value it held.
+std::string ColumnSummaryCsv(const std::vector<std::pair<std::string, ColumnStats>>& columns) {
+    static const char* const kKinds[] = {"string", "number", "boolean", "null", "object", "array"};
+    const CsvFieldWriter fields(",", false);
+    std::string csv = "column,filled,types\r\n";
+    for (const auto& [name, stats] : columns) {
+        fields.AppendField(csv, name);
+        csv += ',' + std::to_string(stats.filled) + ',';
+        std::string kinds;
+        for (unsigned kind = 0; kind < 6; ++kind) {
+            if (!(stats.kinds & (1u << kind))) continue;
+            if (!kinds.empty()) kinds += '|';
+            kinds += kKinds[kind];
+        }
+        fields.AppendField(csv, kinds);
+        csv += "\r\n";
+    }
+    return csv;
+}
+
 std::vector<ExportInput> InputsOf(const Options& options) {
     std::vector<ExportInput> inputs;
     for (const std::string& path : options.inputs)
@@ -74,7 +101,15 @@ int Convert(const Options& options) {
 
     const std::vector<ExportInput> inputs = InputsOf(options);
     ExportSummary summary;
-    if (!options.outputFolder.empty()) {
+    if (options.schema) {
+        DiscardedOutput discarded;
+        summary = ExportToOneCsv(inputs, discarded, settings, &control);
+        if (summary.anyLine && summary.failure.empty()) {
+            StandardOutput out(progress);
+            out.Write(ColumnSummaryCsv(summary.columnSummary));
+            out.Flush();
+        }
+    } else if (!options.outputFolder.empty()) {
         summary = ExportEachToCsv(inputs, options.outputFolder, settings, &control);
     } else if (!options.outputFile.empty()) {
         summary = ExportToOneCsv(inputs, options.outputFile, settings, &control);

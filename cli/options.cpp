@@ -68,6 +68,8 @@ const char* const kUsage =
     "                       one that never appears is written empty (--columns id,name,email)\n"
     "  --rename OLD=NEW     the header says NEW for the column OLD (\\= for \"=\"); repeatable\n"
     "                       (--rename items.sku=sku)\n"
+    "  --schema             instead of the CSV, one line per column it would have: column,\n"
+    "                       filled (rows not empty), types (string|number|boolean|null|object|array)\n"
     "\n"
     "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
     "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
@@ -127,7 +129,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         };
         const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
                           name == "--quiet" || name == "-q" || name == "--no-header" || name == "--flatten" ||
-                          name == "--bom" || name == "--formula-guard";
+                          name == "--bom" || name == "--formula-guard" || name == "--schema";
         if (flag && hasValue) return Fail(result, "option " + name + " takes no value");
         if (name == "--") {
             optionsEnded = true;
@@ -145,6 +147,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             options.csv.utf8Bom = true;
         } else if (name == "--formula-guard") {
             options.csv.formulaGuard = true;
+        } else if (name == "--schema") {
+            options.schema = true;
+            options.csv.shape.countColumns = true;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
             if (!IsValidUtf8(value))
@@ -205,6 +210,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (options.help || options.version) return result;
     if (const std::string why = ShapeError(options.csv.shape); !why.empty())
         result.error = why;
+    else if (options.schema && (hasOutputFile || hasOutputFolder))
+        result.error = "--schema writes to standard output, not with -o or --output-dir";
     else if (hasOutputFile && hasOutputFolder)
         result.error = "-o and --output-dir cannot be used together";
     else if (options.inputs.empty())

@@ -14,6 +14,7 @@ struct Options {
     std::string outputFolder;   // --output-dir: one CSV per input
     std::vector<std::string> inputs;   // "-" is the standard input
     bool quiet = false;
+    bool schema = false;        // the columns and what they hold instead of the CSV
     bool help = false;
     bool version = false;
 };

@@ -246,6 +246,7 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
             return summary;
         }
         csv.output.Finish();
+        if (settings.csv.shape.countColumns) summary.columnSummary = csv.table->Rows().ColumnSummary();
         summary.rows = csv.table->Rows().RowCount();
         summary.columns = csv.table->Rows().ColumnCount();
         summary.bytesWritten = csv.output.BytesWritten();

@@ -34,6 +34,7 @@
 #include "engine/csv_output.h"
 #include "engine/input_pipeline.h"
 #include "engine/json_reader.h"
+#include "engine/table_rows.h"
 #include "engine/text_codec.h"
 
 namespace tabulora {
@@ -115,6 +116,8 @@ struct ExportSummary {
     size_t filesWritten = 0;
     std::vector<std::string> warnings; // about the columns chosen: one never appears, ...
     std::string failure;               // why nothing was written although the inputs were read
+    // With TableShape::countColumns (ExportToOneCsv): each column written and what it held.
+    std::vector<std::pair<std::string, ColumnStats>> columnSummary;
 };
 
 struct InputCheck {

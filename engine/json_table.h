@@ -8,6 +8,16 @@
 
 namespace tabulora {
 
+inline CellKind CellKindOf(ScalarKind kind) {
+    switch (kind) {
+        case ScalarKind::String: return CellKind::String;
+        case ScalarKind::Number: return CellKind::Number;
+        case ScalarKind::True:
+        case ScalarKind::False: return CellKind::Boolean;
+        default: return CellKind::Null;
+    }
+}
+
 // A table that JSON texts are read into, one after the other, each by a reader of its own.
 class JsonTable {
 public:

@@ -9,7 +9,7 @@ namespace tabulora {
 
 template class JsonReader<LineLayout>;
 
-void ReformattedLines::MemberLine(size_t, std::string_view, std::string_view, bool) {}
+void ReformattedLines::MemberLine(size_t, std::string_view, ScalarKind, std::string_view, bool) {}
 
 void LineLayout::Name(const MemberName& name) {
     char* p = line_.Reserve(name.decoded.size() * 6 + 4);

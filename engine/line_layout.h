@@ -17,8 +17,9 @@ public:
     // Only when the reader reports member lines (ReaderOptions::memberLines): the member line
     // `"name": value` (with a "," after it or not) at `tabs` TABs, handed over already taken apart:
     // the name needs no escaping, and `value` is a string's contents between its quotes (escapes as
-    // written, no control bytes; `escapes` tells whether there are any) or a number or literal.
-    virtual void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes);
+    // written, no control bytes; `escapes` tells whether there are any) or a number or literal, of
+    // the kind given.
+    virtual void MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value, bool escapes);
     // A top-level value has ended and its last line has been handed over.
     virtual void ValueEnd() {}
 };
@@ -31,8 +32,8 @@ public:
     explicit LineLayout(ReformattedLines& lines) : lines_(lines) {}
 
     void Name(const MemberName& name);
-    void MemberLine(std::string_view name, ScalarKind, std::string_view value, bool escapes) {
-        lines_.MemberLine(level_, name, value, escapes);
+    void MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes) {
+        lines_.MemberLine(level_, name, kind, value, escapes);
         lineHandedOver_ = true;
     }
     void Scalar(ScalarKind, std::string_view text, bool rawBreaks) {

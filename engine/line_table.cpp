@@ -37,6 +37,14 @@ bool SplitMemberLine(std::string_view text, std::string_view& name, std::string_
     return true;
 }
 
+// The kind of an unquoted value of the layout.
+CellKind KindOfText(std::string_view value) {
+    if (value == "true" || value == "false") return CellKind::Boolean;
+    if (value == "null") return CellKind::Null;
+    if (value == "[]") return CellKind::Array;
+    return CellKind::Number;
+}
+
 }  // namespace
 
 std::unique_ptr<PieceReader> LineTable::NewReader(const ReaderOptions& options) {
@@ -64,7 +72,7 @@ void LineTable::AddIndentedLine(size_t tabs, std::string_view line) {
     if (!value.empty() && value.back() == ',') value = Trim(value.data(), value.data() + value.size() - 1);
     const bool quoted = !value.empty() && value.front() == '"' && value.back() == '"';
     if (quoted) value = value.size() == 1 ? std::string_view() : value.substr(1, value.size() - 2);
-    AddMember(tabs, name, value);
+    AddMember(tabs, name, value, quoted ? CellKind::String : KindOfText(value));
 }
 
 // A closing brace at the depth of a record's opening line ends its row.
@@ -74,12 +82,12 @@ void LineTable::CloseObject(size_t tabs) {
 
 // Only members at the record depth, the depth of the first one, become cells. The first column's
 // name recurring in a row that already holds it starts the next record.
-inline void LineTable::AddCell(size_t tabs, std::string_view name, std::string_view value) {
+inline void LineTable::AddCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
     if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
     if (static_cast<long>(tabs) != recordDepth_) return;
     const uint32_t column = rows_.ColumnOf(name);
     if (column == 0 && rows_.CellSet(0)) rows_.EndRow();
-    rows_.SetCell(column, value);
+    rows_.SetCell(column, value, kind);
 }
 
 void LineTable::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
@@ -94,16 +102,17 @@ void LineTable::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
     lines.Finish();
 }
 
-void LineTable::MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) {
+void LineTable::MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value,
+                           bool escapes) {
     // A string value "{" goes like the line of a member that opens an object.
     if (name.empty() || value.empty() || value == "{") return;
-    AddCell(tabs, name, escapes ? DecodedCell(value, scratchValue_) : value);
+    AddCell(tabs, name, escapes ? DecodedCell(value, scratchValue_) : value, CellKindOf(kind));
 }
 
 // A member whose name and value have been taken out of their line.
-void LineTable::AddMember(size_t tabs, std::string_view name, std::string_view value) {
+void LineTable::AddMember(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
     if (name.empty() || value.empty() || value == "{") return;   // "{": a member that opens an object
-    AddCell(tabs, DecodedCell(name, scratchName_), DecodedCell(value, scratchValue_));
+    AddCell(tabs, DecodedCell(name, scratchName_), DecodedCell(value, scratchValue_), kind);
 }
 
 void LineTable::MarkTextStart() {

@@ -20,7 +20,7 @@ public:
     // One line without its line break.
     void AddLine(std::string_view line);
     void Line(size_t tabs, std::string_view text, bool mayHoldBreaks) override;
-    void MemberLine(size_t tabs, std::string_view name, std::string_view value, bool escapes) override;
+    void MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value, bool escapes) override;
 
     std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) override;
     void MarkTextStart() override;
@@ -31,8 +31,8 @@ public:
 private:
     // A line whose leading TABs are counted already.
     void AddIndentedLine(size_t tabs, std::string_view text);
-    void AddMember(size_t tabs, std::string_view name, std::string_view value);
-    void AddCell(size_t tabs, std::string_view name, std::string_view value);
+    void AddMember(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
+    void AddCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
     void CloseObject(size_t tabs);
 
     TableRows rows_;

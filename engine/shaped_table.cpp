@@ -89,9 +89,9 @@ void ShapedTable::MemberLine(std::string_view name, ScalarKind kind, std::string
     memberValue_ = false;
     const std::string_view cell = escapes ? DecodedCell(value, scratchValue_) : value;
     if (place == Place::RecordValue)
-        ScalarRecord(cell);
+        ScalarRecord(cell, CellKindOf(kind));
     else if (place == Place::RecordMember)
-        Cell(cell);
+        Cell(cell, CellKindOf(kind));
 }
 
 // Strings are cells decoded as in the line layout (a raw line break written as its escape), the
@@ -118,11 +118,11 @@ void ShapedTable::Scalar(ScalarKind kind, std::string_view text, bool rawBreaks)
         cell = DecodedCell(cell, scratchValue_);
     }
     if (place == Place::RecordValue)
-        ScalarRecord(cell);
+        ScalarRecord(cell, CellKindOf(kind));
     else if (place == Place::RecordMember)
-        Cell(cell);
+        Cell(cell, CellKindOf(kind));
     else
-        CellNamed(PathColumnName(path_), cell);
+        CellNamed(PathColumnName(path_), cell, CellKindOf(kind));
 }
 
 void ShapedTable::EmptyObject() {
@@ -140,7 +140,7 @@ void ShapedTable::EmptyObject() {
         frames_.pop_back();
         EndRecord();
     } else if (place == Place::RecordMember && flatten_) {
-        Cell("{}");
+        Cell("{}", CellKind::Object);
     }
 }
 
@@ -156,9 +156,9 @@ void ShapedTable::EmptyArray() {
     memberValue_ = false;
     const std::string_view empty = shape_.join ? std::string_view() : std::string_view("[]");
     if (place == Place::RecordMember && flatten_ && ExplodedPath() < 0)
-        Cell(empty);
+        Cell(empty, CellKind::Array);
     else if (place == Place::ElementValue)
-        CellNamed(PathColumnName(path_), empty);
+        CellNamed(PathColumnName(path_), empty, CellKind::Array);
 }
 
 void ShapedTable::Open(bool object) {
@@ -230,9 +230,9 @@ void ShapedTable::Close() {
         case Role::Cell: {
             compact_.Append(']');
             if (shape_.join && JoinPlainArray(compact_.Text(), *shape_.join, scratch_))
-                CellNamed(cellName_, scratch_);
+                CellNamed(cellName_, scratch_, CellKind::Array);
             else
-                CellNamed(cellName_, compact_.Text());
+                CellNamed(cellName_, compact_.Text(), CellKind::Array);
             break;
         }
         case Role::Record: EndRecord(); break;
@@ -300,22 +300,22 @@ void ShapedTable::EndRecord() {
         EmitRows();
 }
 
-void ShapedTable::ScalarRecord(std::string_view value) {
+void ShapedTable::ScalarRecord(std::string_view value, CellKind kind) {
     ++recordsInText_;
-    SetCell(shape_.records->back(), value);
+    SetCell(shape_.records->back(), value, kind);
     rows_.EndRow();
 }
 
-void ShapedTable::Cell(std::string_view value) { CellNamed(ColumnName(), value); }
+void ShapedTable::Cell(std::string_view value, CellKind kind) { CellNamed(ColumnName(), value, kind); }
 
 // A cell of the record being read: written into the row at once, or held while the record has
 // exploded arrays.
-void ShapedTable::CellNamed(std::string_view name, std::string_view value) {
+void ShapedTable::CellNamed(std::string_view name, std::string_view value, CellKind kind) {
     if (shape_.explode.empty()) {
-        SetCell(name, value);
+        SetCell(name, value, kind);
         return;
     }
-    const HeldCell cell{heldText_.size(), name.size(), heldText_.size() + name.size(), value.size()};
+    const HeldCell cell{heldText_.size(), name.size(), heldText_.size() + name.size(), value.size(), kind};
     heldText_.append(name);
     heldText_.append(value);
     cells_.push_back(cell);
@@ -352,7 +352,7 @@ void ShapedTable::EmitRows() {
         for (size_t i = first; i < last; ++i) {
             const HeldCell& cell = cells_[i];
             SetCell(std::string_view(heldText_).substr(cell.nameStart, cell.nameSize),
-                    std::string_view(heldText_).substr(cell.valueStart, cell.valueSize));
+                    std::string_view(heldText_).substr(cell.valueStart, cell.valueSize), cell.kind);
         }
     };
     for (uint64_t row = 0; row < rows; ++row) {

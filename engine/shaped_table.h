@@ -74,13 +74,15 @@ private:
     void OpenInRecord(bool object, Place place);
     void BeginRecord();
     void EndRecord();
-    void ScalarRecord(std::string_view value);
-    void Cell(std::string_view value);
-    void CellNamed(std::string_view name, std::string_view value);
+    void ScalarRecord(std::string_view value, CellKind kind);
+    void Cell(std::string_view value, CellKind kind);
+    void CellNamed(std::string_view name, std::string_view value, CellKind kind);
     const std::string& ColumnName();
     int ExplodedPath() const;
     void EmitRows();
-    void SetCell(std::string_view name, std::string_view value) { rows_.SetCell(rows_.ColumnOf(name), value); }
+    void SetCell(std::string_view name, std::string_view value, CellKind kind) {
+        rows_.SetCell(rows_.ColumnOf(name), value, kind);
+    }
     void ForgetReading();
 
     TableRows rows_;
@@ -106,6 +108,7 @@ private:
     // heldText_), in segments of the record's own cells and of the exploded arrays met.
     struct HeldCell {
         size_t nameStart, nameSize, valueStart, valueSize;
+        CellKind kind;
     };
     struct Segment {
         bool exploded;

@@ -68,36 +68,38 @@ void StructuredTable::Name(const MemberName& name) {
 void StructuredTable::MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes) {
     if (Compacting()) compact_.Member(name, kind, value);
     if (cellFrame_ >= 0 || name.empty() || value.empty()) return;
-    AddCell(Depth(), name, escapes ? DecodedCell(value, scratchValue_) : value);
+    AddCell(Depth(), name, escapes ? DecodedCell(value, scratchValue_) : value, CellKindOf(kind));
 }
 
 // A member's scalar value (or an empty container) waits for the byte after it: the line layout
 // writes a separator other than "," on the value's line, where it is part of the value. A raw line
 // break in a string ends the value's line, so what stands before it is the value.
-void StructuredTable::Scalar(ScalarKind, std::string_view text, bool rawBreaks) {
+void StructuredTable::Scalar(ScalarKind kind, std::string_view text, bool rawBreaks) {
     if (Compacting()) compact_.Scalar(text, rawBreaks);
     if (!TakesMemberValue()) return;
     memberValue_ = false;
     heldValue_.assign(rawBreaks ? text.substr(0, text.find_first_of("\r\n")) : text);
     holding_ = Held::Value;
+    heldKind_ = CellKindOf(kind);
     valueEndsLine_ = rawBreaks;
 }
 
 void StructuredTable::EmptyObject() {
     if (Compacting()) compact_.Append("{}");
-    HoldEmpty("{}");
+    HoldEmpty("{}", CellKind::Object);
 }
 
 void StructuredTable::EmptyArray() {
     if (Compacting()) compact_.Append("[]");
-    HoldEmpty("[]");
+    HoldEmpty("[]", CellKind::Array);
 }
 
-void StructuredTable::HoldEmpty(std::string_view text) {
+void StructuredTable::HoldEmpty(std::string_view text, CellKind kind) {
     if (!TakesMemberValue()) return;
     memberValue_ = false;
     heldValue_.assign(text);
     holding_ = Held::Value;
+    heldKind_ = kind;
     valueEndsLine_ = false;
 }
 
@@ -114,7 +116,7 @@ void StructuredTable::Release(char separator) {
                 heldValue_ += separator;
         }
         const std::string_view value = LineValue(heldValue_);
-        if (!memberName_.empty() && !value.empty()) AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_));
+        if (!memberName_.empty() && !value.empty()) AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
     } else if (held == Held::Close && (separator == 0 || separator == ',')) {
         CloseObjectAt(Depth());
     }
@@ -171,7 +173,7 @@ void StructuredTable::EndCompactArray(const Frame& frame) {
     if (join_ && JoinPlainArray(value, *join_, joined_)) value = joined_;
     if (frame.use == Use::Cell) {
         cellFrame_ = -1;
-        AddCell(Depth(), name, value);
+        AddCell(Depth(), name, value, CellKind::Array);
     } else {
         pending_.push_back({Depth(), true, name.size(), value.size()});
         pendingText_.append(name);
@@ -208,7 +210,7 @@ void StructuredTable::ValueEnd() {
 // Only members at the record depth, the depth of the first one, become cells, and those of the
 // objects on the path, one level deeper for each. The first column's name recurring in a row that
 // already holds it starts the next record.
-void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_view value) {
+void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_view value, CellKind kind) {
     if (recordDepth_ < 0) DecideDepth(depth);
     if (static_cast<long>(depth) != cellDepth_) return;
     if (!path_.empty()) {
@@ -218,7 +220,7 @@ void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_v
     }
     const uint32_t column = rows_.ColumnOf(name);
     if (column == 0 && rows_.CellSet(0)) rows_.EndRow();
-    rows_.SetCell(column, value);
+    rows_.SetCell(column, value, kind);
 }
 
 // A member that opens an object decides the record depth like any other; inside a record, its
@@ -289,7 +291,7 @@ void StructuredTable::TakeInPending() {
         const std::string_view name(text.data() + offset, entry.nameSize);
         const std::string_view value(text.data() + offset + entry.nameSize, entry.valueSize);
         offset += entry.nameSize + entry.valueSize;
-        AddCell(entry.depth, name, value);
+        AddCell(entry.depth, name, value, CellKind::Array);
     }
 }
 

@@ -63,9 +63,9 @@ private:
     bool TakesMemberValue() const { return memberValue_ && cellFrame_ < 0; }
     void EndCompactArray(const Frame& frame);
 
-    void HoldEmpty(std::string_view text);
+    void HoldEmpty(std::string_view text, CellKind kind);
     void Release(char separator);
-    void AddCell(size_t depth, std::string_view name, std::string_view value);
+    void AddCell(size_t depth, std::string_view name, std::string_view value, CellKind kind);
     void OpenObjectMember(size_t depth);
     void CloseObjectAt(size_t depth);
     void DecideDepth(size_t depth);
@@ -91,6 +91,7 @@ private:
     enum class Held : uint8_t { Nothing, Value, Close };
     Held holding_ = Held::Nothing;
     std::string heldValue_;
+    CellKind heldKind_ = CellKind::String;
     bool valueEndsLine_ = false;
 
     // The records.

@@ -9,7 +9,8 @@ TableRows::TableRows(const CsvOptions& options, RowSink& rows)
     : fields_(options.separator, options.formulaGuard),
       rows_(rows),
       renames_(options.shape.renames),
-      formulaGuard_(options.formulaGuard) {
+      formulaGuard_(options.formulaGuard),
+      countColumns_(options.shape.countColumns) {
     if (options.shape.columns.empty()) return;
     choice_ = std::make_unique<ColumnChoice>();
     choice_->names = options.shape.columns;
@@ -77,6 +78,25 @@ void TableRows::EndRow() {
         EndRowOf<false>();
 }
 
+// A value counts once per row for its column, an empty one not at all.
+void TableRows::CountCell(uint32_t column, const Cell& cell, std::string_view value, CellKind kind) {
+    if (column >= stats_.size()) stats_.resize(column + 1);
+    ColumnStats& stats = stats_[column];
+    if (!value.empty() && !(cell.generation == rowGeneration_ && cell.length > 0)) ++stats.filled;
+    stats.kinds |= static_cast<uint8_t>(1u << static_cast<unsigned>(kind));
+}
+
+std::vector<std::pair<std::string, ColumnStats>> TableRows::ColumnSummary() const {
+    std::vector<std::pair<std::string, ColumnStats>> summary;
+    const uint32_t count = ColumnCount();
+    for (uint32_t place = 0; place < count; ++place) {
+        const uint32_t column = choice_ ? choice_->columnAt[place] : place;
+        const std::string& name = choice_ ? choice_->names[place] : columns_.Names()[place];
+        summary.emplace_back(RenamedHeader(name), column < stats_.size() ? stats_[column] : ColumnStats{});
+    }
+    return summary;
+}
+
 std::string TableRows::RenamedHeader(const std::string& name) const {
     for (const auto& [from, to] : renames_)
         if (from == name) return to;
@@ -121,11 +141,12 @@ std::string TableRows::HeaderClash() const {
 
 TableRows::Mark TableRows::MarkState() const {
     return Mark{columns_.Size(), rowCount_, row_, std::string(rowText_.Data(), rowText_.Size()), rowGeneration_,
-                rowHasCell_};
+                rowHasCell_, stats_};
 }
 
 void TableRows::Restore(const Mark& mark) {
     columns_.Truncate(mark.columnCount);
+    stats_ = mark.stats;
     if (choice_) {
         choice_->outputOf.resize(mark.columnCount);
         for (uint32_t& column : choice_->columnAt)

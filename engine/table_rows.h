@@ -14,6 +14,16 @@
 
 namespace tabulora {
 
+// The kind of JSON value a cell holds.
+enum class CellKind : uint8_t { String, Number, Boolean, Null, Object, Array };
+
+// What a column held over all rows: in how many rows it was not empty, and which kinds of value
+// (bit 1 << CellKind).
+struct ColumnStats {
+    uint64_t filled = 0;
+    uint8_t kinds = 0;
+};
+
 // The columns of a table and the row being filled, written to a RowSink as CSV row lines: every
 // distinct cell name is a column (order of first appearance, exact comparison).
 class TableRows final : public ColumnSource {
@@ -23,6 +33,7 @@ class TableRows final : public ColumnSource {
         uint32_t generation = 0;
         uint32_t length = 0;
         size_t offset = 0;
+        CellKind kind = CellKind::String;
     };
 
 public:
@@ -36,10 +47,12 @@ public:
         return column;
     }
     // Sets a cell of the row being filled.
-    void SetCell(uint32_t column, std::string_view value) {
+    void SetCell(uint32_t column, std::string_view value, CellKind kind) {
         if (column >= row_.size()) row_.resize(column + 1);
         Cell& cell = row_[column];
+        if (countColumns_) CountCell(column, cell, value, kind);
         cell.generation = rowGeneration_;
+        cell.kind = kind;
         cell.offset = rowText_.Size();
         cell.length = static_cast<uint32_t>(value.size());
         CopyBytes(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
@@ -68,6 +81,9 @@ public:
     std::vector<std::string> UnusedRenames() const;
     std::string HeaderClash() const;
 
+    // With TableShape::countColumns: the written columns' header names and what they held.
+    std::vector<std::pair<std::string, ColumnStats>> ColumnSummary() const;
+
     // The state at one moment, to go back to when an input must be taken back out (its rows are
     // taken out of the sink by the caller).
     struct Mark {
@@ -77,6 +93,7 @@ public:
         std::string rowText;
         uint32_t rowGeneration;
         bool rowHasCell;
+        std::vector<ColumnStats> stats;
     };
     Mark MarkState() const;
     void Restore(const Mark& mark);
@@ -108,6 +125,7 @@ private:
     }
     template <bool kGuard>
     void EndRowOf();
+    void CountCell(uint32_t column, const Cell& cell, std::string_view value, CellKind kind);
 
     CsvFieldWriter fields_;
     RowSink& rows_;
@@ -115,6 +133,8 @@ private:
     std::vector<std::pair<std::string, std::string>> renames_;
     ColumnIndex columns_;
     const bool formulaGuard_;
+    const bool countColumns_;
+    std::vector<ColumnStats> stats_;   // per column
     uint64_t rowCount_ = 0;
 
     std::vector<Cell> row_;   // the row being filled

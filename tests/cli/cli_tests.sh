@@ -216,7 +216,9 @@ run --records data.nothing "$P"
 check "records path reaching nothing" "$status:$(grep -c 'warning: .*page.json: nothing at the records path "data.nothing"' "$work/stderr")" "0:1"
 run --records data --rename id=tags --flatten "$P"
 check "rename clash" "$status:$(cat "$work/stdout"):$(grep -c 'two columns would both be called "tags"' "$work/stderr")" "1::1"
-for usage in "--records $P" "--records= $P" "--records a..b $P" "--explode items $P" "--records d --explode a --explode a.b $P" \
+run --schema --records data --explode items "$P"
+check "--schema" "$(cat -v "$work/stdout")" "$(crlf 'column,filled,types' 'id,3,number' 'tags,2,array' 'items.sku,2,string' | cat -v)"
+for usage in "--schema -o x $P" "--schema=1 $P" "--records $P" "--records= $P" "--records a..b $P" "--explode items $P" "--records d --explode a --explode a.b $P" \
   "--columns a,,b $P" "--columns= $P" "--rename ab $P" "--rename a=b=c $P" "--rename =b $P" "--join" \
   "--records d --rename a=x --rename b=x $P"; do
   # shellcheck disable=SC2086

@@ -130,6 +130,33 @@ TEST(ShapeWarnings, ARenameThatClashesWritesNothing) {
     EXPECT_EQ(summary.failure, "two columns would both be called \"name\"; nothing was written");
 }
 
+// What each written column held: rows where it is not empty (once per row, also when a record
+// sets it twice) and the kinds of value, for every table.
+TEST(ColumnSummary, CountsRowsAndKinds) {
+    using Kinds = std::vector<std::pair<std::string, std::pair<uint64_t, uint8_t>>>;
+    auto summary = [](std::vector<std::string> texts, CsvOptions options) {
+        options.shape.countColumns = true;
+        ExportSettings settings = TestSettings();
+        settings.csv = options;
+        ExportSummary result;
+        StreamedCsv(texts, settings, &result);
+        Kinds kinds;
+        for (const auto& [name, stats] : result.columnSummary) kinds.push_back({name, {stats.filled, stats.kinds}});
+        return kinds;
+    };
+    constexpr uint8_t kString = 1, kNumber = 2, kBoolean = 4, kNull = 8, kObject = 16, kArray = 32;
+    const std::string json = R"([{"a":1,"b":"x","c":true,"d":[]},{"a":"y","b":null,"e":{}}])";
+    EXPECT_EQ(summary({json}, {}), (Kinds{{"a", {2, kString | kNumber}},
+                                         {"b", {2, kString | kNull}},
+                                         {"c", {1, kBoolean}},
+                                         {"d", {1, kArray}}}));
+    CsvOptions flat;
+    flat.flattenNested = true;
+    EXPECT_EQ(summary({json}, flat)[4], (std::pair<std::string, std::pair<uint64_t, uint8_t>>{"e", {1, kObject}}));
+    const Kinds shaped = summary({kPage}, Shaped({"data", {"items"}, "", {"id", "items.sku", "x"}, {{"id", "ID"}}}));
+    EXPECT_EQ(shaped, (Kinds{{"ID", {3, kNumber}}, {"items.sku", {2, kString}}, {"x", {0, 0}}}));
+}
+
 TEST(ShapeErrors, ShapesThatCannotBeUsed) {
     const struct {
         ShapeArgs args;
