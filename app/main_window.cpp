@@ -415,11 +415,10 @@ std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
 
 void MainWindow::ShowExportProgress() {
     if (!exportWorker_ || exportWorker_->Cancelling()) return;
-    const auto progress = exportWorker_->TakeProgress();
+    const std::optional<ExportWorker::ProgressUpdate> progress = exportWorker_->TakeProgress();
     if (!progress) return;
-    const auto& [where, eachFile] = *progress;
-    SetStatusText(winui::Utf8ToWide(ProgressText(where, eachFile)));
-    taskbarProgress_->Show(ProgressPerMille(where), 1000);
+    SetStatusText(winui::Utf8ToWide(ProgressText(progress->where, progress->eachFile)));
+    taskbarProgress_->Show(ProgressPerMille(progress->where), 1000);
 }
 
 void MainWindow::FinishExport() {
