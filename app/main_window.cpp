@@ -241,7 +241,7 @@ void MainWindow::RunCommand(UINT id) {
     switch (id) {
     case LoadButton: ChooseInputFiles(); break;
     case SeparatorButton: OpenSeparatorDialog(); break;
-    case ExportButton: Export(); break;
+    case ExportButton: ExportOrCancel(); break;
     case LoadMenuClearCommand:
     case FileClearCommand: ClearInputFiles(); break;
     case FileLoadCommand: ChooseInputFiles(); break;
@@ -252,8 +252,8 @@ void MainWindow::RunCommand(UINT id) {
     case UpdateNotificationsCommand: ToggleUpdateNotifications(); break;
     case SendFeedbackCommand: OpenFeedbackWindow(); break;
     case AboutCommand: OpenAboutBox(); break;
-    case SingleCsvFileCommand: ExportToSingleFile(); break;
-    case MultipleCsvFilesCommand: ExportEachFile(); break;
+    case SingleCsvFileCommand: ExportSingleCsvFile(); break;
+    case MultipleCsvFilesCommand: ExportMultipleCsvFiles(); break;
     case Utf8Radio:
     case AnsiRadio: UpdateOptionsMenu(); break;
     default:
@@ -343,35 +343,35 @@ std::vector<std::string> MainWindow::InputPaths() const {
     return paths;
 }
 
-void MainWindow::Export() {
+void MainWindow::ExportOrCancel() {
     if (ExportRunning()) {
         CancelExport();
     } else if (inputFiles_.size() >= 2) {
         RunCommand(winui::DropDownMenu(Control(ExportButton), ExportMenu()));
     } else {
-        ExportToSingleFile();
+        ExportSingleCsvFile();
     }
 }
 
 void MainWindow::ExportFromMenu() {
-    if (IsWindowEnabled(Control(ExportButton)) && !ExportRunning()) Export();
+    if (IsWindowEnabled(Control(ExportButton)) && !ExportRunning()) ExportOrCancel();
 }
 
-void MainWindow::ExportToSingleFile() {
+void MainWindow::ExportSingleCsvFile() {
     StartExport([inputs = InputPaths(), settings = ChosenSettings()](ExportHost& host, ExportControl& control) {
         return tabulora::ExportToSingleFile(inputs, settings, host, control);
     });
 }
 
-void MainWindow::ExportEachFile() {
+void MainWindow::ExportMultipleCsvFiles() {
     std::optional<std::wstring> folder =
         winui::Effects().ChooseFolder(Handle(), {L"Select folder:", L"Select", lastFolder_});
     if (!folder) return;
     lastFolder_ = *folder;
-    ExportEachFileToFolder(lastFolder_);
+    ExportMultipleCsvFilesTo(lastFolder_);
 }
 
-void MainWindow::ExportEachFileToFolder(const std::wstring& folder) {
+void MainWindow::ExportMultipleCsvFilesTo(const std::wstring& folder) {
     StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder), settings = ChosenSettings()](
                     ExportHost& host, ExportControl& control) {
         return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, control);

@@ -84,11 +84,14 @@ public:
     void ClearInputFiles();
     // Exports. They run on a worker thread: these return at once, and the result shows when the
     // export ends (ExportRunning turns false).
-    void Export();
+    // The export button: cancels a running export, else offers the export menu for two or more
+    // files and exports a single CSV file for one.
+    void ExportOrCancel();
     void ExportFromMenu();
-    void ExportToSingleFile();
-    void ExportEachFile();
-    void ExportEachFileToFolder(const std::wstring& folder);
+    void ExportSingleCsvFile();
+    // Asks for the folder, then ExportMultipleCsvFilesTo.
+    void ExportMultipleCsvFiles();
+    void ExportMultipleCsvFilesTo(const std::wstring& folder);
     bool ExportRunning() const { return exportWorker_ != nullptr; }
     void CancelExport();
     // Other commands

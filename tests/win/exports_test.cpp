@@ -58,7 +58,7 @@ TEST_F(ExportTest, SingleFileHoldsTheRecordsOfAllFilesInListOrder) {
     form.AddInputFile(WriteFile("a.json", kPeople));
     const std::wstring output = Path("all.csv");
     effects.saveReplies.push_back(output);
-    form.ExportToSingleFile();
+    form.ExportSingleCsvFile();
     WaitForExport();
     EXPECT_EQ(Read(output), "name,city\r\nCid,Lima\r\nAnn,Oslo\r\nBob,Rome\r\n");
 }
@@ -90,7 +90,7 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
         SetChecked(Form::AnsiRadio, c.ansi);
         const std::wstring output = Path("out" + std::to_string(++n) + ".csv");
         effects.saveReplies.push_back(output);
-        form.ExportToSingleFile();
+        form.ExportSingleCsvFile();
         WaitForExport();
         const std::string expected = c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(c.expected) : c.expected;
         EXPECT_EQ(Read(output), expected) << winui::WideToUtf8(c.separator);
@@ -106,7 +106,7 @@ TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
     const std::wstring output = Path("out.csv");
     effects.saveReplies.push_back(output);
 
-    form.ExportToSingleFile();
+    form.ExportSingleCsvFile();
 
     WaitForExport();
 
@@ -119,7 +119,7 @@ TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
 TEST_F(ExportTest, NothingToExportWarnsWithoutAskingForAName) {
     form.AddInputFile(WriteFile("empty.json", ""));
     form.AddInputFile(WriteFile("bom.json", "\xEF\xBB\xBF"));
-    form.ExportToSingleFile();
+    form.ExportSingleCsvFile();
     WaitForExport();
     EXPECT_TRUE(effects.saveRequests.empty());
     ASSERT_EQ(effects.messages.size(), 1u);
@@ -164,10 +164,10 @@ TEST_F(ExportTest, MultipleFilesGetFreeNamesInTheChosenFolder) {
     const std::wstring folderPath = winui::Utf8ToWide(target / "");
     effects.folderReplies = {folderPath, folderPath};
 
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
 
     WaitForExport();
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
     WaitForExport();
 
     ASSERT_EQ(effects.folderRequests.size(), 2u);
@@ -191,7 +191,7 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
     TempFolder target;
     effects.folderReplies.push_back(winui::Utf8ToWide(target / ""));
 
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
 
     WaitForExport();
 
@@ -202,7 +202,7 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
 
 TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
     form.AddInputFile(WriteFile("a.json", kPeople));
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
     WaitForExport();
     EXPECT_TRUE(effects.messages.empty());
     EXPECT_EQ(form.LastFolder(), L"");
