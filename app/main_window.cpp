@@ -10,7 +10,6 @@
 
 #include "app/export_status.h"
 #include "app/regional.h"
-#include "engine/conversion.h"
 #include "platform/ansi_codec.h"
 #include "ui/about_box.h"
 #include "ui/feedback_window.h"
@@ -122,7 +121,9 @@ bool HasJsonExtension(const std::wstring& path, std::initializer_list<std::wstri
 }  // namespace
 
 MainWindow::MainWindow(AppIdentity identity, MakerSite site, std::unique_ptr<update::SettingsStore> settings)
-    : identity_(std::move(identity)), site_(std::move(site)), settings_(std::move(settings)), choices_(*settings_) {
+    : identity_(std::move(identity)), site_(std::move(site)), settings_(std::move(settings)) {
+    options_.separator = winui::WideToUtf8(ListSeparator());
+    ReadStoredChoices(*settings_, options_);
     loadButtonMenu_.Reset(winui::BuildPopupMenu(kLoadButtonMenu));
     exportMenu_.Reset(winui::BuildPopupMenu(kExportMenu));
     accelerators_.Reset(BuildAccelerators());
@@ -137,15 +138,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::SetUp() {
     SetWindowTextW(Handle(), winui::Utf8ToWide(identity_.title).c_str());
-
-    SetWindowTextW(Control(SeparatorButton), ListSeparatorCaption().c_str());
-    SendMessageW(Control(HeaderCheckBox), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(Control(Utf8Radio), BM_SETCHECK, BST_CHECKED, 0);
     AttachMenuImages();
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
     taskbarProgress_.emplace(Handle());
-    UpdateOptionsMenu();
+    ShowOptions();
 }
 
 void MainWindow::LayoutControls() {
@@ -240,6 +237,9 @@ void MainWindow::ShowLoadButtonMenu(LPARAM screenPoint) {
 void MainWindow::RunCommand(UINT id) {
     switch (id) {
     case LoadButton: ChooseInputFiles(); break;
+    case HeaderCheckBox: ToggleHeader(); break;
+    case Utf8Radio: ChooseEncoding(TextEncoding::Utf8); break;
+    case AnsiRadio: ChooseEncoding(TextEncoding::Ansi); break;
     case SeparatorButton: OpenSeparatorDialog(); break;
     case ExportButton: ExportOrCancel(); break;
     case LoadMenuClearCommand:
@@ -254,8 +254,6 @@ void MainWindow::RunCommand(UINT id) {
     case AboutCommand: OpenAboutBox(); break;
     case SingleCsvFileCommand: ExportSingleCsvFile(); break;
     case MultipleCsvFilesCommand: ExportMultipleCsvFiles(); break;
-    case Utf8Radio:
-    case AnsiRadio: UpdateOptionsMenu(); break;
     default:
         if (id >= FirstChoiceCommand && id < FirstChoiceCommand + kConversionChoices.size()) {
             ToggleChoice(kConversionChoices[id - FirstChoiceCommand].choice);
@@ -324,19 +322,6 @@ void MainWindow::ClearInputFiles() {
 
 // ---- Exports
 
-ExportSettings MainWindow::ChosenSettings() const {
-    ExportSettings settings;
-    settings.csv.separator = CsvSeparatorFromCaption(winui::WideToUtf8(winui::WindowText(Control(SeparatorButton))));
-    settings.csv.includeHeader = SendMessageW(Control(HeaderCheckBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    settings.encoding = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED ? TextEncoding::Utf8
-                                                                                          : TextEncoding::Ansi;
-    settings.ansi = &SystemAnsiCodec();
-    settings.csv.flattenNested = choices_.IsOn(ConversionChoice::FlattenNested);
-    settings.csv.utf8Bom = choices_.IsOn(ConversionChoice::Utf8Bom);   // the engine leaves it out of ANSI
-    settings.csv.formulaGuard = choices_.IsOn(ConversionChoice::FormulaGuard);
-    return settings;
-}
-
 std::vector<std::string> MainWindow::InputPaths() const {
     std::vector<std::string> paths;
     for (const std::wstring& path : inputFiles_) paths.push_back(winui::WideToUtf8(path));
@@ -358,7 +343,8 @@ void MainWindow::ExportFromMenu() {
 }
 
 void MainWindow::ExportSingleCsvFile() {
-    StartExport([inputs = InputPaths(), settings = ChosenSettings()](ExportHost& host, ExportControl& control) {
+    StartExport([inputs = InputPaths(), settings = ToExportSettings(options_, SystemAnsiCodec())](
+                    ExportHost& host, ExportControl& control) {
         return tabulora::ExportToSingleFile(inputs, settings, host, control);
     });
 }
@@ -372,7 +358,8 @@ void MainWindow::ExportMultipleCsvFiles() {
 }
 
 void MainWindow::ExportMultipleCsvFilesTo(const std::wstring& folder) {
-    StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder), settings = ChosenSettings()](
+    StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder),
+                 settings = ToExportSettings(options_, SystemAnsiCodec())](
                     ExportHost& host, ExportControl& control) {
         return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, control);
     });
@@ -459,7 +446,7 @@ void MainWindow::SetExportRunning(bool running) {
         EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
     }
     DragAcceptFiles(Handle(), !running);
-    UpdateOptionsMenu();
+    ShowOptions();
     if (running) {
         exportCursor_.emplace();
     } else {
@@ -472,20 +459,7 @@ void MainWindow::SetStatusText(const std::wstring& text) {
     SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// ---- Separator, help, exit
-
-ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
-    return separatorDialogs_.empty() ? nullptr : separatorDialogs_.back().get();
-}
-
-void MainWindow::OpenSeparatorDialog() {
-    // Dialogs closed earlier are only hidden; let them go before the next one opens.
-    std::erase_if(separatorDialogs_, [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
-    auto dialog = std::make_unique<ui::SeparatorDialog>(Handle(), Control(SeparatorButton));
-    dialog->Preselect(winui::WindowText(Control(SeparatorButton)));
-    dialog->Show();
-    separatorDialogs_.push_back(std::move(dialog));
-}
+// ---- Help, exit
 
 void MainWindow::OpenOnlineHelp() { winui::OpenInBrowser(site_.OnlineHelpPage(identity_.product)); }
 
@@ -537,26 +511,62 @@ void MainWindow::ToggleUpdateNotifications() {
 
 // ---- Options
 
+void MainWindow::ToggleHeader() {
+    options_.includeHeader = !options_.includeHeader;
+    ShowOptions();
+}
+
+void MainWindow::ChooseEncoding(TextEncoding encoding) {
+    options_.encoding = encoding;
+    ShowOptions();
+}
+
+ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
+    return separatorDialogs_.empty() ? nullptr : separatorDialogs_.back().get();
+}
+
+void MainWindow::OpenSeparatorDialog() {
+    // Dialogs closed earlier are only hidden; let them go before the next one opens.
+    std::erase_if(separatorDialogs_, [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
+    auto dialog = std::make_unique<ui::SeparatorDialog>(
+        Handle(), [this](const std::wstring& separator) { ChooseSeparator(separator); });
+    dialog->Preselect(winui::Utf8ToWide(options_.separator));
+    dialog->Show();
+    separatorDialogs_.push_back(std::move(dialog));
+}
+
+void MainWindow::ChooseSeparator(const std::wstring& separator) {
+    options_.separator = winui::WideToUtf8(separator);
+    ShowOptions();
+}
+
 void MainWindow::ToggleChoice(ConversionChoice choice) {
     if (ExportRunning()) return;
     try {
-        choices_.Set(choice, !choices_.IsOn(choice));
+        StoreChoice(*settings_, options_, choice, !IsOn(options_, choice));
     } catch (const std::exception& error) {
         // The check mark keeps showing what is stored.
         winui::ShowMessage(Handle(), L"The option could not be saved.\r\r" + winui::Utf8ToWide(error.what()), L"ERROR",
                            MB_ICONERROR);
     }
-    UpdateOptionsMenu();
+    ShowOptions();
 }
 
-// Check marks follow the choices; the byte-order mark is a choice of UTF-8 output only, and no
-// choice changes while an export runs.
-void MainWindow::UpdateOptionsMenu() {
-    const bool utf8 = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED;
+// The option controls and the Options menu show the options. The byte-order mark is a choice of
+// UTF-8 output only, and no choice changes while an export runs.
+void MainWindow::ShowOptions() {
+    auto check = [this](int id, bool on) {
+        SendMessageW(Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+    check(HeaderCheckBox, options_.includeHeader);
+    check(Utf8Radio, options_.encoding == TextEncoding::Utf8);
+    check(AnsiRadio, options_.encoding == TextEncoding::Ansi);
+    SetWindowTextW(Control(SeparatorButton), winui::Utf8ToWide(SeparatorCaption(options_.separator)).c_str());
     for (size_t i = 0; i < kConversionChoices.size(); ++i) {
         const ConversionChoice choice = kConversionChoices[i].choice;
-        const bool usable = !ExportRunning() && (choice != ConversionChoice::Utf8Bom || utf8);
-        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (choices_.IsOn(choice) ? MF_CHECKED : MF_UNCHECKED));
+        const bool usable =
+            !ExportRunning() && (choice != ConversionChoice::Utf8Bom || options_.encoding == TextEncoding::Utf8);
+        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (IsOn(options_, choice) ? MF_CHECKED : MF_UNCHECKED));
         EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (usable ? MF_ENABLED : MF_GRAYED));
     }
 }

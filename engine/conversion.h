@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace tabulora {
 
@@ -19,9 +18,6 @@ struct CsvOptions {
     // TAB or CR and is not a number) is written with an apostrophe before it.
     bool formulaGuard = false;
 };
-
-// The separator button shows a TAB as the two characters backslash and t.
-std::string CsvSeparatorFromCaption(std::string_view caption);
 
 // "661,358": digits grouped by thousands.
 std::string GroupedNumber(uint64_t number);

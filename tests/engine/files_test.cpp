@@ -201,12 +201,5 @@ TEST(GroupedNumber, GroupsByThousands) {
     for (const auto& [number, text] : cases) EXPECT_EQ(GroupedNumber(number), text);
 }
 
-TEST(CsvSeparatorFromCaption, BackslashTIsTab) {
-    EXPECT_EQ(CsvSeparatorFromCaption("\\t"), "\t");
-    EXPECT_EQ(CsvSeparatorFromCaption(";"), ";");
-    EXPECT_EQ(CsvSeparatorFromCaption("\\"), "\\");
-    EXPECT_EQ(CsvSeparatorFromCaption(""), "");
-}
-
 }  // namespace
 }  // namespace tabulora

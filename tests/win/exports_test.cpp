@@ -14,7 +14,6 @@ const std::string kMorePeople = R"([{"name": "Cid", "city": "Lima"}])";
 
 class ExportTest : public FormTest {
 protected:
-    void SetSeparatorCaption(const wchar_t* caption) { SetWindowTextW(form.Control(Form::SeparatorButton), caption); }
     void ExpectMessage(size_t index, const std::wstring& text, const std::wstring& caption, UINT icon) {
         ASSERT_GT(effects.messages.size(), index);
         const FakeEffects::Message& message = effects.messages[index];
@@ -72,7 +71,7 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
     };
     const std::string input = "[{\"k\": \"a;b\", \"v\": \"Z\u00fcrich \\\"x\\\"\"}]";
     const Case cases[] = {
-        {L"\\t", true, false, "k\tv\r\na;b\t\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+        {L"\t", true, false, "k\tv\r\na;b\t\"Z\u00fcrich \"\"x\"\"\"\r\n"},
         {L";", true, false, "k;v\r\n\"a;b\";\"Z\u00fcrich \"\"x\"\"\"\r\n"},
         {L"|", false, false, "a;b|\"Z\u00fcrich \"\"x\"\"\"\r\n"},
         {L"", true, false, "kv\r\na;b\"Z\u00fcrich \"\"x\"\"\"\r\n"},
@@ -84,10 +83,9 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
         form.ClearInputFiles();
         form.AddInputFile(WriteFile("in" + std::to_string(n) + ".json",
                             c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(input) : input));
-        SetSeparatorCaption(c.separator);
-        SetChecked(Form::HeaderCheckBox, c.header);
-        SetChecked(Form::Utf8Radio, !c.ansi);
-        SetChecked(Form::AnsiRadio, c.ansi);
+        form.ChooseSeparator(c.separator);
+        if (Checked(Form::HeaderCheckBox) != c.header) Click(Form::HeaderCheckBox);
+        Click(c.ansi ? Form::AnsiRadio : Form::Utf8Radio);
         const std::wstring output = Path("out" + std::to_string(++n) + ".csv");
         effects.saveReplies.push_back(output);
         form.ExportSingleCsvFile();
