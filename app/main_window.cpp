@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "app/export_status.h"
@@ -142,7 +143,7 @@ void MainWindow::SetUp() {
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
     taskbarProgress_.emplace(Handle());
-    ShowOptions();
+    UpdateControls();
 }
 
 void MainWindow::LayoutControls() {
@@ -268,15 +269,7 @@ void MainWindow::AddInputFile(const std::wstring& path) {
     if (!winui::FileExists(path)) return;
     inputFiles_.push_back(path);
     ++loadedFileCount_;
-    SetWindowTextW(Control(LoadButton), (L"Load JSON files... [" + std::to_wstring(loadedFileCount_) + L"]").c_str());
-    SetOptionsEnabled(true);
-    SetButtonImages(L"IMG_SAVE48");
-}
-
-void MainWindow::SetOptionsEnabled(bool enabled) {
-    for (int id : {HeaderCheckBox, AnsiRadio, Utf8Radio, SeparatorLabel, SeparatorButton, ExportButton}) {
-        EnableWindow(Control(id), enabled);
-    }
+    UpdateControls();
 }
 
 void MainWindow::ChooseInputFiles() {
@@ -314,10 +307,8 @@ void MainWindow::ClearInputFiles() {
     if (ExportRunning()) return;
     inputFiles_.clear();
     loadedFileCount_ = 0;
-    SetWindowTextW(Control(LoadButton), L"Load JSON file...");
-    SetButtonImages(L"IMG_SAVEBLACK48");
     SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
-    SetOptionsEnabled(false);
+    UpdateControls();
 }
 
 // ---- Exports
@@ -339,7 +330,7 @@ void MainWindow::ExportOrCancel() {
 }
 
 void MainWindow::ExportFromMenu() {
-    if (IsWindowEnabled(Control(ExportButton)) && !ExportRunning()) ExportOrCancel();
+    if (Look().exportEnabled && !ExportRunning()) ExportOrCancel();
 }
 
 void MainWindow::ExportSingleCsvFile() {
@@ -372,7 +363,8 @@ void MainWindow::StartExport(ExportWorker::Job job) {
         [this] { return ChooseCsvFileToSave(); },
     };
     exportWorker_ = std::make_unique<ExportWorker>(Handle(), std::move(user), std::move(job));
-    SetExportRunning(true);
+    UpdateControls();
+    exportCursor_.emplace();
 }
 
 void MainWindow::CancelExport() {
@@ -412,7 +404,9 @@ void MainWindow::FinishExport() {
     if (!exportWorker_) return;
     const ExportResult result = exportWorker_->TakeResult();
     exportWorker_.reset();
-    SetExportRunning(false);
+    UpdateControls();
+    exportCursor_.reset();
+    taskbarProgress_->Clear();
     SetStatusText(winui::Utf8ToWide(SummaryText(result)));
     const std::wstring target = winui::Utf8ToWide(result.target);
     switch (result.outcome) {
@@ -433,26 +427,6 @@ void MainWindow::FinishExport() {
         break;
     }
     if (exitAfterExport_) PostQuitMessage(0);
-}
-
-void MainWindow::SetExportRunning(bool running) {
-    // While an export runs its button cancels it, and nothing that changes its inputs or options
-    // can be used.
-    SetWindowTextW(Control(ExportButton), running ? L"Cancel" : L"Export to CSV...");
-    for (int id : {LoadButton, HeaderCheckBox, AnsiRadio, Utf8Radio, SeparatorLabel, SeparatorButton}) {
-        EnableWindow(Control(id), !running);
-    }
-    for (UINT command : {FileClearCommand, FileLoadCommand, FileExportCommand}) {
-        EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
-    }
-    DragAcceptFiles(Handle(), !running);
-    ShowOptions();
-    if (running) {
-        exportCursor_.emplace();
-    } else {
-        exportCursor_.reset();
-        taskbarProgress_->Clear();
-    }
 }
 
 void MainWindow::SetStatusText(const std::wstring& text) {
@@ -513,12 +487,12 @@ void MainWindow::ToggleUpdateNotifications() {
 
 void MainWindow::ToggleHeader() {
     options_.includeHeader = !options_.includeHeader;
-    ShowOptions();
+    UpdateControls();
 }
 
 void MainWindow::ChooseEncoding(TextEncoding encoding) {
     options_.encoding = encoding;
-    ShowOptions();
+    UpdateControls();
 }
 
 ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
@@ -537,7 +511,7 @@ void MainWindow::OpenSeparatorDialog() {
 
 void MainWindow::ChooseSeparator(const std::wstring& separator) {
     options_.separator = winui::WideToUtf8(separator);
-    ShowOptions();
+    UpdateControls();
 }
 
 void MainWindow::ToggleChoice(ConversionChoice choice) {
@@ -549,26 +523,45 @@ void MainWindow::ToggleChoice(ConversionChoice choice) {
         winui::ShowMessage(Handle(), L"The option could not be saved.\r\r" + winui::Utf8ToWide(error.what()), L"ERROR",
                            MB_ICONERROR);
     }
-    ShowOptions();
+    UpdateControls();
 }
 
-// The option controls and the Options menu show the options. The byte-order mark is a choice of
-// UTF-8 output only, and no choice changes while an export runs.
-void MainWindow::ShowOptions() {
-    auto check = [this](int id, bool on) {
-        SendMessageW(Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+// ---- The look of the window
+
+MainWindowLook MainWindow::Look() const { return LookOf(options_, loadedFileCount_, ExportRunning()); }
+
+// Every control and menu item as LookOf has it: the one place that enables, checks and captions
+// them.
+void MainWindow::UpdateControls() {
+    const MainWindowLook look = Look();
+    auto enable = [this](int id, bool enabled) { EnableWindow(Control(id), enabled); };
+    auto check = [this](int id, bool checked) {
+        SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     };
-    check(HeaderCheckBox, options_.includeHeader);
-    check(Utf8Radio, options_.encoding == TextEncoding::Utf8);
-    check(AnsiRadio, options_.encoding == TextEncoding::Ansi);
-    SetWindowTextW(Control(SeparatorButton), winui::Utf8ToWide(SeparatorCaption(options_.separator)).c_str());
-    for (size_t i = 0; i < kConversionChoices.size(); ++i) {
-        const ConversionChoice choice = kConversionChoices[i].choice;
-        const bool usable =
-            !ExportRunning() && (choice != ConversionChoice::Utf8Bom || options_.encoding == TextEncoding::Utf8);
-        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (IsOn(options_, choice) ? MF_CHECKED : MF_UNCHECKED));
-        EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (usable ? MF_ENABLED : MF_GRAYED));
+    auto caption = [this](int id, const std::string& text) {
+        SetWindowTextW(Control(id), winui::Utf8ToWide(text).c_str());
+    };
+    caption(LoadButton, look.loadCaption);
+    enable(LoadButton, look.loadEnabled);
+    for (int id : {HeaderCheckBox, Utf8Radio, AnsiRadio, SeparatorLabel, SeparatorButton}) {
+        enable(id, look.optionsEnabled);
     }
+    check(HeaderCheckBox, look.headerChecked);
+    check(Utf8Radio, look.utf8Checked);
+    check(AnsiRadio, look.ansiChecked);
+    caption(SeparatorButton, look.separatorCaption);
+    caption(ExportButton, look.exportCaption);
+    enable(ExportButton, look.exportEnabled);
+    if (std::wstring_view(look.exportImage) != exportImage_) SetButtonImages(look.exportImage);
+    for (UINT command : {FileClearCommand, FileLoadCommand, FileExportCommand}) {
+        EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (look.fileCommandsEnabled ? MF_ENABLED : MF_GRAYED));
+    }
+    for (size_t i = 0; i < kConversionChoices.size(); ++i) {
+        const MainWindowLook::MenuItem& item = look.choices[i];
+        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
+        EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+    }
+    DragAcceptFiles(Handle(), look.acceptsDroppedFiles);
 }
 
 void MainWindow::OpenFeedbackWindow() {

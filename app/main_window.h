@@ -11,6 +11,7 @@
 #include "app/conversion_choices.h"
 #include "app/export_options.h"
 #include "app/export_worker.h"
+#include "app/main_window_look.h"
 #include "base/app_identity.h"
 #include "base/maker_site.h"
 #include "engine/text_codec.h"
@@ -97,7 +98,7 @@ public:
     void ExportMultipleCsvFilesTo(const std::wstring& folder);
     bool ExportRunning() const { return exportWorker_ != nullptr; }
     void CancelExport();
-    // The options; the controls and the Options menu show the new state.
+    // The options; the controls and the Options menu show the new value.
     void ToggleHeader();
     void ChooseEncoding(TextEncoding encoding);
     void OpenSeparatorDialog();
@@ -122,15 +123,14 @@ private:
     void SetUp();
     void RunCommand(UINT id);
     void ShowLoadButtonMenu(LPARAM screenPoint);
-    void SetOptionsEnabled(bool enabled);
-    void ShowOptions();
+    MainWindowLook Look() const;
+    void UpdateControls();
     void SetButtonImages(const wchar_t* exportImage);
     void AttachMenuImages();
     std::vector<std::string> InputPaths() const;
     void StartExport(ExportWorker::Job job);
     void ShowExportProgress();
     void FinishExport();
-    void SetExportRunning(bool running);
     void SetStatusText(const std::wstring& text);
     void ShowFileLoadError(const std::string& path);
     std::optional<std::string> ChooseCsvFileToSave();
