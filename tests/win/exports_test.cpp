@@ -4,10 +4,14 @@
 #include "winui/messages.h"
 #include "form_fixture.h"
 #include "platform/ansi_codec.h"
+#include "ui/separator_dialog.h"
 
 namespace {
 
+using tabulora::ExportOptions;
 using tabulora::MainWindow;
+using tabulora::TextEncoding;
+using tabulora::ui::SeparatorDialog;
 
 const std::string kPeople = R"([{"name": "Ann", "city": "Oslo"}, {"name": "Bob", "city": "Rome"}])";
 const std::string kMorePeople = R"([{"name": "Cid", "city": "Lima"}])";
@@ -21,6 +25,52 @@ protected:
         EXPECT_EQ(message.caption, caption);
         EXPECT_EQ(message.type, MB_OK | icon);
         EXPECT_EQ(message.cursor, winui::ScreenCursor::Default);
+    }
+    bool MenuItemChecked(int index) const {
+        return GetMenuState(form.OptionsMenu(), Form::FirstChoiceCommand + index, MF_BYCOMMAND) & MF_CHECKED;
+    }
+    bool MenuItemUsable(HMENU menu, UINT command) const {
+        return !(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    // The options as the window shows them, read from its controls and its Options menu.
+    ExportOptions Shown() const {
+        ExportOptions shown;
+        shown.includeHeader = Checked(Form::HeaderCheckBox);
+        EXPECT_NE(Checked(Form::Utf8Radio), Checked(Form::AnsiRadio));
+        shown.encoding = Checked(Form::AnsiRadio) ? TextEncoding::Ansi : TextEncoding::Utf8;
+        const std::wstring caption = Caption(Form::SeparatorButton);
+        shown.separator = caption == L"\\t" ? "\t" : winui::WideToUtf8(caption);
+        shown.flattenNested = MenuItemChecked(0);
+        shown.utf8Bom = MenuItemChecked(1);
+        shown.formulaGuard = MenuItemChecked(2);
+        return shown;
+    }
+    void ChooseInSeparatorDialog(int radio, const wchar_t* typed = nullptr) {
+        Command(Form::SeparatorButton);
+        SeparatorDialog& dialog = *form.LastSeparatorDialog();
+        SendMessageW(dialog.Control(radio), BM_CLICK, 0, 0);
+        if (typed) SetWindowTextW(dialog.Control(SeparatorDialog::OtherEdit), typed);
+        SendMessageW(dialog.Control(SeparatorDialog::OkButton), BM_CLICK, 0, 0);
+    }
+    // Which controls and menu items can be used.
+    struct Usable {
+        bool load, options, exportButton, fileCommands, choices, bom, drops;
+    };
+    void ExpectUsable(const Usable& usable, const char* when) const {
+        EXPECT_EQ(Enabled(Form::LoadButton), usable.load) << when;
+        for (int id : {Form::HeaderCheckBox, Form::Utf8Radio, Form::AnsiRadio, Form::SeparatorLabel,
+                       Form::SeparatorButton}) {
+            EXPECT_EQ(Enabled(id), usable.options) << when << ", control " << id;
+        }
+        EXPECT_EQ(Enabled(Form::ExportButton), usable.exportButton) << when;
+        HMENU file = GetSubMenu(GetMenu(form.Handle()), 0);
+        for (UINT command : {Form::FileClearCommand, Form::FileLoadCommand, Form::FileExportCommand}) {
+            EXPECT_EQ(MenuItemUsable(file, command), usable.fileCommands) << when << ", command " << command;
+        }
+        EXPECT_EQ(MenuItemUsable(form.OptionsMenu(), Form::FirstChoiceCommand), usable.choices) << when;
+        EXPECT_EQ(MenuItemUsable(form.OptionsMenu(), Form::FirstChoiceCommand + 1), usable.bom) << when;
+        EXPECT_EQ(MenuItemUsable(form.OptionsMenu(), Form::FirstChoiceCommand + 2), usable.choices) << when;
+        EXPECT_EQ((GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0, usable.drops) << when;
     }
 };
 
@@ -270,6 +320,78 @@ TEST_F(ExportTest, TheOptionsMenuChoicesShapeTheCsv) {
     Command(Form::ExportButton);
     EXPECT_EQ(Read(utf8), "\xEF\xBB\xBFid,user.name,f\r\n1,x,'=1+2\r\n");
     EXPECT_EQ(Read(ansi), "id,user.name,f\r\n1,x,'=1+2\r\n");   // no byte-order mark in ANSI
+}
+
+TEST_F(ExportTest, TheExportReceivesWhatTheControlsShow) {
+    const std::string input = "[{\"id\":1,\"n\":\"Zo\u00EB\",\"user\":{\"name\":\"x\"},\"f\":\"=1+2\"}]";
+    const tabulora::AnsiCodec& ansi = tabulora::SystemAnsiCodec();
+    form.AddInputFile(WriteFile("ansi.json", ansi.FromUtf8(input)));
+
+    // TAB through the separator dialog, ANSI, no header line, two choices of the Options menu.
+    ChooseInSeparatorDialog(SeparatorDialog::TabRadio);
+    Click(Form::AnsiRadio);
+    Click(Form::HeaderCheckBox);
+    Command(Form::FirstChoiceCommand);       // Flatten Nested Values
+    Command(Form::FirstChoiceCommand + 2);   // Guard Against Formula Injection
+    ExportOptions expected;
+    expected.includeHeader = false;
+    expected.encoding = TextEncoding::Ansi;
+    expected.separator = "\t";
+    expected.flattenNested = true;
+    expected.formulaGuard = true;
+    EXPECT_EQ(Caption(Form::SeparatorButton), L"\\t");
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_EQ(form.Options(), expected);
+    const std::wstring first = Path("first.csv");
+    effects.saveReplies.push_back(first);
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(first), ansi.FromUtf8("1\tZo\u00EB\tx\t'=1+2\r\n"));
+
+    // Then a UTF-8 file: UTF-8 with its byte-order mark, the header line, no flattening and a
+    // separator typed under "Other".
+    Command(Form::FileClearCommand);
+    form.AddInputFile(WriteFile("utf8.json", input));
+    Click(Form::Utf8Radio);
+    Click(Form::HeaderCheckBox);
+    Command(Form::FirstChoiceCommand + 1);   // Excel-Friendly UTF-8 (BOM)
+    Command(Form::FirstChoiceCommand);
+    ChooseInSeparatorDialog(SeparatorDialog::OtherRadio, L"|");
+    expected = ExportOptions();
+    expected.separator = "|";
+    expected.utf8Bom = true;
+    expected.formulaGuard = true;
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_EQ(form.Options(), expected);
+    const std::wstring second = Path("second.csv");
+    effects.saveReplies.push_back(second);
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(second), "\xEF\xBB\xBFid|n|f\r\n1|Zo\u00EB|'=1+2\r\n");
+    EXPECT_EQ(effects.messages.size(), 2u);   // the two "Operation completed" boxes
+}
+
+TEST_F(ExportTest, WhatCanBeUsedFollowsTheFilesAndTheExport) {
+    ExpectUsable({true, false, false, true, true, true, true}, "no file");
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    ExpectUsable({true, true, true, true, true, true, true}, "a file");
+    Click(Form::AnsiRadio);
+    ExpectUsable({true, true, true, true, true, false, true}, "ANSI");
+
+    effects.saveReplies.push_back(Path("out.csv"));
+    bool asked = false;
+    effects.whileSaveDialogOpen = [&] {
+        asked = true;
+        EXPECT_EQ(Caption(Form::ExportButton), L"Cancel");
+        ExpectUsable({false, false, true, false, false, false, false}, "exporting");
+    };
+    Command(Form::ExportButton);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Caption(Form::ExportButton), L"Export to CSV...");
+    ExpectUsable({true, true, true, true, true, false, true}, "after the export");
+
+    Click(Form::Utf8Radio);
+    Command(Form::FileClearCommand);
+    ExpectUsable({true, false, false, true, true, true, true}, "cleared");
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON file...");
 }
 
 TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {
