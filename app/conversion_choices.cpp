@@ -3,20 +3,29 @@
 #include <exception>
 
 namespace tabulora {
+namespace {
 
-ConversionChoices::ConversionChoices(update::SettingsStore& store) : store_(store) {
+const ConversionChoiceInfo& InfoOf(ConversionChoice choice) { return kConversionChoices[static_cast<size_t>(choice)]; }
+
+}  // namespace
+
+bool IsOn(const ExportOptions& options, ConversionChoice choice) { return options.*InfoOf(choice).option; }
+
+void ReadStoredChoices(update::SettingsStore& store, ExportOptions& options) {
     for (const ConversionChoiceInfo& info : kConversionChoices) {
+        options.*info.option = false;
         try {
-            on_[Index(info.choice)] = store_.ReadInteger(update::kSettingsSection, info.settingName, 0) != 0;
+            options.*info.option = store.ReadInteger(update::kSettingsSection, info.settingName, 0) != 0;
         } catch (const std::exception&) {
             // a value of another type counts as off
         }
     }
 }
 
-void ConversionChoices::Set(ConversionChoice choice, bool on) {
-    store_.WriteInteger(update::kSettingsSection, kConversionChoices[Index(choice)].settingName, on ? 1 : 0);
-    on_[Index(choice)] = on;
+void StoreChoice(update::SettingsStore& store, ExportOptions& options, ConversionChoice choice, bool on) {
+    const ConversionChoiceInfo& info = InfoOf(choice);
+    store.WriteInteger(update::kSettingsSection, info.settingName, on ? 1 : 0);
+    options.*info.option = on;
 }
 
 }  // namespace tabulora

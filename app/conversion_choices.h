@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 
+#include "app/export_options.h"
 #include "update/settings.h"
 
 namespace tabulora {
@@ -11,31 +12,24 @@ enum class ConversionChoice { FlattenNested, Utf8Bom, FormulaGuard };
 
 struct ConversionChoiceInfo {
     ConversionChoice choice;
-    const wchar_t* caption;       // the menu item
+    const wchar_t* caption;         // the menu item
     const char* settingName;
+    bool ExportOptions::*option;    // what it turns on and off
 };
 
 inline constexpr std::array<ConversionChoiceInfo, 3> kConversionChoices = {{
-    {ConversionChoice::FlattenNested, L"Flatten Nested Values", "FlattenNested"},
-    {ConversionChoice::Utf8Bom, L"Excel-Friendly UTF-8 (BOM)", "Utf8Bom"},
-    {ConversionChoice::FormulaGuard, L"Guard Against Formula Injection", "FormulaGuard"},
+    {ConversionChoice::FlattenNested, L"Flatten Nested Values", "FlattenNested", &ExportOptions::flattenNested},
+    {ConversionChoice::Utf8Bom, L"Excel-Friendly UTF-8 (BOM)", "Utf8Bom", &ExportOptions::utf8Bom},
+    {ConversionChoice::FormulaGuard, L"Guard Against Formula Injection", "FormulaGuard", &ExportOptions::formulaGuard},
 }};
 
-class ConversionChoices {
-public:
-    // Reads the stored choices; a value that is absent or unreadable counts as off.
-    explicit ConversionChoices(update::SettingsStore& store);
+bool IsOn(const ExportOptions& options, ConversionChoice choice);
 
-    bool IsOn(ConversionChoice choice) const { return on_[Index(choice)]; }
-    // Stores the new state first; raises the store's error, and keeps the old state, when the
-    // store refuses it.
-    void Set(ConversionChoice choice, bool on);
+// Sets every choice in `options` as stored; a value that is absent or unreadable counts as off.
+void ReadStoredChoices(update::SettingsStore& store, ExportOptions& options);
 
-private:
-    static size_t Index(ConversionChoice choice) { return static_cast<size_t>(choice); }
-
-    update::SettingsStore& store_;
-    std::array<bool, kConversionChoices.size()> on_{};
-};
+// Stores the new state first, then sets it in `options`; raises the store's error, and leaves
+// `options` as they were, when the store refuses it.
+void StoreChoice(update::SettingsStore& store, ExportOptions& options, ConversionChoice choice, bool on);
 
 }  // namespace tabulora

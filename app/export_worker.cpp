@@ -13,7 +13,7 @@ struct ExportWorker::Shared {
     std::mutex mutex;
     std::condition_variable answered;
     bool abandoned = false;                 // the worker object is going away
-    std::optional<std::pair<ExportProgress, bool>> progress;
+    std::optional<ProgressUpdate> progress;
     bool progressPosted = false;
     ExportResult result;
 };
@@ -31,7 +31,7 @@ public:
 
     void Progress(const ExportProgress& progress, bool eachFile) override {
         std::lock_guard lock(shared_->mutex);
-        shared_->progress = {progress, eachFile};
+        shared_->progress = ProgressUpdate{progress, eachFile};
         if (shared_->progressPosted) return;   // the window has not read the last one yet
         shared_->progressPosted = PostMessageW(shared_->window, kProgressMessage, 0, 0) != FALSE;
     }
@@ -92,7 +92,7 @@ ExportWorker::~ExportWorker() {
     if (thread_.joinable()) thread_.join();
 }
 
-std::optional<std::pair<ExportProgress, bool>> ExportWorker::TakeProgress() {
+std::optional<ExportWorker::ProgressUpdate> ExportWorker::TakeProgress() {
     std::lock_guard lock(shared_->mutex);
     shared_->progressPosted = false;
     return shared_->progress;

@@ -29,6 +29,11 @@ public:
         std::function<std::optional<std::string>()> chooseOutputFile;
     };
     using Job = std::function<ExportResult(ExportHost& host, ExportControl& control)>;
+    // Where the export stands.
+    struct ProgressUpdate {
+        ExportProgress where;
+        bool eachFile = false;   // the multiple-files export
+    };
 
     ExportWorker(HWND window, UserSide user, Job job);
     // Stops the export and waits for its thread; a request still waiting for the window is
@@ -40,8 +45,8 @@ public:
     void Cancel() { control_.Cancel(); }
     bool Cancelling() const { return control_.Cancelled(); }
 
-    // The newest progress, and whether it is of the multiple-files export.
-    std::optional<std::pair<ExportProgress, bool>> TakeProgress();
+    // The newest progress.
+    std::optional<ProgressUpdate> TakeProgress();
     static void RunRequest(LPARAM request);
     // After kFinishedMessage: the export's result; the thread has ended.
     ExportResult TakeResult();

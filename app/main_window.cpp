@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "app/export_status.h"
 #include "app/regional.h"
-#include "engine/conversion.h"
 #include "platform/ansi_codec.h"
 #include "ui/about_box.h"
 #include "ui/feedback_window.h"
@@ -122,7 +122,9 @@ bool HasJsonExtension(const std::wstring& path, std::initializer_list<std::wstri
 }  // namespace
 
 MainWindow::MainWindow(AppIdentity identity, MakerSite site, std::unique_ptr<update::SettingsStore> settings)
-    : identity_(std::move(identity)), site_(std::move(site)), settings_(std::move(settings)), choices_(*settings_) {
+    : identity_(std::move(identity)), site_(std::move(site)), settings_(std::move(settings)) {
+    options_.separator = winui::WideToUtf8(ListSeparator());
+    ReadStoredChoices(*settings_, options_);
     loadButtonMenu_.Reset(winui::BuildPopupMenu(kLoadButtonMenu));
     exportMenu_.Reset(winui::BuildPopupMenu(kExportMenu));
     accelerators_.Reset(BuildAccelerators());
@@ -137,15 +139,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::SetUp() {
     SetWindowTextW(Handle(), winui::Utf8ToWide(identity_.title).c_str());
-
-    SetWindowTextW(Control(SeparatorButton), ListSeparatorCaption().c_str());
-    SendMessageW(Control(HeaderCheckBox), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(Control(Utf8Radio), BM_SETCHECK, BST_CHECKED, 0);
     AttachMenuImages();
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
     taskbarProgress_.emplace(Handle());
-    UpdateOptionsMenu();
+    UpdateControls();
 }
 
 void MainWindow::LayoutControls() {
@@ -240,8 +238,11 @@ void MainWindow::ShowLoadButtonMenu(LPARAM screenPoint) {
 void MainWindow::RunCommand(UINT id) {
     switch (id) {
     case LoadButton: ChooseInputFiles(); break;
+    case HeaderCheckBox: ToggleHeader(); break;
+    case Utf8Radio: ChooseEncoding(TextEncoding::Utf8); break;
+    case AnsiRadio: ChooseEncoding(TextEncoding::Ansi); break;
     case SeparatorButton: OpenSeparatorDialog(); break;
-    case ExportButton: Export(); break;
+    case ExportButton: ExportOrCancel(); break;
     case LoadMenuClearCommand:
     case FileClearCommand: ClearInputFiles(); break;
     case FileLoadCommand: ChooseInputFiles(); break;
@@ -252,10 +253,8 @@ void MainWindow::RunCommand(UINT id) {
     case UpdateNotificationsCommand: ToggleUpdateNotifications(); break;
     case SendFeedbackCommand: OpenFeedbackWindow(); break;
     case AboutCommand: OpenAboutBox(); break;
-    case SingleCsvFileCommand: ExportToSingleFile(); break;
-    case MultipleCsvFilesCommand: ExportEachFile(); break;
-    case Utf8Radio:
-    case AnsiRadio: UpdateOptionsMenu(); break;
+    case SingleCsvFileCommand: ExportSingleCsvFile(); break;
+    case MultipleCsvFilesCommand: ExportMultipleCsvFiles(); break;
     default:
         if (id >= FirstChoiceCommand && id < FirstChoiceCommand + kConversionChoices.size()) {
             ToggleChoice(kConversionChoices[id - FirstChoiceCommand].choice);
@@ -270,15 +269,7 @@ void MainWindow::AddInputFile(const std::wstring& path) {
     if (!winui::FileExists(path)) return;
     inputFiles_.push_back(path);
     ++loadedFileCount_;
-    SetWindowTextW(Control(LoadButton), (L"Load JSON files... [" + std::to_wstring(loadedFileCount_) + L"]").c_str());
-    SetOptionsEnabled(true);
-    SetButtonImages(L"IMG_SAVE48");
-}
-
-void MainWindow::SetOptionsEnabled(bool enabled) {
-    for (int id : {HeaderCheckBox, AnsiRadio, Utf8Radio, SeparatorLabel, SeparatorButton, ExportButton}) {
-        EnableWindow(Control(id), enabled);
-    }
+    UpdateControls();
 }
 
 void MainWindow::ChooseInputFiles() {
@@ -316,26 +307,11 @@ void MainWindow::ClearInputFiles() {
     if (ExportRunning()) return;
     inputFiles_.clear();
     loadedFileCount_ = 0;
-    SetWindowTextW(Control(LoadButton), L"Load JSON file...");
-    SetButtonImages(L"IMG_SAVEBLACK48");
     SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
-    SetOptionsEnabled(false);
+    UpdateControls();
 }
 
 // ---- Exports
-
-ExportSettings MainWindow::ChosenSettings() const {
-    ExportSettings settings;
-    settings.csv.separator = CsvSeparatorFromCaption(winui::WideToUtf8(winui::WindowText(Control(SeparatorButton))));
-    settings.csv.includeHeader = SendMessageW(Control(HeaderCheckBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    settings.encoding = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED ? TextEncoding::Utf8
-                                                                                          : TextEncoding::Ansi;
-    settings.ansi = &SystemAnsiCodec();
-    settings.csv.flattenNested = choices_.IsOn(ConversionChoice::FlattenNested);
-    settings.csv.utf8Bom = choices_.IsOn(ConversionChoice::Utf8Bom);   // the engine leaves it out of ANSI
-    settings.csv.formulaGuard = choices_.IsOn(ConversionChoice::FormulaGuard);
-    return settings;
-}
 
 std::vector<std::string> MainWindow::InputPaths() const {
     std::vector<std::string> paths;
@@ -343,36 +319,38 @@ std::vector<std::string> MainWindow::InputPaths() const {
     return paths;
 }
 
-void MainWindow::Export() {
+void MainWindow::ExportOrCancel() {
     if (ExportRunning()) {
         CancelExport();
     } else if (inputFiles_.size() >= 2) {
         RunCommand(winui::DropDownMenu(Control(ExportButton), ExportMenu()));
     } else {
-        ExportToSingleFile();
+        ExportSingleCsvFile();
     }
 }
 
 void MainWindow::ExportFromMenu() {
-    if (IsWindowEnabled(Control(ExportButton)) && !ExportRunning()) Export();
+    if (Look().exportEnabled && !ExportRunning()) ExportOrCancel();
 }
 
-void MainWindow::ExportToSingleFile() {
-    StartExport([inputs = InputPaths(), settings = ChosenSettings()](ExportHost& host, ExportControl& control) {
+void MainWindow::ExportSingleCsvFile() {
+    StartExport([inputs = InputPaths(), settings = ToExportSettings(options_, SystemAnsiCodec())](
+                    ExportHost& host, ExportControl& control) {
         return tabulora::ExportToSingleFile(inputs, settings, host, control);
     });
 }
 
-void MainWindow::ExportEachFile() {
+void MainWindow::ExportMultipleCsvFiles() {
     std::optional<std::wstring> folder =
         winui::Effects().ChooseFolder(Handle(), {L"Select folder:", L"Select", lastFolder_});
     if (!folder) return;
     lastFolder_ = *folder;
-    ExportEachFileToFolder(lastFolder_);
+    ExportMultipleCsvFilesTo(lastFolder_);
 }
 
-void MainWindow::ExportEachFileToFolder(const std::wstring& folder) {
-    StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder), settings = ChosenSettings()](
+void MainWindow::ExportMultipleCsvFilesTo(const std::wstring& folder) {
+    StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder),
+                 settings = ToExportSettings(options_, SystemAnsiCodec())](
                     ExportHost& host, ExportControl& control) {
         return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, control);
     });
@@ -385,7 +363,8 @@ void MainWindow::StartExport(ExportWorker::Job job) {
         [this] { return ChooseCsvFileToSave(); },
     };
     exportWorker_ = std::make_unique<ExportWorker>(Handle(), std::move(user), std::move(job));
-    SetExportRunning(true);
+    UpdateControls();
+    exportCursor_.emplace();
 }
 
 void MainWindow::CancelExport() {
@@ -415,18 +394,19 @@ std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
 
 void MainWindow::ShowExportProgress() {
     if (!exportWorker_ || exportWorker_->Cancelling()) return;
-    const auto progress = exportWorker_->TakeProgress();
+    const std::optional<ExportWorker::ProgressUpdate> progress = exportWorker_->TakeProgress();
     if (!progress) return;
-    const auto& [where, eachFile] = *progress;
-    SetStatusText(winui::Utf8ToWide(ProgressText(where, eachFile)));
-    taskbarProgress_->Show(ProgressPerMille(where), 1000);
+    SetStatusText(winui::Utf8ToWide(ProgressText(progress->where, progress->eachFile)));
+    taskbarProgress_->Show(ProgressPerMille(progress->where), 1000);
 }
 
 void MainWindow::FinishExport() {
     if (!exportWorker_) return;
     const ExportResult result = exportWorker_->TakeResult();
     exportWorker_.reset();
-    SetExportRunning(false);
+    UpdateControls();
+    exportCursor_.reset();
+    taskbarProgress_->Clear();
     SetStatusText(winui::Utf8ToWide(SummaryText(result)));
     const std::wstring target = winui::Utf8ToWide(result.target);
     switch (result.outcome) {
@@ -449,44 +429,11 @@ void MainWindow::FinishExport() {
     if (exitAfterExport_) PostQuitMessage(0);
 }
 
-void MainWindow::SetExportRunning(bool running) {
-    // While an export runs its button cancels it, and nothing that changes its inputs or options
-    // can be used.
-    SetWindowTextW(Control(ExportButton), running ? L"Cancel" : L"Export to CSV...");
-    for (int id : {LoadButton, HeaderCheckBox, AnsiRadio, Utf8Radio, SeparatorLabel, SeparatorButton}) {
-        EnableWindow(Control(id), !running);
-    }
-    for (UINT command : {FileClearCommand, FileLoadCommand, FileExportCommand}) {
-        EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
-    }
-    DragAcceptFiles(Handle(), !running);
-    UpdateOptionsMenu();
-    if (running) {
-        exportCursor_.emplace();
-    } else {
-        exportCursor_.reset();
-        taskbarProgress_->Clear();
-    }
-}
-
 void MainWindow::SetStatusText(const std::wstring& text) {
     SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// ---- Separator, help, exit
-
-ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
-    return separatorDialogs_.empty() ? nullptr : separatorDialogs_.back().get();
-}
-
-void MainWindow::OpenSeparatorDialog() {
-    // Dialogs closed earlier are only hidden; let them go before the next one opens.
-    std::erase_if(separatorDialogs_, [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
-    auto dialog = std::make_unique<ui::SeparatorDialog>(Handle(), Control(SeparatorButton));
-    dialog->Preselect(winui::WindowText(Control(SeparatorButton)));
-    dialog->Show();
-    separatorDialogs_.push_back(std::move(dialog));
-}
+// ---- Help, exit
 
 void MainWindow::OpenOnlineHelp() { winui::OpenInBrowser(site_.OnlineHelpPage(identity_.product)); }
 
@@ -538,28 +485,83 @@ void MainWindow::ToggleUpdateNotifications() {
 
 // ---- Options
 
+void MainWindow::ToggleHeader() {
+    options_.includeHeader = !options_.includeHeader;
+    UpdateControls();
+}
+
+void MainWindow::ChooseEncoding(TextEncoding encoding) {
+    options_.encoding = encoding;
+    UpdateControls();
+}
+
+ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
+    return separatorDialogs_.empty() ? nullptr : separatorDialogs_.back().get();
+}
+
+void MainWindow::OpenSeparatorDialog() {
+    // Dialogs closed earlier are only hidden; let them go before the next one opens.
+    std::erase_if(separatorDialogs_, [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
+    auto dialog = std::make_unique<ui::SeparatorDialog>(
+        Handle(), [this](const std::wstring& separator) { ChooseSeparator(separator); });
+    dialog->Preselect(winui::Utf8ToWide(options_.separator));
+    dialog->Show();
+    separatorDialogs_.push_back(std::move(dialog));
+}
+
+void MainWindow::ChooseSeparator(const std::wstring& separator) {
+    options_.separator = winui::WideToUtf8(separator);
+    UpdateControls();
+}
+
 void MainWindow::ToggleChoice(ConversionChoice choice) {
     if (ExportRunning()) return;
     try {
-        choices_.Set(choice, !choices_.IsOn(choice));
+        StoreChoice(*settings_, options_, choice, !IsOn(options_, choice));
     } catch (const std::exception& error) {
         // The check mark keeps showing what is stored.
         winui::ShowMessage(Handle(), L"The option could not be saved.\r\r" + winui::Utf8ToWide(error.what()), L"ERROR",
                            MB_ICONERROR);
     }
-    UpdateOptionsMenu();
+    UpdateControls();
 }
 
-// Check marks follow the choices; the byte-order mark is a choice of UTF-8 output only, and no
-// choice changes while an export runs.
-void MainWindow::UpdateOptionsMenu() {
-    const bool utf8 = SendMessageW(Control(Utf8Radio), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    for (size_t i = 0; i < kConversionChoices.size(); ++i) {
-        const ConversionChoice choice = kConversionChoices[i].choice;
-        const bool usable = !ExportRunning() && (choice != ConversionChoice::Utf8Bom || utf8);
-        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (choices_.IsOn(choice) ? MF_CHECKED : MF_UNCHECKED));
-        EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (usable ? MF_ENABLED : MF_GRAYED));
+// ---- The look of the window
+
+MainWindowLook MainWindow::Look() const { return LookOf(options_, loadedFileCount_, ExportRunning()); }
+
+// Every control and menu item as LookOf has it: the one place that enables, checks and captions
+// them.
+void MainWindow::UpdateControls() {
+    const MainWindowLook look = Look();
+    auto enable = [this](int id, bool enabled) { EnableWindow(Control(id), enabled); };
+    auto check = [this](int id, bool checked) {
+        SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+    auto caption = [this](int id, const std::string& text) {
+        SetWindowTextW(Control(id), winui::Utf8ToWide(text).c_str());
+    };
+    caption(LoadButton, look.loadCaption);
+    enable(LoadButton, look.loadEnabled);
+    for (int id : {HeaderCheckBox, Utf8Radio, AnsiRadio, SeparatorLabel, SeparatorButton}) {
+        enable(id, look.optionsEnabled);
     }
+    check(HeaderCheckBox, look.headerChecked);
+    check(Utf8Radio, look.utf8Checked);
+    check(AnsiRadio, look.ansiChecked);
+    caption(SeparatorButton, look.separatorCaption);
+    caption(ExportButton, look.exportCaption);
+    enable(ExportButton, look.exportEnabled);
+    if (std::wstring_view(look.exportImage) != exportImage_) SetButtonImages(look.exportImage);
+    for (UINT command : {FileClearCommand, FileLoadCommand, FileExportCommand}) {
+        EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (look.fileCommandsEnabled ? MF_ENABLED : MF_GRAYED));
+    }
+    for (size_t i = 0; i < kConversionChoices.size(); ++i) {
+        const MainWindowLook::MenuItem& item = look.choices[i];
+        CheckMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
+        EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+    }
+    DragAcceptFiles(Handle(), look.acceptsDroppedFiles);
 }
 
 void MainWindow::OpenFeedbackWindow() {

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/conversion_choices.h"
+#include "app/export_options.h"
 #include "app/export_worker.h"
+#include "app/main_window_look.h"
 #include "base/app_identity.h"
 #include "base/maker_site.h"
 #include "engine/text_codec.h"
@@ -36,7 +38,7 @@ public:
         Utf8Radio,
         AnsiRadio,
         SeparatorLabel,
-        SeparatorButton,   // its caption is the separator; "\t" stands for a TAB
+        SeparatorButton,   // its caption shows the separator (SeparatorCaption)
         ExportButton,
         StatusBar,
     };
@@ -57,7 +59,8 @@ public:
     static constexpr UINT_PTR kUpdateCheckTimer = 1;
     static constexpr UINT kUpdateCheckInterval = 1000;
 
-    // `settings` keeps the Options menu's choices between runs.
+    // `settings` keeps the Options menu's choices between runs; the other options start as the
+    // header line on, UTF-8 and the list separator of the thread's locale.
     MainWindow(AppIdentity identity, MakerSite site, std::unique_ptr<update::SettingsStore> settings);
     ~MainWindow() override;
 
@@ -69,7 +72,8 @@ public:
     HMENU ExportMenu() const { return exportMenu_.Get(); }
     HMENU HelpMenu() const { return helpMenu_; }
     HMENU OptionsMenu() const { return optionsMenu_; }
-    const ConversionChoices& Choices() const { return choices_; }
+    // Every choice of the window, as an export receives it.
+    const ExportOptions& Options() const { return options_; }
     // The separator dialog opened last, or null.
     ui::SeparatorDialog* LastSeparatorDialog() const;
     // The new-version notice once the update check has asked for it, or null.
@@ -84,15 +88,24 @@ public:
     void ClearInputFiles();
     // Exports. They run on a worker thread: these return at once, and the result shows when the
     // export ends (ExportRunning turns false).
-    void Export();
+    // The export button: cancels a running export, else offers the export menu for two or more
+    // files and exports a single CSV file for one.
+    void ExportOrCancel();
     void ExportFromMenu();
-    void ExportToSingleFile();
-    void ExportEachFile();
-    void ExportEachFileToFolder(const std::wstring& folder);
+    void ExportSingleCsvFile();
+    // Asks for the folder, then ExportMultipleCsvFilesTo.
+    void ExportMultipleCsvFiles();
+    void ExportMultipleCsvFilesTo(const std::wstring& folder);
     bool ExportRunning() const { return exportWorker_ != nullptr; }
     void CancelExport();
-    // Other commands
+    // The options; the controls and the Options menu show the new value.
+    void ToggleHeader();
+    void ChooseEncoding(TextEncoding encoding);
     void OpenSeparatorDialog();
+    // The separator dialog's answer.
+    void ChooseSeparator(const std::wstring& separator);
+    void ToggleChoice(ConversionChoice choice);
+    // Other commands
     void OpenOnlineHelp();
     // Ends the program; a running export is cancelled first.
     void Quit();
@@ -100,7 +113,6 @@ public:
     void ToggleUpdateNotifications();
     void OpenFeedbackWindow();
     void OpenAboutBox();
-    void ToggleChoice(ConversionChoice choice);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -111,16 +123,14 @@ private:
     void SetUp();
     void RunCommand(UINT id);
     void ShowLoadButtonMenu(LPARAM screenPoint);
-    void SetOptionsEnabled(bool enabled);
-    void UpdateOptionsMenu();
+    MainWindowLook Look() const;
+    void UpdateControls();
     void SetButtonImages(const wchar_t* exportImage);
     void AttachMenuImages();
-    ExportSettings ChosenSettings() const;
     std::vector<std::string> InputPaths() const;
     void StartExport(ExportWorker::Job job);
     void ShowExportProgress();
     void FinishExport();
-    void SetExportRunning(bool running);
     void SetStatusText(const std::wstring& text);
     void ShowFileLoadError(const std::string& path);
     std::optional<std::string> ChooseCsvFileToSave();
@@ -128,7 +138,7 @@ private:
     const AppIdentity identity_;
     const MakerSite site_;
     const std::unique_ptr<update::SettingsStore> settings_;
-    ConversionChoices choices_;
+    ExportOptions options_;
     std::vector<std::wstring> inputFiles_;
     int64_t loadedFileCount_ = 0;
     std::wstring lastFolder_;

@@ -4,10 +4,9 @@
 
 namespace tabulora {
 
-std::wstring ListSeparatorCaption() {
+std::wstring ListSeparator() {
     wchar_t separator[8] = {};
     if (GetLocaleInfoW(GetThreadLocale(), LOCALE_SLIST, separator, 8) < 2) return L",";
-    if (separator[0] == L'\t') return L"\\t";
     return std::wstring(1, separator[0]);
 }
 

@@ -3,8 +3,8 @@
 
 namespace tabulora {
 
-// The caption the separator button starts with: the list separator of the thread's locale, a
-// TAB shown as the two characters backslash and t.
-std::wstring ListSeparatorCaption();
+// The separator the program starts with: the list separator of the thread's locale (a comma
+// when the locale has none).
+std::wstring ListSeparator();
 
 }  // namespace tabulora

@@ -1,6 +1,6 @@
 #pragma once
+#include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "engine/table_shape.h"
 
@@ -23,8 +23,8 @@ struct CsvOptions {
     TableShape shape;
 };
 
-// The separator button shows a TAB as the two characters backslash and t.
-std::string CsvSeparatorFromCaption(std::string_view caption);
+// "661,358": digits grouped by thousands.
+std::string GroupedNumber(uint64_t number);
 
 // The first free variant of `path`: the path itself, else "<base> (N)<ext>" for N = 2, 3, ...
 // Anything that stands at a name (a file, a folder, a link) makes it taken.

@@ -96,13 +96,13 @@ void AboutBox::SetUp() {
     RenderPictures();   // also draws the icon, the name and version, and the link
 
     // The hidden picture waits behind CentrePanel, centred in the window.
-    HWND egg = Control(PicturePanel);
+    HWND picturePanel = Control(PicturePanel);
     RECT client{};
     GetClientRect(Handle(), &client);
-    SetWindowPos(egg, HWND_BOTTOM, (client.right - Scale(324)) / 2, (client.bottom - Scale(220)) / 2, 0, 0,
+    SetWindowPos(picturePanel, HWND_BOTTOM, (client.right - Scale(324)) / 2, (client.bottom - Scale(220)) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE);
-    ShowWindow(egg, SW_HIDE);
-    egg_ = HiddenPicture(Scale(kCentrePanelLeft));
+    ShowWindow(picturePanel, SW_HIDE);
+    slide_ = PanelSlide(Scale(kCentrePanelLeft));
 
     linkTooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                    Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -123,7 +123,7 @@ int AboutBox::ClientWidth() const {
 
 void AboutBox::RenderPictures() {
     logo_ = winui::RenderPicture(L"IMG_LOGO", kLogoSize, {Scale(kLogoSize.cx), Scale(kLogoSize.cy)});
-    cat_ = winui::RenderPicture(L"IMG_CAT", kCatSize, {Scale(kCatSize.cx), Scale(kCatSize.cy)});
+    coveredPicture_ = winui::RenderPicture(L"IMG_CAT", kCatSize, {Scale(kCatSize.cx), Scale(kCatSize.cy)});
     PlacePanelItems();
 }
 
@@ -151,9 +151,9 @@ void AboutBox::PlacePanelItems() {
     link.handCursor = true;
     winui::SetPanelItems(Control(CentrePanel), {logo, frame, icon, name, link});
 
-    PanelItem cat{HiddenCat, PanelItem::Kind::Picture, at(2, 3, kCatSize.cx, kCatSize.cy)};
-    cat.picture = cat_.Get();
-    winui::SetPanelItems(Control(PicturePanel), {cat});
+    PanelItem covered{CoveredPicture, PanelItem::Kind::Picture, at(2, 3, kCatSize.cx, kCatSize.cy)};
+    covered.picture = coveredPicture_.Get();
+    winui::SetPanelItems(Control(PicturePanel), {covered});
     InvalidateRect(Control(InfoButton), nullptr, TRUE);
 }
 
@@ -174,11 +174,11 @@ void AboutBox::PlaceLinkTooltip() {
 void AboutBox::LayoutControls() {
     Window::LayoutControls();
     // A panel that has slid away stays where the slide put it.
-    if (egg_.Phase() != EggPhase::Normal) MoveCentrePanel(egg_.PanelLeft());
+    if (slide_.Phase() != SlidePhase::Normal) MoveCentrePanel(slide_.PanelLeft());
 }
 
 void AboutBox::AfterDpiChange() {
-    if (egg_.Phase() == EggPhase::Normal) egg_ = HiddenPicture(Scale(kCentrePanelLeft));
+    if (slide_.Phase() == SlidePhase::Normal) slide_ = PanelSlide(Scale(kCentrePanelLeft));
     RenderPictures();
     PlaceLinkTooltip();
 }
@@ -226,25 +226,25 @@ void AboutBox::MoveCentrePanel(int left) {
 }
 
 void AboutBox::RevealPicture() {
-    if (egg_.TimerRunning()) return;
-    egg_.IconDoubleClicked();
+    if (slide_.TimerRunning()) return;
+    slide_.IconDoubleClicked();
     ShowWindow(Control(PicturePanel), SW_SHOWNA);
     SetTimer(Handle(), kSlideTimer, kSlideInterval, nullptr);
 }
 
 void AboutBox::SlidePanel() {
-    egg_.TimerTick(ClientWidth());
-    MoveCentrePanel(egg_.PanelLeft());
-    if (!egg_.TimerRunning()) KillTimer(Handle(), kSlideTimer);
+    slide_.TimerTick(ClientWidth());
+    MoveCentrePanel(slide_.PanelLeft());
+    if (!slide_.TimerRunning()) KillTimer(Handle(), kSlideTimer);
 }
 
 void AboutBox::CoverPicture() {
-    if (egg_.TimerRunning()) return;
+    if (slide_.TimerRunning()) return;
     RECT panel{};
     GetWindowRect(Control(CentrePanel), &panel);
-    egg_.PictureDoubleClicked(ClientWidth(), panel.right - panel.left);
+    slide_.PictureDoubleClicked(ClientWidth(), panel.right - panel.left);
     ShowWindow(Control(PicturePanel), SW_HIDE);
-    MoveCentrePanel(egg_.PanelLeft());
+    MoveCentrePanel(slide_.PanelLeft());
 }
 
 // ---- Window dragging
@@ -282,7 +282,7 @@ void AboutBox::OnPanelNotice(const winui::PanelNotice& notice) {
         break;
     case Event::DoubleClick:
         if (notice.panelId == CentrePanel && notice.itemId == AppIcon) RevealPicture();
-        if (notice.panelId == PicturePanel && notice.itemId == HiddenCat) CoverPicture();
+        if (notice.panelId == PicturePanel && notice.itemId == CoveredPicture) CoverPicture();
         break;
     }
 }

@@ -9,8 +9,8 @@
 #include "winui/panel.h"
 #include "winui/window.h"
 #include "winui/window_drag.h"
-#include "ui/egg_state.h"
 #include "ui/matrix_rain.h"
+#include "ui/panel_slide.h"
 
 namespace tabulora::ui {
 
@@ -26,7 +26,7 @@ public:
         InfoButton,
     };
     // What the two panels draw, as the mouse notices name them.
-    enum ItemId : int { Logo = 1, IconFrame, AppIcon, NameAndVersion, SiteLink, HiddenCat };
+    enum ItemId : int { Logo = 1, IconFrame, AppIcon, NameAndVersion, SiteLink, CoveredPicture };
     enum CommandId : UINT { AcknowledgementsCommand = 201, UninstallHelpCommand, LicenseCommand };
     static constexpr UINT_PTR kRainTimer = 1;
     static constexpr UINT_PTR kSlideTimer = 2;
@@ -39,7 +39,7 @@ public:
     void ShowModal();
     bool IsOpen() const { return Handle() != nullptr; }
     HMENU InfoMenu() const { return infoMenu_.Get(); }
-    const HiddenPicture& Egg() const { return egg_; }
+    const PanelSlide& Slide() const { return slide_; }
     bool IsDragging() const { return drag_.Active(); }
     // The rain is shared by every about box of the run.
     static const MatrixRain& Rain();
@@ -77,7 +77,7 @@ private:
 
     const AppIdentity app_;
     const MakerSite site_;
-    HiddenPicture egg_{0};
+    PanelSlide slide_{0};
     bool rainStarted_ = false;
     winui::WindowDrag drag_;
     winui::UniqueMenu infoMenu_;
@@ -85,7 +85,7 @@ private:
     winui::UniqueIcon appIcon_;
     winui::UniqueIcon arrowIcon_;
     winui::UniqueBitmap logo_;
-    winui::UniqueBitmap cat_;
+    winui::UniqueBitmap coveredPicture_;
     HWND linkTooltip_ = nullptr;   // destroyed with the window
     std::wstring linkAddress_;     // the tooltip's text, which the tool points to
 };

@@ -22,7 +22,7 @@ const ControlSpec kControls[] = {
 };
 
 constexpr std::pair<int, const wchar_t*> kFixedChoices[] = {
-    {SeparatorDialog::TabRadio, L"\\t"},
+    {SeparatorDialog::TabRadio, L"\t"},
     {SeparatorDialog::CommaRadio, L","},
     {SeparatorDialog::SemicolonRadio, L";"},
     {SeparatorDialog::SpaceRadio, L" "},
@@ -30,7 +30,7 @@ constexpr std::pair<int, const wchar_t*> kFixedChoices[] = {
 
 }  // namespace
 
-SeparatorDialog::SeparatorDialog(HWND owner, HWND separatorButton) : separatorButton_(separatorButton) {
+SeparatorDialog::SeparatorDialog(HWND owner, ChosenHandler onChosen) : onChosen_(std::move(onChosen)) {
     CreateFrame({L"TabuloraSeparatorDialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME,
                  {138, 216}, owner});
     CreateControls(kFonts, kControls);
@@ -42,15 +42,15 @@ void SeparatorDialog::SetUp() {
     SendMessageW(Control(OtherEdit), EM_LIMITTEXT, 1, 0);
 }
 
-void SeparatorDialog::Preselect(const std::wstring& caption) {
-    for (const auto& [id, text] : kFixedChoices) {
-        if (caption == text) {
+void SeparatorDialog::Preselect(const std::wstring& separator) {
+    for (const auto& [id, fixed] : kFixedChoices) {
+        if (separator == fixed) {
             CheckRadio(id);
             return;
         }
     }
     CheckRadio(OtherRadio);
-    SetWindowTextW(Control(OtherEdit), caption.c_str());
+    SetWindowTextW(Control(OtherEdit), separator.c_str());
 }
 
 void SeparatorDialog::Show() {
@@ -69,11 +69,11 @@ bool SeparatorDialog::IsChecked(int id) const { return IsDlgButtonChecked(Handle
 void SeparatorDialog::UpdateEditState() { EnableWindow(Control(OtherEdit), IsChecked(OtherRadio)); }
 
 void SeparatorDialog::Accept() {
-    std::wstring caption;
+    std::wstring separator;
     bool chosen = false;
-    for (const auto& [id, text] : kFixedChoices) {
+    for (const auto& [id, fixed] : kFixedChoices) {
         if (IsChecked(id)) {
-            caption = text;
+            separator = fixed;
             chosen = true;
             break;
         }
@@ -81,10 +81,10 @@ void SeparatorDialog::Accept() {
     if (!chosen && IsChecked(OtherRadio)) {
         wchar_t other[2] = {};
         GetWindowTextW(Control(OtherEdit), other, 2);
-        caption = other;
+        separator = other;
         chosen = true;
     }
-    if (chosen) SetWindowTextW(separatorButton_, caption.c_str());
+    if (chosen && onChosen_) onChosen_(separator);
     ShowWindow(Handle(), SW_HIDE);
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "winui/window.h"
 
 namespace tabulora::ui {
 
-// The modeless dialog that picks the CSV separator and writes it to the separator button's
-// caption ("\t" standing for a TAB).
+// The modeless dialog that picks the CSV separator. OK hands the chosen separator (a TAB as
+// itself) to its owner; Cancel, Esc and the close box hand over nothing.
 class SeparatorDialog : public winui::Window {
 public:
     enum ControlId : int {
@@ -22,12 +23,14 @@ public:
         CancelButton = IDCANCEL,   // Cancel; Esc presses it
     };
 
-    // `owner` is the main window; `separatorButton` the button whose caption is the separator.
-    SeparatorDialog(HWND owner, HWND separatorButton);
+    using ChosenHandler = std::function<void(const std::wstring& separator)>;
 
-    // Checks the radio button that matches `caption`; any other caption selects "Other" and
-    // goes into the edit box.
-    void Preselect(const std::wstring& caption);
+    // `owner` is the main window; `onChosen` receives the separator when OK is pressed.
+    SeparatorDialog(HWND owner, ChosenHandler onChosen);
+
+    // Checks the radio button of `separator`; any other separator selects "Other" and goes into
+    // the edit box.
+    void Preselect(const std::wstring& separator);
     void Show();
     bool IsOpen() const { return IsWindowVisible(Handle()) != FALSE; }
 
@@ -43,7 +46,7 @@ private:
     bool IsChecked(int id) const;
     void UpdateEditState();
 
-    HWND separatorButton_;
+    ChosenHandler onChosen_;
 };
 
 }  // namespace tabulora::ui

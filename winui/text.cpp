@@ -10,14 +10,6 @@ std::wstring AsciiLower(std::wstring_view text) {
     return lower;
 }
 
-std::wstring TrimControls(std::wstring_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && text[begin] <= L' ') ++begin;
-    while (end > begin && text[end - 1] <= L' ') --end;
-    return std::wstring(text.substr(begin, end - begin));
-}
-
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));

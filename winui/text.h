@@ -15,9 +15,6 @@ using tabulora::WideToUtf8;
 // Changes only the letters A to Z.
 std::wstring AsciiLower(std::wstring_view text);
 
-// Removes every character of code U+0020 or below from both ends.
-std::wstring TrimControls(std::wstring_view text);
-
 // The text (caption) of a window or control.
 std::wstring WindowText(HWND window);
 

@@ -11,7 +11,7 @@ namespace winui {
 // Registers the common controls (v6) the windows use; call once at start.
 void InitCommonControls6();
 
-// Panel is the drawn container of app/win/panel.h; Memo a multi-line edit with a vertical
+// Panel is the drawn container of winui/panel.h; Memo a multi-line edit with a vertical
 // scroll bar that wraps its lines.
 enum class ControlKind { Button, CheckBox, RadioButton, Label, Edit, StatusBar, Panel, Memo };
 

@@ -7,13 +7,6 @@ namespace {
 using tabulora::ExportProgress;
 using tabulora::ExportResult;
 
-TEST(GroupedNumber, GroupsByThousands) {
-    const std::pair<uint64_t, const char*> cases[] = {
-        {0, "0"}, {999, "999"}, {1000, "1,000"}, {661358, "661,358"}, {1234567890, "1,234,567,890"},
-    };
-    for (const auto& [number, text] : cases) EXPECT_EQ(tabulora::GroupedNumber(number), text);
-}
-
 ExportProgress At(ExportProgress::Phase phase, const char* name, size_t index, size_t count, uint64_t done,
                   uint64_t size) {
     ExportProgress progress;

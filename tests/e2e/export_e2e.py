@@ -12,7 +12,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_support import Failure  # noqa: E402
+from e2e_support import Failure, wait_for  # noqa: E402
 from tabulora_e2e import CLIENT_HEIGHT, CLIENT_WIDTH, MAIN_TITLE, Session, run_main  # noqa: E402
 
 MIN_BYTES = 110 * 1000 * 1000
@@ -45,6 +45,9 @@ class Probe:
                                         encoding="utf-8", errors="replace")
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
+        # Wine can take longer to start the probe than the export takes to read its input: the
+        # export starts once the probe watches (it prints the status it finds first).
+        wait_for("the window probe", lambda: self.statuses() or self.process.poll() is not None, timeout=60)
 
     def _read(self):
         for line in self.process.stdout:

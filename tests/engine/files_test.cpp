@@ -194,11 +194,11 @@ TEST(CsvNameInFolder, DropsTheLastExtension) {
 #endif
 }
 
-TEST(CsvSeparatorFromCaption, BackslashTIsTab) {
-    EXPECT_EQ(CsvSeparatorFromCaption("\\t"), "\t");
-    EXPECT_EQ(CsvSeparatorFromCaption(";"), ";");
-    EXPECT_EQ(CsvSeparatorFromCaption("\\"), "\\");
-    EXPECT_EQ(CsvSeparatorFromCaption(""), "");
+TEST(GroupedNumber, GroupsByThousands) {
+    const std::pair<uint64_t, const char*> cases[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {661358, "661,358"}, {1234567890, "1,234,567,890"},
+    };
+    for (const auto& [number, text] : cases) EXPECT_EQ(GroupedNumber(number), text);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "fake_effects.h"
 #include "ui/about_box.h"
 
-using tabulora::ui::EggPhase;
+using tabulora::ui::SlidePhase;
 using tabulora::ui::AboutBox;
 
 namespace {
@@ -80,7 +80,7 @@ TEST_F(AboutBoxTest, OpensWithItsTextsAndTwoDropsPerColumn) {
     EXPECT_EQ(panel.left, box->Scale(48));
     EXPECT_EQ(panel.top, box->Scale(42));
     EXPECT_FALSE(IsWindowVisible(Control(AboutBox::PicturePanel)));
-    EXPECT_EQ(box->Egg().Phase(), EggPhase::Normal);
+    EXPECT_EQ(box->Slide().Phase(), SlidePhase::Normal);
 }
 
 // Every pixel the rain leaves around CentrePanel is black or a head or trail colour of some drop.
@@ -114,7 +114,7 @@ TEST_F(AboutBoxTest, TheRainDrawsOnlyItsGreensAroundThePanel) {
 
 TEST_F(AboutBoxTest, ThePictureSlidesOutAndBackWithDoubleClicksIgnoredWhileSliding) {
     DoubleClick(AboutBox::CentrePanel, IconCentre());
-    EXPECT_EQ(box->Egg().Phase(), EggPhase::Sliding);
+    EXPECT_EQ(box->Slide().Phase(), SlidePhase::Sliding);
     EXPECT_TRUE(IsWindowVisible(Control(AboutBox::PicturePanel)));
 
     Tick(AboutBox::kSlideTimer);
@@ -122,16 +122,16 @@ TEST_F(AboutBoxTest, ThePictureSlidesOutAndBackWithDoubleClicksIgnoredWhileSlidi
     EXPECT_EQ(left, box->Scale(48) + 5);
     DoubleClick(AboutBox::CentrePanel, IconCentre());       // ignored while sliding
     DoubleClick(AboutBox::PicturePanel, PictureCentre());  // ignored too
-    EXPECT_EQ(box->Egg().Phase(), EggPhase::Sliding);
+    EXPECT_EQ(box->Slide().Phase(), SlidePhase::Sliding);
     EXPECT_EQ(ClientRectOf(Control(AboutBox::CentrePanel)).left, left);
 
-    for (int i = 0; i < 1000 && box->Egg().TimerRunning(); ++i) Tick(AboutBox::kSlideTimer);
-    EXPECT_EQ(box->Egg().Phase(), EggPhase::Revealed);
+    for (int i = 0; i < 1000 && box->Slide().TimerRunning(); ++i) Tick(AboutBox::kSlideTimer);
+    EXPECT_EQ(box->Slide().Phase(), SlidePhase::Revealed);
     EXPECT_GT(ClientRectOf(Control(AboutBox::CentrePanel)).left, ClientWidth());
     EXPECT_LE(ClientRectOf(Control(AboutBox::CentrePanel)).left, ClientWidth() + 5);
 
     DoubleClick(AboutBox::PicturePanel, PictureCentre());
-    EXPECT_EQ(box->Egg().Phase(), EggPhase::Normal);
+    EXPECT_EQ(box->Slide().Phase(), SlidePhase::Normal);
     EXPECT_FALSE(IsWindowVisible(Control(AboutBox::PicturePanel)));
     const RECT panel = ClientRectOf(Control(AboutBox::CentrePanel));
     EXPECT_EQ(panel.left, (ClientWidth() - (panel.right - panel.left)) / 2);

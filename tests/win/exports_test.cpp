@@ -4,17 +4,20 @@
 #include "winui/messages.h"
 #include "form_fixture.h"
 #include "platform/ansi_codec.h"
+#include "ui/separator_dialog.h"
 
 namespace {
 
+using tabulora::ExportOptions;
 using tabulora::MainWindow;
+using tabulora::TextEncoding;
+using tabulora::ui::SeparatorDialog;
 
 const std::string kPeople = R"([{"name": "Ann", "city": "Oslo"}, {"name": "Bob", "city": "Rome"}])";
 const std::string kMorePeople = R"([{"name": "Cid", "city": "Lima"}])";
 
 class ExportTest : public FormTest {
 protected:
-    void SetSeparatorCaption(const wchar_t* caption) { SetWindowTextW(form.Control(Form::SeparatorButton), caption); }
     void ExpectMessage(size_t index, const std::wstring& text, const std::wstring& caption, UINT icon) {
         ASSERT_GT(effects.messages.size(), index);
         const FakeEffects::Message& message = effects.messages[index];
@@ -22,6 +25,52 @@ protected:
         EXPECT_EQ(message.caption, caption);
         EXPECT_EQ(message.type, MB_OK | icon);
         EXPECT_EQ(message.cursor, winui::ScreenCursor::Default);
+    }
+    bool MenuItemChecked(int index) const {
+        return GetMenuState(form.OptionsMenu(), Form::FirstChoiceCommand + index, MF_BYCOMMAND) & MF_CHECKED;
+    }
+    bool MenuItemUsable(HMENU menu, UINT command) const {
+        return !(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    // The options as the window shows them, read from its controls and its Options menu.
+    ExportOptions Shown() const {
+        ExportOptions shown;
+        shown.includeHeader = Checked(Form::HeaderCheckBox);
+        EXPECT_NE(Checked(Form::Utf8Radio), Checked(Form::AnsiRadio));
+        shown.encoding = Checked(Form::AnsiRadio) ? TextEncoding::Ansi : TextEncoding::Utf8;
+        const std::wstring caption = Caption(Form::SeparatorButton);
+        shown.separator = caption == L"\\t" ? "\t" : winui::WideToUtf8(caption);
+        shown.flattenNested = MenuItemChecked(0);
+        shown.utf8Bom = MenuItemChecked(1);
+        shown.formulaGuard = MenuItemChecked(2);
+        return shown;
+    }
+    void ChooseInSeparatorDialog(int radio, const wchar_t* typed = nullptr) {
+        Command(Form::SeparatorButton);
+        SeparatorDialog& dialog = *form.LastSeparatorDialog();
+        SendMessageW(dialog.Control(radio), BM_CLICK, 0, 0);
+        if (typed) SetWindowTextW(dialog.Control(SeparatorDialog::OtherEdit), typed);
+        SendMessageW(dialog.Control(SeparatorDialog::OkButton), BM_CLICK, 0, 0);
+    }
+    // Which controls and menu items can be used.
+    struct Usable {
+        bool load, options, exportButton, fileCommands, choices, bom, drops;
+    };
+    void ExpectUsable(const Usable& usable, const char* when) const {
+        EXPECT_EQ(Enabled(Form::LoadButton), usable.load) << when;
+        for (int id : {Form::HeaderCheckBox, Form::Utf8Radio, Form::AnsiRadio, Form::SeparatorLabel,
+                       Form::SeparatorButton}) {
+            EXPECT_EQ(Enabled(id), usable.options) << when << ", control " << id;
+        }
+        EXPECT_EQ(Enabled(Form::ExportButton), usable.exportButton) << when;
+        HMENU file = GetSubMenu(GetMenu(form.Handle()), 0);
+        for (UINT command : {Form::FileClearCommand, Form::FileLoadCommand, Form::FileExportCommand}) {
+            EXPECT_EQ(MenuItemUsable(file, command), usable.fileCommands) << when << ", command " << command;
+        }
+        EXPECT_EQ(MenuItemUsable(form.OptionsMenu(), Form::FirstChoiceCommand), usable.choices) << when;
+        EXPECT_EQ(MenuItemUsable(form.OptionsMenu(), Form::FirstChoiceCommand + 1), usable.bom) << when;
+        EXPECT_EQ(MenuItemUsable(form.OptionsMenu(), Form::FirstChoiceCommand + 2), usable.choices) << when;
+        EXPECT_EQ((GetWindowLongPtrW(form.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0, usable.drops) << when;
     }
 };
 
@@ -58,7 +107,7 @@ TEST_F(ExportTest, SingleFileHoldsTheRecordsOfAllFilesInListOrder) {
     form.AddInputFile(WriteFile("a.json", kPeople));
     const std::wstring output = Path("all.csv");
     effects.saveReplies.push_back(output);
-    form.ExportToSingleFile();
+    form.ExportSingleCsvFile();
     WaitForExport();
     EXPECT_EQ(Read(output), "name,city\r\nCid,Lima\r\nAnn,Oslo\r\nBob,Rome\r\n");
 }
@@ -72,7 +121,7 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
     };
     const std::string input = "[{\"k\": \"a;b\", \"v\": \"Z\u00fcrich \\\"x\\\"\"}]";
     const Case cases[] = {
-        {L"\\t", true, false, "k\tv\r\na;b\t\"Z\u00fcrich \"\"x\"\"\"\r\n"},
+        {L"\t", true, false, "k\tv\r\na;b\t\"Z\u00fcrich \"\"x\"\"\"\r\n"},
         {L";", true, false, "k;v\r\n\"a;b\";\"Z\u00fcrich \"\"x\"\"\"\r\n"},
         {L"|", false, false, "a;b|\"Z\u00fcrich \"\"x\"\"\"\r\n"},
         {L"", true, false, "kv\r\na;b\"Z\u00fcrich \"\"x\"\"\"\r\n"},
@@ -84,13 +133,12 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
         form.ClearInputFiles();
         form.AddInputFile(WriteFile("in" + std::to_string(n) + ".json",
                             c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(input) : input));
-        SetSeparatorCaption(c.separator);
-        SetChecked(Form::HeaderCheckBox, c.header);
-        SetChecked(Form::Utf8Radio, !c.ansi);
-        SetChecked(Form::AnsiRadio, c.ansi);
+        form.ChooseSeparator(c.separator);
+        if (Checked(Form::HeaderCheckBox) != c.header) Click(Form::HeaderCheckBox);
+        Click(c.ansi ? Form::AnsiRadio : Form::Utf8Radio);
         const std::wstring output = Path("out" + std::to_string(++n) + ".csv");
         effects.saveReplies.push_back(output);
-        form.ExportToSingleFile();
+        form.ExportSingleCsvFile();
         WaitForExport();
         const std::string expected = c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(c.expected) : c.expected;
         EXPECT_EQ(Read(output), expected) << winui::WideToUtf8(c.separator);
@@ -106,7 +154,7 @@ TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
     const std::wstring output = Path("out.csv");
     effects.saveReplies.push_back(output);
 
-    form.ExportToSingleFile();
+    form.ExportSingleCsvFile();
 
     WaitForExport();
 
@@ -119,7 +167,7 @@ TEST_F(ExportTest, UnreadableFilesAreReportedAndSkipped) {
 TEST_F(ExportTest, NothingToExportWarnsWithoutAskingForAName) {
     form.AddInputFile(WriteFile("empty.json", ""));
     form.AddInputFile(WriteFile("bom.json", "\xEF\xBB\xBF"));
-    form.ExportToSingleFile();
+    form.ExportSingleCsvFile();
     WaitForExport();
     EXPECT_TRUE(effects.saveRequests.empty());
     ASSERT_EQ(effects.messages.size(), 1u);
@@ -164,10 +212,10 @@ TEST_F(ExportTest, MultipleFilesGetFreeNamesInTheChosenFolder) {
     const std::wstring folderPath = winui::Utf8ToWide(target / "");
     effects.folderReplies = {folderPath, folderPath};
 
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
 
     WaitForExport();
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
     WaitForExport();
 
     ASSERT_EQ(effects.folderRequests.size(), 2u);
@@ -191,7 +239,7 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
     TempFolder target;
     effects.folderReplies.push_back(winui::Utf8ToWide(target / ""));
 
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
 
     WaitForExport();
 
@@ -202,7 +250,7 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
 
 TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
     form.AddInputFile(WriteFile("a.json", kPeople));
-    form.ExportEachFile();
+    form.ExportMultipleCsvFiles();
     WaitForExport();
     EXPECT_TRUE(effects.messages.empty());
     EXPECT_EQ(form.LastFolder(), L"");
@@ -272,6 +320,78 @@ TEST_F(ExportTest, TheOptionsMenuChoicesShapeTheCsv) {
     Command(Form::ExportButton);
     EXPECT_EQ(Read(utf8), "\xEF\xBB\xBFid,user.name,f\r\n1,x,'=1+2\r\n");
     EXPECT_EQ(Read(ansi), "id,user.name,f\r\n1,x,'=1+2\r\n");   // no byte-order mark in ANSI
+}
+
+TEST_F(ExportTest, TheExportReceivesWhatTheControlsShow) {
+    const std::string input = "[{\"id\":1,\"n\":\"Zo\u00EB\",\"user\":{\"name\":\"x\"},\"f\":\"=1+2\"}]";
+    const tabulora::AnsiCodec& ansi = tabulora::SystemAnsiCodec();
+    form.AddInputFile(WriteFile("ansi.json", ansi.FromUtf8(input)));
+
+    // TAB through the separator dialog, ANSI, no header line, two choices of the Options menu.
+    ChooseInSeparatorDialog(SeparatorDialog::TabRadio);
+    Click(Form::AnsiRadio);
+    Click(Form::HeaderCheckBox);
+    Command(Form::FirstChoiceCommand);       // Flatten Nested Values
+    Command(Form::FirstChoiceCommand + 2);   // Guard Against Formula Injection
+    ExportOptions expected;
+    expected.includeHeader = false;
+    expected.encoding = TextEncoding::Ansi;
+    expected.separator = "\t";
+    expected.flattenNested = true;
+    expected.formulaGuard = true;
+    EXPECT_EQ(Caption(Form::SeparatorButton), L"\\t");
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_EQ(form.Options(), expected);
+    const std::wstring first = Path("first.csv");
+    effects.saveReplies.push_back(first);
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(first), ansi.FromUtf8("1\tZo\u00EB\tx\t'=1+2\r\n"));
+
+    // Then a UTF-8 file: UTF-8 with its byte-order mark, the header line, no flattening and a
+    // separator typed under "Other".
+    Command(Form::FileClearCommand);
+    form.AddInputFile(WriteFile("utf8.json", input));
+    Click(Form::Utf8Radio);
+    Click(Form::HeaderCheckBox);
+    Command(Form::FirstChoiceCommand + 1);   // Excel-Friendly UTF-8 (BOM)
+    Command(Form::FirstChoiceCommand);
+    ChooseInSeparatorDialog(SeparatorDialog::OtherRadio, L"|");
+    expected = ExportOptions();
+    expected.separator = "|";
+    expected.utf8Bom = true;
+    expected.formulaGuard = true;
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_EQ(form.Options(), expected);
+    const std::wstring second = Path("second.csv");
+    effects.saveReplies.push_back(second);
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(second), "\xEF\xBB\xBFid|n|f\r\n1|Zo\u00EB|'=1+2\r\n");
+    EXPECT_EQ(effects.messages.size(), 2u);   // the two "Operation completed" boxes
+}
+
+TEST_F(ExportTest, WhatCanBeUsedFollowsTheFilesAndTheExport) {
+    ExpectUsable({true, false, false, true, true, true, true}, "no file");
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    ExpectUsable({true, true, true, true, true, true, true}, "a file");
+    Click(Form::AnsiRadio);
+    ExpectUsable({true, true, true, true, true, false, true}, "ANSI");
+
+    effects.saveReplies.push_back(Path("out.csv"));
+    bool asked = false;
+    effects.whileSaveDialogOpen = [&] {
+        asked = true;
+        EXPECT_EQ(Caption(Form::ExportButton), L"Cancel");
+        ExpectUsable({false, false, true, false, false, false, false}, "exporting");
+    };
+    Command(Form::ExportButton);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Caption(Form::ExportButton), L"Export to CSV...");
+    ExpectUsable({true, true, true, true, true, false, true}, "after the export");
+
+    Click(Form::Utf8Radio);
+    Command(Form::FileClearCommand);
+    ExpectUsable({true, false, false, true, true, true, true}, "cleared");
+    EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON file...");
 }
 
 TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {

@@ -31,9 +31,8 @@ protected:
     }
     bool Enabled(int id) const { return IsWindowEnabled(form.Control(id)) != FALSE; }
     bool Checked(int id) const { return SendMessageW(form.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    void SetChecked(int id, bool checked) {
-        SendMessageW(form.Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
+    // A click as the user makes it: the control changes and tells the window.
+    void Click(int id) { SendMessageW(form.Control(id), BM_CLICK, 0, 0); }
     // A command as the menu or a button sends it: errors reach the unhandled-error box. An export
     // it starts is waited for.
     void Command(UINT id) {

@@ -88,7 +88,7 @@ TEST_F(FormTest, OpenDialogAddsTheChosenFilesInOrder) {
 
 TEST_F(FormTest, ClearEmptiesTheListAndKeepsTheChoices) {
     form.AddInputFile(WriteFile("a.json", "{}"));
-    SetChecked(Form::HeaderCheckBox, false);
+    Click(Form::HeaderCheckBox);
     SendMessageW(form.Control(Form::StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"busy"));
 
     Command(Form::FileClearCommand);
@@ -101,6 +101,7 @@ TEST_F(FormTest, ClearEmptiesTheListAndKeepsTheChoices) {
     SendMessageW(form.Control(Form::StatusBar), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
     EXPECT_STREQ(status, L"");
     EXPECT_FALSE(Checked(Form::HeaderCheckBox));
+    EXPECT_FALSE(form.Options().includeHeader);
 
     form.AddInputFile(WriteFile("b.json", "{}"));
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [1]");
@@ -281,20 +282,28 @@ private:
 
 TEST_F(LocaleSeparatorTest, CommaAndSemicolonLocales) {
     SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
-    EXPECT_EQ(tabulora::ListSeparatorCaption(), L",");
+    EXPECT_EQ(tabulora::ListSeparator(), L",");
     SetThreadLocale(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
-    EXPECT_EQ(tabulora::ListSeparatorCaption(), L";");
+    EXPECT_EQ(tabulora::ListSeparator(), L";");
     FakeEffects effects;
     MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("tabulora.example"),
                     std::make_unique<tabulora::update::testing::MemorySettings>());
     wchar_t caption[8] = {};
     GetWindowTextW(form.Control(MainWindow::SeparatorButton), caption, 8);
     EXPECT_STREQ(caption, L";");
+    EXPECT_EQ(form.Options().separator, ";");
 }
 
 TEST_F(LocaleSeparatorTest, TabIsShownAsBackslashT) {
     UseUserListSeparator(L"\t");
-    EXPECT_EQ(tabulora::ListSeparatorCaption(), L"\\t");
+    EXPECT_EQ(tabulora::ListSeparator(), L"\t");
+    FakeEffects effects;
+    MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("tabulora.example"),
+                    std::make_unique<tabulora::update::testing::MemorySettings>());
+    wchar_t caption[8] = {};
+    GetWindowTextW(form.Control(MainWindow::SeparatorButton), caption, 8);
+    EXPECT_STREQ(caption, L"\\t");
+    EXPECT_EQ(form.Options().separator, "\t");
 }
 
 }  // namespace

@@ -1,28 +1,28 @@
-#include "ui/egg_state.h"
+#include "ui/panel_slide.h"
 
 namespace tabulora::ui {
 
-void HiddenPicture::IconDoubleClicked() {
+void PanelSlide::IconDoubleClicked() {
     if (timerRunning_) return;
     pictureVisible_ = true;
     timerRunning_ = true;
 }
 
-void HiddenPicture::TimerTick(int32_t clientWidth) {
+void PanelSlide::TimerTick(int32_t clientWidth) {
     if (!timerRunning_) return;  // a tick already queued when the timer stopped
     panelLeft_ += kSlideStep;
     if (panelLeft_ > clientWidth) timerRunning_ = false;
 }
 
-void HiddenPicture::PictureDoubleClicked(int32_t clientWidth, int32_t panelWidth) {
+void PanelSlide::PictureDoubleClicked(int32_t clientWidth, int32_t panelWidth) {
     if (timerRunning_) return;
     pictureVisible_ = false;
     panelLeft_ = (clientWidth - panelWidth) / 2;
 }
 
-EggPhase HiddenPicture::Phase() const {
-    if (timerRunning_) return EggPhase::Sliding;
-    return pictureVisible_ ? EggPhase::Revealed : EggPhase::Normal;
+SlidePhase PanelSlide::Phase() const {
+    if (timerRunning_) return SlidePhase::Sliding;
+    return pictureVisible_ ? SlidePhase::Revealed : SlidePhase::Normal;
 }
 
 }  // namespace tabulora::ui

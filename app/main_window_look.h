@@ -1,0 +1,39 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/conversion_choices.h"
+#include "app/export_options.h"
+
+namespace tabulora {
+
+// What the main window's controls and menu items show: which can be used, which are checked and
+// what the changing captions say. It follows from the options, the number of files loaded and
+// whether an export runs, and from nothing else.
+struct MainWindowLook {
+    struct MenuItem {
+        bool checked = false;
+        bool enabled = false;
+    };
+
+    std::string loadCaption;   // the load button
+    bool loadEnabled = false;
+    // The options panel: the header check box, UTF-8 and ANSI, the separator's label and button.
+    bool optionsEnabled = false;
+    bool headerChecked = false;
+    bool utf8Checked = false;
+    bool ansiChecked = false;
+    std::string separatorCaption;
+    std::string exportCaption;   // the export button, which cancels a running export
+    bool exportEnabled = false;
+    const wchar_t* exportImage = nullptr;   // its picture (a resource name), black while no file is loaded
+    bool fileCommandsEnabled = false;       // File: Clear, Load JSON file..., Export to CSV...
+    bool acceptsDroppedFiles = false;
+    std::array<MenuItem, kConversionChoices.size()> choices{};   // the Options menu, in table order
+};
+
+// The one place that decides the look of the main window.
+MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool exportRunning);
+
+}  // namespace tabulora
