@@ -67,9 +67,9 @@ bool InputTextReader::ReadRaw(size_t wanted) {
     const size_t old = raw_.size();
     raw_.resize(old + wanted);
     size_t got = 0;
-    const bool ok = source_.Read(raw_.data() + old, wanted, got);
+    const FileResult read = source_.Read(raw_.data() + old, wanted, got);
     raw_.resize(old + got);
-    if (!ok) return Fail(source_.Error());
+    if (read.Failed()) return Fail(read.Reason());
     rawBytes_ += got;
     if (got == 0) endOfInput_ = true;
     return true;
@@ -147,8 +147,8 @@ size_t InputTextReader::DecodeUtf8(char* out) {
     raw_.clear();
     if (!endOfInput_) {
         size_t got = 0;
-        if (!source_.Read(out + size, settings_.pieceSize, got)) {
-            Fail(source_.Error());
+        if (const FileResult read = source_.Read(out + size, settings_.pieceSize, got); read.Failed()) {
+            Fail(read.Reason());
             return 0;
         }
         rawBytes_ += got;
