@@ -3,10 +3,21 @@
 
 #include <string>
 
+#include "engine/text_trim.h"
 #include "engine/utf.h"
 
 namespace tabulora {
 namespace {
+
+TEST(TrimBlanksAndControls, RemovesBytesUpToSpaceFromBothEndsOnly) {
+    struct Case {
+        std::string text, trimmed;
+    };
+    for (const Case& c : {Case{" \t\r\na b\x01\x1f ", "a b"}, Case{std::string("\0x\0", 3), "x"},
+                          Case{" \x7f!", "\x7f!"}, Case{"\xC2\xA0\xE2\x80\x83", "\xC2\xA0\xE2\x80\x83"},
+                          Case{"   ", ""}, Case{"", ""}})
+        EXPECT_EQ(TrimBlanksAndControls(c.text), c.trimmed) << c.text;
+}
 
 TEST(PutUtf8, WritesEachLengthUpToItsLastCodePoint) {
     struct Case {
