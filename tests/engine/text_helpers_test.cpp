@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/path_name.h"
 #include "engine/text_trim.h"
 #include "engine/utf.h"
 
@@ -17,6 +18,16 @@ TEST(TrimBlanksAndControls, RemovesBytesUpToSpaceFromBothEndsOnly) {
                           Case{" \x7f!", "\x7f!"}, Case{"\xC2\xA0\xE2\x80\x83", "\xC2\xA0\xE2\x80\x83"},
                           Case{"   ", ""}, Case{"", ""}})
         EXPECT_EQ(TrimBlanksAndControls(c.text), c.trimmed) << c.text;
+}
+
+TEST(FileNameOf, TakesThePartAfterTheLastSeparatorOfEitherKind) {
+    struct Case {
+        std::string path, name;
+    };
+    for (const Case& c : {Case{"C:\\in\\data.json", "data.json"}, Case{"/in/d.d/data", "data"}, Case{"a\\b/c", "c"},
+                          Case{"C:\\out\\", "out"}, Case{"/exports//", "exports"}, Case{"data.json", "data.json"},
+                          Case{"-", "-"}, Case{"/", ""}, Case{"", ""}})
+        EXPECT_EQ(FileNameOf(c.path), c.name) << c.path;
 }
 
 TEST(PutUtf8, WritesEachLengthUpToItsLastCodePoint) {
