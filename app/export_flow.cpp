@@ -1,14 +1,10 @@
 #include "app/export_flow.h"
 
 #include "engine/file_error.h"
+#include "engine/path_name.h"
 
 namespace tabulora {
 namespace {
-
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::vector<ExportInput> FileInputs(const std::vector<std::string>& paths) {
     std::vector<ExportInput> inputs;

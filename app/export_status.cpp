@@ -3,19 +3,13 @@
 #include <cstdio>
 
 #include "engine/conversion.h"
+#include "engine/path_name.h"
 
 namespace tabulora {
 namespace {
 
 std::string Counted(uint64_t count, const char* one, const char* many) {
     return GroupedNumber(count) + " " + (count == 1 ? one : many);
-}
-
-// The last part of a file or folder path ("C:\\out\\" gives "out").
-std::string NameOf(std::string path) {
-    while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -58,7 +52,7 @@ std::string SummaryText(const ExportResult& result) {
     } else {
         text += Counted(result.filesWritten, "file", "files") + " (" + Counted(result.rows, "row", "rows") + ")";
     }
-    text += " to " + NameOf(result.target) + " in " + seconds + " s";
+    text += " to " + FileNameOf(result.target) + " in " + seconds + " s";
     for (const std::string& warning : result.warnings) text += "; " + warning;
     return text;
 }

@@ -4,13 +4,6 @@
 
 namespace tabulora {
 
-std::string_view TrimBlanksAndControls(std::string_view text) {
-    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;

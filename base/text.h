@@ -5,10 +5,6 @@
 
 namespace tabulora {
 
-// Removes every character of code U+0020 or below from both ends. Works on UTF-8 bytes:
-// the bytes of characters above U+007F are all above 0x7F and so are never removed.
-std::string_view TrimBlanksAndControls(std::string_view text);
-
 // Splits at CR LF, a lone CR and a lone LF; a final line break adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 #endif
 
+#include "engine/path_name.h"
+
 namespace tabulora::cli {
 namespace {
 
@@ -15,8 +17,7 @@ constexpr size_t kLongestName = 40;
 
 // The file's own name, without its folder, shortened to fit the line.
 std::string ShortName(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    std::string name = FileNameOf(path);
     if (name.size() > kLongestName) {
         size_t cut = kLongestName - 3;
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;

@@ -34,10 +34,10 @@ Block BlockWriter::TakeFree() {
     return block;
 }
 
-std::string BlockWriter::Drain() {
+FileResult BlockWriter::Drain() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return queueFront_ == queue_.size() && !writing_; });
-    return error_;
+    return failure_;
 }
 
 void BlockWriter::Run() {
@@ -51,14 +51,13 @@ void BlockWriter::Run() {
             queueFront_ = 0;
         }
         writing_ = true;
-        const bool failedBefore = !error_.empty();
+        const bool failedBefore = failure_.Failed();
         lock.unlock();
-        std::string error;
-        // After a failure the rest is not written; Drain reports the first error.
-        const bool ok = failedBefore || file_.Write(block.data.get(), block.size, error);
+        // After a failure the rest is not written; Drain reports the first failure.
+        FileResult written = failedBefore ? FileResult() : file_.Write(std::string_view(block.data.get(), block.size));
         lock.lock();
         writing_ = false;
-        if (!ok) error_ = error;
+        if (written.Failed()) failure_ = std::move(written);
         free_.push_back(std::move(block));
         changed_.notify_all();
     }

@@ -47,8 +47,8 @@ public:
     void Write(Block block);
     // A written block to fill again (empty), or a new one.
     Block TakeFree();
-    // Waits until everything queued is written. Returns the first write error, or "".
-    std::string Drain();
+    // Waits until everything queued is written. Returns the first write's failure, if any.
+    FileResult Drain();
 
 private:
     void Run();
@@ -61,7 +61,7 @@ private:
     std::vector<Block> free_;
     bool writing_ = false;
     bool stopping_ = false;
-    std::string error_;
+    FileResult failure_;   // the first write that failed
     std::thread thread_;
 };
 

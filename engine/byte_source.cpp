@@ -35,7 +35,7 @@ public:
         if (owned_) CloseDescriptor(fd_);
     }
 
-    bool Read(char* buffer, size_t size, size_t& got) override {
+    FileResult Read(char* buffer, size_t size, size_t& got) override {
         if (size > kLargestRead) size = kLargestRead;
         for (;;) {
 #ifdef _WIN32
@@ -45,11 +45,9 @@ public:
 #endif
             if (result >= 0) {
                 got = static_cast<size_t>(result);
-                return true;
+                return {};
             }
-            if (errno == EINTR) continue;
-            error_ = std::strerror(errno);
-            return false;
+            if (errno != EINTR) return FileResult::Failure(std::strerror(errno));
         }
     }
 
@@ -64,11 +62,11 @@ private:
 class BytesSource final : public ByteSource {
 public:
     explicit BytesSource(std::string_view bytes) : rest_(bytes), size_(bytes.size()) {}
-    bool Read(char* buffer, size_t size, size_t& got) override {
+    FileResult Read(char* buffer, size_t size, size_t& got) override {
         got = size < rest_.size() ? size : rest_.size();
         std::memcpy(buffer, rest_.data(), got);
         rest_.remove_prefix(got);
-        return true;
+        return {};
     }
     uint64_t SizeHint() const override { return size_; }
 
@@ -79,7 +77,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ByteSource> OpenFileSource(const std::string& utf8Path, std::string& error) {
+FileResult OpenFileSource(const std::string& utf8Path, std::unique_ptr<ByteSource>& source) {
     const std::filesystem::path path = NativePath(utf8Path);
 #ifdef _WIN32
     int fd = -1;
@@ -94,12 +92,13 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& utf8Path, std::str
     const bool folder = statOk && S_ISDIR(info.st_mode);
 #endif
     if (fd < 0 || !statOk || folder) {
-        error = std::strerror(folder ? EISDIR : errno);
+        FileResult failure = FileResult::Failure(std::strerror(folder ? EISDIR : errno));
         if (fd >= 0) CloseDescriptor(fd);
-        return nullptr;
+        return failure;
     }
     const bool regular = (info.st_mode & S_IFMT) == S_IFREG;
-    return std::make_unique<DescriptorSource>(fd, true, regular ? static_cast<uint64_t>(info.st_size) : 0);
+    source = std::make_unique<DescriptorSource>(fd, true, regular ? static_cast<uint64_t>(info.st_size) : 0);
+    return {};
 }
 
 std::unique_ptr<ByteSource> OpenStandardInput() {

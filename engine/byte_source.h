@@ -4,26 +4,23 @@
 #include <string>
 #include <string_view>
 
+#include "engine/file_error.h"
+
 namespace tabulora {
 
 // The bytes of one input, read from the start to the end in pieces.
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
-    // Reads up to `size` bytes into `buffer` and sets `got` (0 at the end). Returns false when
-    // reading failed; Error() then says why.
-    virtual bool Read(char* buffer, size_t size, size_t& got) = 0;
+    // Reads up to `size` bytes into `buffer` and sets `got` (0 at the end).
+    virtual FileResult Read(char* buffer, size_t size, size_t& got) = 0;
     // The input's size when known beforehand, else 0.
     virtual uint64_t SizeHint() const { return 0; }
-    const std::string& Error() const { return error_; }
-
-protected:
-    std::string error_;
 };
 
-// Opens a file for reading while denying other writers (on Windows). Returns nullptr and sets
-// `error` when it cannot be opened; a folder cannot be read.
-std::unique_ptr<ByteSource> OpenFileSource(const std::string& utf8Path, std::string& error);
+// Opens a file for reading into `source`, while denying other writers (on Windows); a folder
+// cannot be read. The reasons for failures are the C library's texts.
+FileResult OpenFileSource(const std::string& utf8Path, std::unique_ptr<ByteSource>& source);
 
 // The process's standard input, read as bytes.
 std::unique_ptr<ByteSource> OpenStandardInput();

@@ -35,14 +35,14 @@ void DecodeCellEscapes(std::string_view text, std::string& out) {
             continue;
         }
         const int unit = next == 'u' ? UnicodeEscapeAt(p, end) : -1;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (IsHighSurrogate(unit)) {
             const int low = UnicodeEscapeAt(p + 6, end);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+            if (IsLowSurrogate(low)) {
+                AppendUtf8(out, JoinSurrogates(unit, low));
                 p += 12;
                 continue;
             }
-        } else if (unit >= 0x20 && !(unit >= 0xDC00 && unit <= 0xDFFF)) {
+        } else if (unit >= 0x20 && !IsLowSurrogate(unit)) {
             AppendUtf8(out, static_cast<uint32_t>(unit));
             p += 6;
             continue;

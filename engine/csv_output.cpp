@@ -103,15 +103,21 @@ CsvOutput::CsvOutput(CsvTarget target, CsvFormat format, const ColumnSource& col
     // Blocks of 1 MiB, smaller only when little may stay in memory.
     blockSize_ = std::clamp<size_t>(format_.rowsInMemory / 4, 64, kWriteSize);
     separator_ = std::string(Encode(format_.separator));
-    if (target_.kind != CsvTarget::Kind::Stream) file_ = std::make_unique<OutputFile>(target_.path);
+    if (target_.kind != CsvTarget::Kind::Stream) {
+        file_ = std::make_unique<OutputFile>();
+        Check(file_->Open(target_.path));
+    }
     current_ = TakeBlock(blockSize_);
 }
 
 CsvOutput::~CsvOutput() = default;
 
-void CsvOutput::Fail(const std::string& reason) {
-    if (target_.kind == CsvTarget::Kind::Stream) throw FileError("Cannot create a temporary file. " + reason);
-    throw FileError("Cannot create file \"" + target_.path + "\". " + reason);
+void CsvOutput::Check(const FileResult& result) { Check(result, target_.path); }
+
+void CsvOutput::Check(const FileResult& result, const std::string& path) {
+    if (!result.Failed()) return;
+    if (target_.kind == CsvTarget::Kind::Stream) throw FileError("Cannot create a temporary file. " + result.Reason());
+    throw FileError("Cannot create file \"" + path + "\". " + result.Reason());
 }
 
 std::string_view CsvOutput::ByteOrderMark() const {
@@ -175,8 +181,7 @@ void CsvOutput::Spill() {
     if (file_) {
         spill_ = &file_->Temp();
     } else {
-        std::string error;
-        if (!spool_.CreateAnonymous(error)) Fail(error);
+        Check(spool_.CreateAnonymous());
         spill_ = &spool_;
     }
     FinalWriter out([this](std::string_view bytes) { WriteToSpill(bytes); });
@@ -214,8 +219,7 @@ void CsvOutput::Spill() {
 }
 
 void CsvOutput::WriteToSpill(std::string_view bytes) {
-    std::string error;
-    if (!spill_->Write(bytes.data(), bytes.size(), error)) Fail(error);
+    Check(spill_->Write(bytes));
     spillBytes_ += bytes.size();
 }
 
@@ -264,10 +268,8 @@ void CsvOutput::TakeBackToMark() {
         current_.size = mark_.offset;
     } else {
         current_.size = 0;
-        const std::string error = writer_->Drain();
-        if (!error.empty()) Fail(error);
-        std::string truncateError;
-        if (!spill_->Truncate(mark_.fileOffset, truncateError)) Fail(truncateError);
+        Check(writer_->Drain());
+        Check(spill_->Truncate(mark_.fileOffset));
         spillBytes_ = mark_.fileOffset;
     }
     rows_ = mark_.rows;
@@ -295,8 +297,7 @@ std::string CsvOutput::Finish() {
     std::unique_ptr<OutputFile> rewrite;   // the file that becomes the CSV
     if (spilled_) {
         HandOver(current_);
-        const std::string error = writer_->Drain();
-        if (!error.empty()) Fail(error);
+        Check(writer_->Drain());
         writer_.reset();
         if (SpillIsFinal(header, fields)) {
             bytesWritten_ = spillBytes_;
@@ -306,12 +307,17 @@ std::string CsvOutput::Finish() {
     if (!rewrite) {
         // The CSV is written whole: for a file target into its still empty temporary file, or
         // into a second one when the first holds the rows; else to the stream.
-        if (file_) rewrite = spilled_ ? std::make_unique<OutputFile>(target_.path) : std::move(file_);
+        if (file_ && spilled_) {
+            rewrite = std::make_unique<OutputFile>();
+            Check(rewrite->Open(target_.path));
+        } else {
+            rewrite = std::move(file_);
+        }
         OutputFile* file = rewrite.get();
         ByteSink* stream = target_.stream;
-        FinalWriter out([file, stream](std::string_view bytes) {
+        FinalWriter out([this, file, stream](std::string_view bytes) {
             if (file)
-                file->Write(bytes);
+                Check(file->Write(bytes));
             else
                 stream->Write(bytes);
         });
@@ -320,8 +326,12 @@ std::string CsvOutput::Finish() {
         bytesWritten_ = out.Written();
     }
     if (!rewrite) return {};
-    if (target_.kind == CsvTarget::Kind::NewFile) return rewrite->CommitAsNew(target_.nextFreeName);
-    rewrite->CommitReplacing();
+    if (target_.kind == CsvTarget::Kind::NewFile) {
+        std::string name = target_.path;
+        Check(rewrite->CommitAsNew(target_.nextFreeName, name), name);
+        return name;
+    }
+    Check(rewrite->CommitReplacing());
     return target_.path;
 }
 
@@ -337,10 +347,9 @@ void CsvOutput::WriteBody(FinalWriter& out, const std::string& header, uint32_t 
     Block buffer = TakeBlock(kWriteSize);
     for (uint64_t offset = bodyStart_; offset < spillBytes_;) {
         size_t got = 0;
-        std::string error;
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(buffer.capacity, spillBytes_ - offset));
-        if (!spill_->ReadAt(offset, buffer.data.get(), wanted, got, error)) Fail(error);
-        if (got == 0) Fail("The temporary file ended early.");
+        Check(spill_->ReadAt(offset, buffer.data.get(), wanted, got));
+        if (got == 0) Check(FileResult::Failure("The temporary file ended early."));
         adjuster.Feed(std::string_view(buffer.data.get(), got));
         offset += got;
     }

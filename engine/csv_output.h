@@ -52,7 +52,9 @@ struct CsvFormat {
 // behind a header of the columns known at that moment. When the columns did not change after
 // that, the temporary file is the CSV; otherwise it is copied once more behind the final header.
 // A file target is created at once, so a target that cannot be written fails before any work.
-// Destroyed before Finish, it leaves no file behind and an existing target untouched.
+// Destroyed before Finish, it leaves no file behind and an existing target untouched. Every file
+// failure throws FileError("Cannot create file "<path>". <reason>"), or for a stream target
+// FileError("Cannot create a temporary file. <reason>").
 class CsvOutput final : public RowSink {
 public:
     CsvOutput(CsvTarget target, CsvFormat format, const ColumnSource& columns);
@@ -91,7 +93,9 @@ private:
     void TruncateRuns(uint64_t rows);
     bool SpillIsFinal(const std::string& header, uint32_t fields) const;
     void WriteBody(FinalWriter& out, const std::string& header, uint32_t fields);
-    [[noreturn]] void Fail(const std::string& reason);
+    // Throws FileError when `result` is a failure, naming `path` (the target's, unless given).
+    void Check(const FileResult& result);
+    void Check(const FileResult& result, const std::string& path);
 
     CsvTarget target_;
     CsvFormat format_;

@@ -1,9 +1,21 @@
 #pragma once
+// The engine's file layer: the inputs' bytes (engine/byte_source.h), the files an export writes
+// (here, engine/block_writer.h, engine/file_system.h) and the CSV output on top of them
+// (engine/csv_output.h).
+//
+// Its one error rule: an operation that can fail returns a FileResult (engine/file_error.h),
+// which is success or the system's text for the failure, and gives what it produces through a
+// parameter. Nothing in the layer throws for a failed file operation except the CSV output, the
+// export's boundary: it turns a failure into a FileError carrying the message the user sees
+// ("Cannot create file "<path>". <reason>"), and a ByteSink handed to it throws FileError itself.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "engine/file_error.h"
+#include "engine/file_system.h"
 
 namespace tabulora {
 
@@ -18,7 +30,7 @@ bool IsNameTaken(const std::string& utf8Path);
 std::string FollowLinks(const std::string& utf8Path);
 
 // A file opened for reading and writing by this process, closed (and, unless kept, removed)
-// when destroyed. Failures return false with the system's error text.
+// when destroyed.
 class ScratchFile {
 public:
     ScratchFile() = default;
@@ -27,56 +39,51 @@ public:
     ScratchFile& operator=(const ScratchFile&) = delete;
 
     // Creates a new file at `path`; fails when anything exists there.
-    bool Create(const std::string& path, std::string& error);
+    FileResult Create(const std::string& path);
     // A file in the system's temporary folder that nobody else sees and that goes away with it.
-    bool CreateAnonymous(std::string& error);
+    FileResult CreateAnonymous();
 
-    bool Write(const char* data, size_t size, std::string& error);
-    bool ReadAt(uint64_t offset, char* buffer, size_t size, size_t& got, std::string& error);
+    FileResult Write(std::string_view bytes);
+    // Reads up to `size` bytes from `offset` on; `got` is 0 at the end.
+    FileResult ReadAt(uint64_t offset, char* buffer, size_t size, size_t& got);
     // Cuts the file to `size` bytes; writing goes on there.
-    bool Truncate(uint64_t size, std::string& error);
-    bool Close(std::string& error);
+    FileResult Truncate(uint64_t size);
+    FileResult Close();
     // Closes and removes the file.
     void Remove();
     // Closes it and leaves it where it is, under `Path()`.
-    bool Keep(std::string& error);
+    FileResult Keep();
     const std::string& Path() const { return path_; }
-    uint64_t Size() const { return size_; }
 
 private:
-    int fd_ = -1;
+    file_system::Handle file_ = file_system::kNoFile;
     std::string path_;   // removed when the object goes, unless kept
-    uint64_t size_ = 0;
 };
 
 // Writes an output file through a temporary file in its folder, which takes the output's place
-// only when complete; a writer destroyed before that removes its temporary file, so an existing
-// target keeps its content and no half-written file is ever seen. Every failure throws
-// FileError("Cannot create file "<target>". <reason>").
+// only when complete; a writer that fails or is destroyed before that removes its temporary
+// file, so an existing target keeps its content and no half-written file is ever seen.
 class OutputFile {
 public:
-    // Follows a symbolic link at `target` to the file it names, and refuses a target that is a
-    // folder, that the user may not write, or that another program holds open.
-    explicit OutputFile(std::string target);
+    // Follows a symbolic link at `target` to the file it names, refuses a target that is a
+    // folder, that the user may not write, or that another program holds open, and creates the
+    // temporary file.
+    FileResult Open(const std::string& target);
 
-    void Write(std::string_view bytes);
-    size_t ReadAt(uint64_t offset, char* buffer, size_t size);
-    uint64_t Size() const { return temp_.Size(); }
+    FileResult Write(std::string_view bytes);
     ScratchFile& Temp() { return temp_; }
 
     // Moves the file into place, replacing the target and keeping its permissions.
-    void CommitReplacing();
+    FileResult CommitReplacing();
     // Moves the file into place only where nothing exists yet. When something has appeared at the
-    // target meanwhile, `nextName` is asked for another name (in the same folder). Returns the
-    // name used.
-    std::string CommitAsNew(const std::function<std::string()>& nextName);
-    // Removes the temporary file; the target stays as it was.
-    void Discard() { temp_.Remove(); }
-
-    [[noreturn]] void Fail(const std::string& reason);
+    // target meanwhile, `nextName` is asked for another name (in the same folder). `name` is set to
+    // each name tried, so it ends as the name used or the one that could not be written; a failure
+    // before the first try leaves it as it was.
+    FileResult CommitAsNew(const std::function<std::string()>& nextName, std::string& name);
 
 private:
-    std::string target_;     // as given, for messages
+    FileResult Failed(FileResult failure);
+
     std::string resolved_;   // the file really written
     ScratchFile temp_;
 };

@@ -1,14 +1,42 @@
 #pragma once
 // The file operations of the output side that differ between Windows and POSIX systems. Paths
-// are UTF-8; errors come back as the system's own text (empty when the operation worked).
+// are UTF-8; a failure carries the system's own text (on Windows the Win32 error's, elsewhere the
+// C library's).
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "engine/file_error.h"
 
 namespace tabulora::file_system {
 
-// Why the file at `path` cannot be replaced by a new one, or "" when it can (or does not exist):
-// it is a folder, the user may not write it, or another program holds it open.
-std::string ReplaceProblem(const std::string& path);
+// An open file: a descriptor on POSIX systems, a HANDLE on Windows.
+using Handle = intptr_t;
+constexpr Handle kNoFile = -1;
+
+// Creates a new file at `path` for reading and writing, which other programs may read but not
+// write while it is open; fails when anything exists there.
+FileResult CreateNew(const std::string& path, Handle& file);
+
+// Creates a new file at `path` that no other program can open and that goes away when it is
+// closed (on POSIX systems its name goes at once); fails when anything exists there.
+FileResult CreateHidden(const std::string& path, Handle& file);
+
+// Writes all of `bytes` at the file's position.
+FileResult WriteAll(Handle file, std::string_view bytes);
+
+// Reads up to `size` bytes from `offset` on into `buffer`; `got` is 0 at the end of the file.
+FileResult ReadAt(Handle file, uint64_t offset, char* buffer, size_t size, size_t& got);
+
+// Cuts the file to `size` bytes; writing goes on there.
+FileResult Truncate(Handle file, uint64_t size);
+
+FileResult Close(Handle file);
+
+// Fails with the reason when the file at `path` cannot be replaced by a new one: it is a folder,
+// the user may not write it, or another program holds it open. A missing file is no failure.
+FileResult CheckReplaceable(const std::string& path);
 
 // A path for temporary file number `number` in the folder of `path`, in a form the system accepts
 // wherever it accepts `path` (its name is short, and on Windows a path that gets too long takes
@@ -16,11 +44,11 @@ std::string ReplaceProblem(const std::string& path);
 std::string TempPathBeside(const std::string& path, uint32_t number);
 
 // Moves the file `from` to `to` in the same folder, replacing `to` and keeping its permissions.
-std::string MoveReplacing(const std::string& from, const std::string& to);
+FileResult MoveReplacing(const std::string& from, const std::string& to);
 
-enum class MoveResult { Moved, NameTaken, Failed };
-// Moves the file `from` to `to` in the same folder unless something exists at `to`.
-MoveResult MoveToFreeName(const std::string& from, const std::string& to, std::string& error);
+// Moves the file `from` to `to` in the same folder unless something exists at `to`; then it sets
+// `nameTaken` and leaves the file where it is, which is no failure.
+FileResult MoveToFreeName(const std::string& from, const std::string& to, bool& nameTaken);
 
 // A number that differs between processes, for temporary names.
 uint32_t ProcessNumber();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -11,20 +12,67 @@
 namespace tabulora::file_system {
 namespace {
 
-std::string ErrorText(int error) { return std::strerror(error); }
+constexpr size_t kLargestTransfer = 1u << 30;
+
+FileResult Failure(int error) { return FileResult::Failure(std::strerror(error)); }
 
 std::string Folder(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+int Descriptor(Handle file) { return static_cast<int>(file); }
+
 }  // namespace
 
-std::string ReplaceProblem(const std::string& path) {
+FileResult CreateNew(const std::string& path, Handle& file) {
+    const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0) return Failure(errno);
+    file = fd;
+    return {};
+}
+
+FileResult CreateHidden(const std::string& path, Handle& file) {
+    FileResult created = CreateNew(path, file);
+    if (!created.Failed()) unlink(path.c_str());   // gone already; the open descriptor keeps it alive
+    return created;
+}
+
+FileResult WriteAll(Handle file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(Descriptor(file), bytes.data(), std::min(bytes.size(), kLargestTransfer));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return Failure(written < 0 ? errno : ENOSPC);
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return {};
+}
+
+FileResult ReadAt(Handle file, uint64_t offset, char* buffer, size_t size, size_t& got) {
+    const size_t wanted = std::min(size, kLargestTransfer);
+    const ssize_t result = pread(Descriptor(file), buffer, wanted, static_cast<off_t>(offset));
+    if (result < 0) return Failure(errno);
+    got = static_cast<size_t>(result);
+    return {};
+}
+
+FileResult Truncate(Handle file, uint64_t size) {
+    if (ftruncate(Descriptor(file), static_cast<off_t>(size)) != 0 ||
+        lseek(Descriptor(file), static_cast<off_t>(size), SEEK_SET) < 0)
+        return Failure(errno);
+    return {};
+}
+
+FileResult Close(Handle file) {
+    if (close(Descriptor(file)) != 0) return Failure(errno);
+    return {};
+}
+
+FileResult CheckReplaceable(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return {};   // a new file
-    if (S_ISDIR(info.st_mode)) return ErrorText(EISDIR);
-    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return ErrorText(errno);
+    if (S_ISDIR(info.st_mode)) return Failure(EISDIR);
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return Failure(errno);
     return {};
 }
 
@@ -34,37 +82,39 @@ std::string TempPathBeside(const std::string& path, uint32_t number) {
     return Folder(path) + name;
 }
 
-std::string MoveReplacing(const std::string& from, const std::string& to) {
+FileResult MoveReplacing(const std::string& from, const std::string& to) {
     struct stat info;
     if (stat(to.c_str(), &info) == 0) {
         // The new file takes the old one's permissions (and owner, where the user may set it).
-        if (chmod(from.c_str(), info.st_mode & 07777) != 0) return ErrorText(errno);
+        if (chmod(from.c_str(), info.st_mode & 07777) != 0) return Failure(errno);
         if (chown(from.c_str(), info.st_uid, info.st_gid) != 0) {
             // Only the owner or root may give a file away; the permissions are kept all the same.
         }
     }
-    if (rename(from.c_str(), to.c_str()) != 0) return ErrorText(errno);
+    if (rename(from.c_str(), to.c_str()) != 0) return Failure(errno);
     return {};
 }
 
-MoveResult MoveToFreeName(const std::string& from, const std::string& to, std::string& error) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return MoveResult::Moved;
-    if (errno == EEXIST) return MoveResult::NameTaken;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
-        error = ErrorText(errno);
-        return MoveResult::Failed;
+FileResult MoveToFreeName(const std::string& from, const std::string& to, bool& nameTaken) {
+    nameTaken = false;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno == EEXIST) {
+        nameTaken = true;
+        return {};
     }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return Failure(errno);
     // File systems without that kind of rename: a hard link fails just as well on a taken name.
     if (link(from.c_str(), to.c_str()) == 0) {
         unlink(from.c_str());
-        return MoveResult::Moved;
+        return {};
     }
-    if (errno == EEXIST) return MoveResult::NameTaken;
     struct stat info;
-    if (lstat(to.c_str(), &info) == 0) return MoveResult::NameTaken;
-    if (rename(from.c_str(), to.c_str()) == 0) return MoveResult::Moved;
-    error = ErrorText(errno);
-    return MoveResult::Failed;
+    if (errno == EEXIST || lstat(to.c_str(), &info) == 0) {
+        nameTaken = true;
+        return {};
+    }
+    if (rename(from.c_str(), to.c_str()) == 0) return {};
+    return Failure(errno);
 }
 
 uint32_t ProcessNumber() { return static_cast<uint32_t>(getpid()); }

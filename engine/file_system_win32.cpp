@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/file_system.h"
@@ -9,11 +10,15 @@
 namespace tabulora::file_system {
 namespace {
 
-// The system's text for a Win32 error code, or the code itself when there is none.
-std::string ErrorText(DWORD code) {
+constexpr DWORD kLargestTransfer = 1u << 30;
+
+// A failure with the system's text for a Win32 error code, or the code when there is none.
+FileResult Failure(DWORD code) {
     std::string text = SystemErrorText(code);
-    return text.empty() ? "Error " + std::to_string(code) + "." : text;
+    return FileResult::Failure(text.empty() ? "Error " + std::to_string(code) + "." : text);
 }
+
+HANDLE SystemHandle(Handle file) { return reinterpret_cast<HANDLE>(file); }
 
 // Paths of MAX_PATH characters or more reach the system in their long form ("\\?\C:\..."), which
 // has no such limit.
@@ -35,18 +40,74 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+FileResult Create(const std::string& path, DWORD sharing, DWORD flags, Handle& file) {
+    const std::wstring wide = SystemPath(path);
+    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+    const HANDLE handle = CreateFileW(wide.c_str(), access, sharing, nullptr, CREATE_NEW, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Failure(GetLastError());
+    file = reinterpret_cast<Handle>(handle);
+    return {};
+}
+
 }  // namespace
 
-std::string ReplaceProblem(const std::string& path) {
+FileResult CreateNew(const std::string& path, Handle& file) {
+    return Create(path, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL, file);
+}
+
+FileResult CreateHidden(const std::string& path, Handle& file) {
+    return Create(path, 0, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, file);
+}
+
+FileResult WriteAll(Handle file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size(), kLargestTransfer));
+        if (!WriteFile(SystemHandle(file), bytes.data(), size, &written, nullptr)) return Failure(GetLastError());
+        if (written == 0) return Failure(ERROR_DISK_FULL);
+        bytes.remove_prefix(written);
+    }
+    return {};
+}
+
+FileResult ReadAt(Handle file, uint64_t offset, char* buffer, size_t size, size_t& got) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(size, kLargestTransfer));
+    DWORD read = 0;
+    if (!ReadFile(SystemHandle(file), buffer, wanted, &read, &at)) {
+        const DWORD code = GetLastError();
+        if (code != ERROR_HANDLE_EOF) return Failure(code);
+        read = 0;
+    }
+    got = read;
+    return {};
+}
+
+FileResult Truncate(Handle file, uint64_t size) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(SystemHandle(file), position, nullptr, FILE_BEGIN) || !SetEndOfFile(SystemHandle(file)))
+        return Failure(GetLastError());
+    return {};
+}
+
+FileResult Close(Handle file) {
+    if (!CloseHandle(SystemHandle(file))) return Failure(GetLastError());
+    return {};
+}
+
+FileResult CheckReplaceable(const std::string& path) {
     const std::wstring wide = SystemPath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return {};   // a new file
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return ErrorText(ERROR_ACCESS_DENIED);
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return Failure(ERROR_ACCESS_DENIED);
     // Opening it for writing, sharing everything, fails when another program holds it open
     // without sharing or the user may not write it.
     HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return ErrorText(GetLastError());
+    if (file == INVALID_HANDLE_VALUE) return Failure(GetLastError());
     CloseHandle(file);
     return {};
 }
@@ -57,23 +118,25 @@ std::string TempPathBeside(const std::string& path, uint32_t number) {
     return WideToUtf8(SystemPath(Folder(path) + name));
 }
 
-std::string MoveReplacing(const std::string& from, const std::string& to) {
+FileResult MoveReplacing(const std::string& from, const std::string& to) {
     const std::wstring source = SystemPath(from), target = SystemPath(to);
     // ReplaceFileW keeps the replaced file's attributes and access rights.
     const BOOL moved = Exists(target) ? ReplaceFileW(target.c_str(), source.c_str(), nullptr,
                                                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
                                                      nullptr, nullptr)
                                       : MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
-    return moved ? std::string() : ErrorText(GetLastError());
+    if (!moved) return Failure(GetLastError());
+    return {};
 }
 
-MoveResult MoveToFreeName(const std::string& from, const std::string& to, std::string& error) {
+FileResult MoveToFreeName(const std::string& from, const std::string& to, bool& nameTaken) {
     const std::wstring source = SystemPath(from), target = SystemPath(to);
-    if (MoveFileExW(source.c_str(), target.c_str(), 0)) return MoveResult::Moved;
+    nameTaken = false;
+    if (MoveFileExW(source.c_str(), target.c_str(), 0)) return {};
     const DWORD code = GetLastError();
-    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS || Exists(target)) return MoveResult::NameTaken;
-    error = ErrorText(code);
-    return MoveResult::Failed;
+    nameTaken = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS || Exists(target);
+    if (nameTaken) return {};
+    return Failure(code);
 }
 
 uint32_t ProcessNumber() { return static_cast<uint32_t>(GetCurrentProcessId()); }

@@ -84,7 +84,11 @@ void InputPipeline::Step(Slot& slot) {
             started_ = true;
             const InputOrigin& origin = inputs_[input_];
             switch (origin.kind) {
-                case InputOrigin::Kind::File: source_ = OpenFileSource(origin.path, openError_); break;
+                case InputOrigin::Kind::File: {
+                    const FileResult opened = OpenFileSource(origin.path, source_);
+                    if (opened.Failed()) openError_ = opened.Reason();
+                    break;
+                }
                 case InputOrigin::Kind::StandardInput: source_ = OpenStandardInput(); break;
                 case InputOrigin::Kind::Memory: source_ = MemorySource(origin.bytes); break;
             }

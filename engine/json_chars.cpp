@@ -27,9 +27,6 @@ int ReadHex4(const char* p) {
 
 namespace {
 
-bool IsHighSurrogate(int u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(int u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
 // Decodes the \u escape whose hex digits begin at p; returns where decoding goes on.
 const char* DecodeUnicodeEscape(const char* p, std::string& name) {
     const int unit = ReadHex4(p);
@@ -52,7 +49,7 @@ const char* DecodeUnicodeEscape(const char* p, std::string& name) {
         }
         const int high = IsHighSurrogate(unit) ? unit : other;
         const int low = IsHighSurrogate(unit) ? other : unit;
-        AppendUtf8(name, 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00));
+        AppendUtf8(name, JoinSurrogates(high, low));
         return p + 6;
     }
     AppendUtf8(name, static_cast<uint32_t>(unit));

@@ -4,16 +4,13 @@
 
 #include "engine/cell_escapes.h"
 #include "engine/scan.h"
+#include "engine/text_trim.h"
 
 namespace tabulora {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
 std::string_view Trim(const char* begin, const char* end) {
-    while (begin < end && IsBlank(*begin)) ++begin;
-    while (end > begin && IsBlank(end[-1])) --end;
-    return std::string_view(begin, end - begin);
+    return TrimBlanksAndControls(std::string_view(begin, end - begin));
 }
 
 // Splits `"name" : value` (after the name's quote, blanks and a colon) into the name as written
@@ -31,7 +28,7 @@ bool SplitMemberLine(std::string_view text, std::string_view& name, std::string_
     if (p == end) return false;
     name = std::string_view(text.data() + 1, p - text.data() - 1);
     ++p;
-    while (p < end && IsBlank(*p)) ++p;
+    while (p < end && static_cast<unsigned char>(*p) <= 0x20) ++p;
     if (p == end || *p != ':') return false;
     value = Trim(p + 1, end);
     return true;

@@ -3,6 +3,7 @@
 #include "engine/cell_escapes.h"
 #include "engine/json_chars.h"
 #include "engine/json_reader_impl.h"
+#include "engine/text_trim.h"
 
 namespace tabulora {
 
@@ -10,18 +11,11 @@ template class JsonReader<StructuredTable>;
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
 // What the line table takes from the value part of a member's line: the value trimmed, without a
 // final ",", and without its quotes when it begins and ends with one.
 std::string_view LineValue(std::string_view text) {
-    auto trim = [](std::string_view t) {
-        while (!t.empty() && IsBlank(t.front())) t.remove_prefix(1);
-        while (!t.empty() && IsBlank(t.back())) t.remove_suffix(1);
-        return t;
-    };
-    text = trim(text);
-    if (!text.empty() && text.back() == ',') text = trim(text.substr(0, text.size() - 1));
+    text = TrimBlanksAndControls(text);
+    if (!text.empty() && text.back() == ',') text = TrimBlanksAndControls(text.substr(0, text.size() - 1));
     if (!text.empty() && text.front() == '"' && text.back() == '"')
         text = text.size() == 1 ? std::string_view() : text.substr(1, text.size() - 2);
     return text;

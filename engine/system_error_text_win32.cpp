@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "engine/text_trim.h"
 #include "engine/utf.h"
 
 namespace tabulora {
@@ -14,8 +15,7 @@ std::string SystemErrorText(unsigned long code, const wchar_t* module) {
     const DWORD length = FormatMessageW(flags, source, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text(buffer && length ? buffer : L"", buffer ? length : 0);
     if (buffer) LocalFree(buffer);
-    while (!text.empty() && static_cast<unsigned>(text.back()) <= 0x20) text.pop_back();
-    return WideToUtf8(text);
+    return std::string(TrimBlanksAndControls(WideToUtf8(text)));
 }
 
 }  // namespace tabulora

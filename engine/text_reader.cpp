@@ -24,25 +24,6 @@ bool IsCutSequence(const char* p, size_t n) {
 
 bool StartsWith(const std::string& bytes, std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; }
 
-char* PutUtf8(char* out, uint32_t cp) {
-    if (cp < 0x80) {
-        *out++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (cp >> 6));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (cp >> 12));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (cp >> 18));
-        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
-
 }  // namespace
 
 char* PieceBuffer::Prepare(size_t capacity) {
@@ -67,9 +48,9 @@ bool InputTextReader::ReadRaw(size_t wanted) {
     const size_t old = raw_.size();
     raw_.resize(old + wanted);
     size_t got = 0;
-    const bool ok = source_.Read(raw_.data() + old, wanted, got);
+    const FileResult read = source_.Read(raw_.data() + old, wanted, got);
     raw_.resize(old + got);
-    if (!ok) return Fail(source_.Error());
+    if (read.Failed()) return Fail(read.Reason());
     rawBytes_ += got;
     if (got == 0) endOfInput_ = true;
     return true;
@@ -147,8 +128,8 @@ size_t InputTextReader::DecodeUtf8(char* out) {
     raw_.clear();
     if (!endOfInput_) {
         size_t got = 0;
-        if (!source_.Read(out + size, settings_.pieceSize, got)) {
-            Fail(source_.Error());
+        if (const FileResult read = source_.Read(out + size, settings_.pieceSize, got); read.Failed()) {
+            Fail(read.Reason());
             return 0;
         }
         rawBytes_ += got;
@@ -178,15 +159,15 @@ size_t InputTextReader::DecodeUtf16(char* out) {
     size_t i = 0;
     for (; i < units; ++i) {
         uint32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (IsHighSurrogate(unit)) {
             if (i + 1 == units && !endOfInput_) break;   // its partner may come with the next piece
-            if (i + 1 < units && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) <= 0xDFFF) {
-                p = PutUtf8(p, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+            if (i + 1 < units && IsLowSurrogate(unitAt(i + 1))) {
+                p = PutUtf8(p, JoinSurrogates(unit, unitAt(i + 1)));
                 ++i;
                 continue;
             }
         }
-        if (unit >= 0xD800 && unit <= 0xDFFF) unit = 0xFFFD;   // a lone surrogate
+        if (IsSurrogate(unit)) unit = 0xFFFD;   // a lone surrogate
         p = PutUtf8(p, unit);
     }
     raw_.erase(0, 2 * i);

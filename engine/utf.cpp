@@ -36,22 +36,9 @@ std::string SanitizeUtf8(std::string_view bytes) {
     return out;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+void AppendUtf8(std::string& out, uint32_t codePoint) {
+    char bytes[4];
+    out.append(bytes, PutUtf8(bytes, codePoint));
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -59,12 +46,11 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size() * 3 / 2);
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
+        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            AppendUtf8(out, JoinSurrogates(unit, text[++i]));
             continue;
         }
-        if (unit >= 0xD800 && unit <= 0xDFFF) unit = 0xFFFD;
+        if (IsSurrogate(unit)) unit = 0xFFFD;
         AppendUtf8(out, unit);
     }
     return out;

@@ -42,8 +42,39 @@ inline size_t Utf8SequenceLength(std::string_view bytes) {
 // Keeps valid UTF-8 as it is and replaces each malformed byte by U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 
+// Writes the UTF-8 form of a code point below 0x110000 (1 to 4 bytes) at `out`; returns the end.
+// Inline: the UTF-16 decoder calls it for every character.
+inline char* PutUtf8(char* out, uint32_t codePoint) {
+    const uint32_t cp = codePoint;
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
 // Appends the UTF-8 form of a code point below 0x110000.
 void AppendUtf8(std::string& out, uint32_t codePoint);
+
+// UTF-16 surrogates: a high one (D800-DBFF) followed by a low one (DC00-DFFF) stands for one
+// code point from U+10000 on.
+inline bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+inline bool IsSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+inline uint32_t JoinSurrogates(uint32_t high, uint32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
 
 // UTF-16 code units to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);

@@ -1,6 +1,7 @@
 #include "ui/feedback_request.h"
 
 #include "base/text.h"
+#include "engine/text_trim.h"
 #include "ui/email.h"
 
 namespace tabulora::ui {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "engine/text_trim.h"
 #include "engine/utf.h"
 #include "base/text.h"
 

@@ -5,6 +5,7 @@
 #include "update/scramble.h"
 #include "update/identity.h"
 #include "base/text.h"
+#include "engine/text_trim.h"
 
 namespace tabulora::update {
 namespace {

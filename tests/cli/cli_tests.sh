@@ -168,6 +168,64 @@ else
 fi
 chmod 0644 "$work/out/readonly.csv"
 
+# When the temporary output cannot be made or written, the message gives the system's reason:
+# the C library's natively, the Win32 error's on Windows ("Access is denied." and "There is not
+# enough space on the disk." there, "Access denied." and "Disk full." under Wine). Under Wine the
+# server opens the files, so these runs get a prefix and a server of their own, started under the
+# run's conditions.
+alone=()
+if ! native; then
+  alone=(env WINEPREFIX="$work/wine")
+  "${alone[@]}" "${runner[@]}" "$cli" --version >/dev/null 2>&1   # makes the prefix
+fi
+let_server_go() { if ! native; then "${alone[@]}" wineserver -w; fi; }
+reason() { tr -d '\r' <"$work/stderr" | grep -c "^tabulora-cli: Cannot create file \".*$1\"\. $2\$"; }
+
+# A folder the user may not write; root may, unless it gives up that right.
+mkdir -p "$work/locked"
+chmod 0555 "$work/locked"
+limited=()
+[ "$(id -u)" -ne 0 ] || limited=(setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner)
+if "${limited[@]}" true 2>/dev/null; then
+  let_server_go
+  "${alone[@]}" "${limited[@]}" "${runner[@]}" "$cli" -o "$(arg_path "$work/locked/x.csv")" "$A" \
+    >"$work/stdout" 2>"$work/stderr"
+  status=$?
+  if native; then
+    check "read-only folder: the C library's reason" "$status:$(reason x.csv 'Permission denied')" "1:1"
+  else
+    check "read-only folder: the system's reason" "$status:$(reason x.csv 'Access.*denied\.')" "1:1"
+  fi
+  check "read-only folder: nothing left in it" "$(ls -A "$work/locked")" ""
+  let_server_go
+else
+  echo "skip: cannot give up the right to write any folder"
+fi
+chmod 0755 "$work/locked"
+
+# A full disk: a small file system of its own (root only), seen by this run alone.
+{ printf '['; seq -f '{"n":%g,"s":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},' 1 3000; printf '{"n":0}]'; } \
+  >"$work/in/big.json"
+mkdir -p "$work/full"
+let_server_go
+# shellcheck disable=SC2016
+"${alone[@]}" unshare -m sh -c 'mount -t tmpfs -o size=64k tabulora-full "$1" 2>/dev/null || exit 125
+  folder=$1 left=$2; shift 2; "$@"; status=$?
+  ls -A "$folder" >"$left"; [ -z "${WINEPREFIX:-}" ] || wineserver -w; exit $status' \
+  sh "$work/full" "$work/full-left" "${runner[@]}" "$cli" -o "$(arg_path "$work/full/x.csv")" \
+  "$(arg_path "$work/in/big.json")" >"$work/stdout" 2>"$work/stderr"
+status=$?
+if [ "$status" -eq 125 ] || [ ! -e "$work/full-left" ]; then
+  echo "skip: cannot mount a small file system (needs root and mount namespaces)"
+elif native; then
+  check "full disk: the C library's reason" "$status:$(reason x.csv 'No space left on device')" "1:1"
+  check "full disk: nothing left" "$(cat "$work/full-left")" ""
+else
+  check "full disk: the system's reason" \
+    "$status:$(reason x.csv '\(There is not enough space on the disk\|Disk full\)\.')" "1:1"
+  check "full disk: nothing left" "$(cat "$work/full-left")" ""
+fi
+
 # A progress line on a terminal once the work takes a while; none with --quiet or off a terminal.
 if native && command -v script >/dev/null; then
   slow="(sleep 1; printf '{\"a\":1}') | '$cli'"

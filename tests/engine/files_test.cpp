@@ -1,6 +1,8 @@
 // Reading inputs, writing outputs and naming them.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #ifdef _WIN32
@@ -34,6 +36,17 @@ void ExportTo(const std::string& json, const std::string& target, TextEncoding e
     ExportToOneCsv({ExportInput::Memory("in.json", input)}, target, settings);
 }
 
+#ifdef _WIN32
+// What Windows says for a Win32 error code.
+std::string WindowsErrorText(DWORD code) {
+    wchar_t text[512] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 512, nullptr);
+    std::wstring trimmed = text;
+    while (!trimmed.empty() && static_cast<unsigned>(trimmed.back()) <= L' ') trimmed.pop_back();
+    return WideToUtf8(trimmed);
+}
+#endif
+
 TEST(CsvFile, Utf8HasNoByteOrderMarkAndReplacesTheTarget) {
     TempFolder folder;
     const std::string target = folder.Write("out.csv", "old content that is longer than the new one");
@@ -64,15 +77,21 @@ TEST(CsvFile, LargeOutputIsWrittenWhole) {
     }
 }
 
-TEST(CsvFile, FailureLeavesNothingBehindAndNamesTheTarget) {
+// The temporary file cannot be made in a missing folder: the message names the target and gives
+// the system's reason (on Windows the Win32 error's text, not the C library's).
+TEST(CsvFile, FailureLeavesNothingBehindAndNamesTheTargetWithTheSystemsReason) {
     TempFolder folder;
     const std::string intoMissingFolder = folder / "no-such-folder/out.csv";
+#ifdef _WIN32
+    const std::string reason = WindowsErrorText(ERROR_PATH_NOT_FOUND);
+#else
+    const std::string reason = std::strerror(ENOENT);
+#endif
     try {
         ExportTo("{\"a\":1}", intoMissingFolder);
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + intoMissingFolder + "\". ", 0), 0u)
-            << error.what();
+        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + intoMissingFolder + "\". " + reason);
     }
     // A folder in the target's place: the temporary file is removed again.
     std::filesystem::create_directory(TempFolder::Native(folder / "taken.csv"));
@@ -99,10 +118,13 @@ TEST(UniqueFileName, CountsFromTwoAndTakesNoNameInUse) {
 TEST(OutputFile, NewFileTakesTheNextFreeNameWhenItsNameWasTakenMeanwhile) {
     TempFolder folder;
     const std::string chosen = UniqueFileName(folder / "data.csv");
-    OutputFile file(chosen);
-    file.Write("new");
+    OutputFile file;
+    ASSERT_FALSE(file.Open(chosen).Failed());
+    ASSERT_FALSE(file.Write("new").Failed());
     folder.Write("data.csv", "appeared meanwhile");
-    EXPECT_EQ(file.CommitAsNew([&] { return UniqueFileName(folder / "data.csv"); }), folder / "data (2).csv");
+    std::string used;
+    ASSERT_FALSE(file.CommitAsNew([&] { return UniqueFileName(folder / "data.csv"); }, used).Failed());
+    EXPECT_EQ(used, folder / "data (2).csv");
     EXPECT_EQ(TempFolder::Read(folder / "data.csv"), "appeared meanwhile");
     EXPECT_EQ(TempFolder::Read(folder / "data (2).csv"), "new");
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"data (2).csv", "data.csv"}));
@@ -138,16 +160,12 @@ TEST(CsvFile, TargetOpenInAnotherProgramIsRefusedWithTheSystemsText) {
     const std::string target = folder.Write("open.csv", "keep me");
     int fd = -1;
     ASSERT_EQ(_wsopen_s(&fd, TempFolder::Native(target).c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW, 0), 0);
-    wchar_t text[512] = L"";
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_SHARING_VIOLATION, 0,
-                   text, 512, nullptr);
-    std::wstring expected = text;
-    while (!expected.empty() && static_cast<unsigned>(expected.back()) <= L' ') expected.pop_back();
     try {
         ExportTo("{\"a\":1}", target);
         ADD_FAILURE() << "no error";
     } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + target + "\". " + WideToUtf8(expected));
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + target + "\". " + WindowsErrorText(ERROR_SHARING_VIOLATION));
     }
     _close(fd);
     EXPECT_EQ(TempFolder::Read(target), "keep me");
