@@ -64,7 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             tabulora::ExportToOneCsv({tabulora::ExportInput::Memory("in", text)}, sink, settings);
         if (summary.inputs.size() != 1 || summary.inputs[0].readable != readText.has_value()) std::abort();
         if (summary.anyLine != (readText && !readText->empty())) std::abort();
-        if (summary.anyLine ? sink.text != expected : !sink.text.empty()) std::abort();
+        // A header that renames would give two columns one name is refused: nothing is written.
+        const bool written = summary.anyLine && summary.failure.empty();
+        if (written ? sink.text != expected : !sink.text.empty()) std::abort();
     }
 
     (void)tabulora::FirstValueLayout(text);

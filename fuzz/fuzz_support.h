@@ -12,13 +12,21 @@
 
 namespace tabulora::fuzz {
 
-// The input's size chooses the separator, flattening and the formula guard, so that the bytes
-// themselves stay free for the JSON.
+// The input's size chooses the separator, flattening, the formula guard and a shape of the table
+// (records at "a", exploded "b" arrays, joined arrays, chosen and renamed columns), so that the
+// bytes themselves stay free for the JSON.
 inline CsvOptions OptionsFor(size_t size) {
     CsvOptions options;
     options.separator = size % 2 ? ";" : ",";
     options.flattenNested = size % 4 >= 2;
     options.formulaGuard = size % 8 >= 4;
+    TableShape& shape = options.shape;
+    if (size % 3 == 0) shape.records = JsonPath{"a"};
+    if (size % 3 == 0 && size % 5 < 2) shape.explode = {JsonPath{"b"}, JsonPath{"c", "d"}};
+    if (size % 7 < 2) shape.join = ";";
+    if (size % 11 < 2) shape.columns = {"b", "a.c", "x"};
+    if (size % 13 < 2) shape.renames = {{"a", "b"}, {"b", "z"}};
+    shape.countColumns = size % 17 < 3;
     return options;
 }
 
