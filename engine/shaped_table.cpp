@@ -41,7 +41,7 @@ ShapedTable::Place ShapedTable::PlaceOfValue(int& matched) const {
     matched = -1;
     if (frames_.empty()) {
         matched = 0;
-        return Place::Ignored;
+        return shape_.records->empty() ? Place::RecordValue : Place::Ignored;
     }
     const Frame& frame = frames_.back();
     switch (frame.role) {
@@ -302,7 +302,7 @@ void ShapedTable::EndRecord() {
 
 void ShapedTable::ScalarRecord(std::string_view value, CellKind kind) {
     ++recordsInText_;
-    SetCell(shape_.records->back(), value, kind);
+    SetCell(shape_.records->empty() ? std::string_view("value") : std::string_view(shape_.records->back()), value, kind);
     rows_.EndRow();
 }
 

@@ -10,8 +10,9 @@
 namespace tabulora {
 
 // Builds the table of the records the shape names (TableShape::records): the values at that path
-// in every top-level value; an array there gives each element as a record, an object is one
-// record, a scalar a one-cell record in a column named by the path's last name. Each record is
+// in every top-level value (the empty path: the top-level values themselves); an array there gives
+// each element as a record, an object is one record, a scalar a one-cell record in a column named
+// by the path's last name ("value" for the empty path). Each record is
 // one row, or with exploded arrays one row per element (row i takes element i of each exploded
 // array, the record's other cells repeated; an empty or missing array leaves its cells empty).
 //

@@ -13,6 +13,7 @@ bool StartsWith(const JsonPath& path, const JsonPath& prefix) {
 
 bool ParseJsonPath(std::string_view text, JsonPath& path, std::string& error) {
     path.clear();
+    if (text == ".") return true;   // the top-level values themselves
     std::string name;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -39,6 +40,7 @@ bool ParseJsonPath(std::string_view text, JsonPath& path, std::string& error) {
 }
 
 std::string JsonPathText(const JsonPath& path) {
+    if (path.empty()) return ".";
     std::string text;
     for (const std::string& name : path) {
         if (!text.empty()) text += '.';

@@ -12,8 +12,8 @@ namespace tabulora {
 using JsonPath = std::vector<std::string>;
 
 // "data.items" gives {"data", "items"}; "\." stands for a dot and "\\" for a backslash inside a
-// name. Fails (false, with the reason in `error`) on an empty text, an empty name or a backslash
-// before anything else.
+// name; "." alone is the empty path, the top-level values themselves. Fails (false, with the
+// reason in `error`) on an empty text, an empty name or a backslash before anything else.
 bool ParseJsonPath(std::string_view text, JsonPath& path, std::string& error);
 // The path as ParseJsonPath reads it.
 std::string JsonPathText(const JsonPath& path);

@@ -107,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "id,t,o\r\n1,\"a|2|true|null|\"\"q\"\"\",\"[{\"\"a\"\":1}]\"\r\n"},
         ShapeCase{"ColumnsKeepRecordsApart", {R"([{"a":1,"b":2},{"a":3,"b":4}])"}, {"", {}, "", {"b"}}, "b\r\n2\r\n4\r\n"},
         ShapeCase{"RenameWithoutChoosingColumns", {R"([{"a":1,"b":2}])"}, {"", {}, "", {}, {{"b", "B"}}}, "a,B\r\n1,2\r\n"},
+        ShapeCase{"TopLevelValuesAreRecords", {"[{\"a\":1},{\"a\":2}]\n{\"a\":3}\n7\n"}, {"."}, "a,value\r\n1,\r\n2,\r\n3,\r\n,7\r\n"},
         ShapeCase{"RecordsPathReachingNothing", {R"({"x":[{"a":1}]})"}, {"data"}, "\r\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -179,7 +180,10 @@ TEST(JsonPaths, EscapesAndErrors) {
     EXPECT_EQ(path, (JsonPath{"a.b", "c\\"}));
     EXPECT_EQ(JsonPathText(path), "a\\.b.c\\\\");
     EXPECT_EQ(PathColumnName(path), "a.b.c\\");
-    for (const char* bad : {"", ".a", "a..b", "a.", "a\\b"}) EXPECT_FALSE(ParseJsonPath(bad, path, error)) << bad;
+    for (const char* bad : {"", ".a", "a..b", "a.", "a\\b", ".."}) EXPECT_FALSE(ParseJsonPath(bad, path, error)) << bad;
+    ASSERT_TRUE(ParseJsonPath(".", path, error));
+    EXPECT_TRUE(path.empty());
+    EXPECT_EQ(JsonPathText(path), ".");
 }
 
 }  // namespace
