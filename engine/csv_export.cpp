@@ -53,8 +53,7 @@ public:
             outcome.stop = ReadingStop{feeder_.StopLine(), reader_->Stop()};
         else if (end.cutByZero)
             outcome.stop = ReadingStop{end.zeroLine, StopReason::ZeroByte};
-        if (shape_.records && csv_.table->RecordsInText() == 0)
-            outcome.warnings.push_back(outcome.name + ": nothing at the records path \"" + JsonPathText(*shape_.records) + "\"");
+        outcome.warnings = csv_.table->TextWarnings(outcome.name);
     }
     void TakeBack() {
         csv_.table->TakeBackText();

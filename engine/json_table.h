@@ -1,5 +1,8 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/conversion.h"
 #include "engine/json_reader.h"
@@ -31,8 +34,9 @@ public:
     // Completes the last row.
     virtual void Finish() = 0;
     virtual const TableRows& Rows() const = 0;
-    // Records read from the text since MarkTextStart, where the table looks for them by a path.
-    virtual uint64_t RecordsInText() const { return 0; }
+    // What the reading of the text since MarkTextStart leaves out that a user should know of, as
+    // warnings naming the input (`inputName`).
+    virtual std::vector<std::string> TextWarnings(std::string_view inputName) const = 0;
 };
 
 // The table that `options` ask for: the line table of the default conversion, the structured

@@ -57,9 +57,19 @@ void LineTable::AddLine(std::string_view line) {
 void LineTable::AddIndentedLine(size_t tabs, std::string_view line) {
     const std::string_view text = Trim(line.data(), line.data() + line.size());
     if (text.empty()) return;
+    const bool afterOpening = openedContainer_;
+    openedContainer_ = false;
 
     if (text[0] != '"') {
-        if (text == "}" || text == "},") CloseObject(tabs);
+        if (text == "}" || text == "},") {
+            CloseObject(tabs);
+            // An empty object's closing brace stands one TAB deeper than its opening line.
+            CloseContainer(afterOpening && tabs > 0 ? tabs - 1 : tabs);
+        } else if (text == "]" || text == "],") {
+            CloseContainer(tabs);
+        } else if (text == "{") {
+            ElementObject(tabs);
+        }
         return;
     }
 
@@ -69,6 +79,11 @@ void LineTable::AddIndentedLine(size_t tabs, std::string_view line) {
     if (!value.empty() && value.back() == ',') value = Trim(value.data(), value.data() + value.size() - 1);
     const bool quoted = !value.empty() && value.front() == '"' && value.back() == '"';
     if (quoted) value = value.size() == 1 ? std::string_view() : value.substr(1, value.size() - 2);
+    // A member whose value is a container: "{" after its name, or nothing when an array follows.
+    if (!quoted && (value.empty() || value == "{")) {
+        containerNames_.emplace_back(tabs, DecodedCell(name, scratchName_));
+        openedContainer_ = true;
+    }
     AddMember(tabs, name, value, quoted ? CellKind::String : KindOfText(value));
 }
 
@@ -115,11 +130,48 @@ void LineTable::AddMember(size_t tabs, std::string_view name, std::string_view v
 void LineTable::MarkTextStart() {
     mark_ = rows_.MarkState();
     markedDepth_ = recordDepth_;
+    containerNames_.clear();
+    leftOut_.clear();
 }
 
 void LineTable::TakeBackText() {
     rows_.Restore(mark_);
     recordDepth_ = markedDepth_;
+}
+
+// The closing line of the container a member opened at these TABs.
+void LineTable::CloseContainer(size_t tabs) {
+    while (!containerNames_.empty() && containerNames_.back().first >= tabs) containerNames_.pop_back();
+}
+
+// An object that is an array element, opening at `tabs`: its members are no cells when the
+// record depth is known and lies elsewhere, and the array stands outside the records (its
+// elements' TABs not above the record depth, never one less).
+void LineTable::ElementObject(size_t tabs) {
+    const long depth = static_cast<long>(tabs);
+    if (recordDepth_ < 0 || depth + 1 == recordDepth_ || depth > recordDepth_) return;
+    JsonPath path;
+    for (const auto& [containerTabs, name] : containerNames_)
+        if (containerTabs < tabs) path.push_back(name);
+    if (path.empty()) return;
+    for (auto& [known, count] : leftOut_) {
+        if (known == path) {
+            ++count;
+            return;
+        }
+    }
+    leftOut_.emplace_back(std::move(path), 1);
+}
+
+std::vector<std::string> LineTable::TextWarnings(std::string_view inputName) const {
+    std::vector<std::string> warnings;
+    for (const auto& [path, count] : leftOut_) {
+        const std::string text = JsonPathText(path);
+        warnings.push_back(std::string(inputName) + ": " + GroupedNumber(count) +
+                           (count == 1 ? " record" : " records") + " under \"" + text +
+                           (count == 1 ? "\" was" : "\" were") + " not converted; --records " + text + " converts them");
+    }
+    return warnings;
 }
 
 void LineSplitter::Write(const char* data, size_t size) {

@@ -27,6 +27,7 @@ public:
     void TakeBackText() override;
     void Finish() override { rows_.Finish(); }
     const TableRows& Rows() const override { return rows_; }
+    std::vector<std::string> TextWarnings(std::string_view inputName) const override;
 
 private:
     // A line whose leading TABs are counted already.
@@ -34,12 +35,20 @@ private:
     void AddMember(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
     void AddCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
     void CloseObject(size_t tabs);
+    void CloseContainer(size_t tabs);
+    void ElementObject(size_t tabs);
 
     TableRows rows_;
     long recordDepth_ = -1;
 
     TableRows::Mark mark_;
     long markedDepth_ = -1;
+
+    // The member names leading to the containers open (with the TABs of their lines), and the
+    // objects of arrays outside the records that this text's rows leave out, by the array's path.
+    std::vector<std::pair<size_t, std::string>> containerNames_;
+    std::vector<std::pair<JsonPath, uint64_t>> leftOut_;
+    bool openedContainer_ = false;   // the last line opened a member's container
 
     std::string scratchName_;
     std::string scratchValue_;

@@ -27,6 +27,11 @@ void ShapedTable::TakeBackText() {
     ForgetReading();
 }
 
+std::vector<std::string> ShapedTable::TextWarnings(std::string_view inputName) const {
+    if (recordsInText_ > 0) return {};
+    return {std::string(inputName) + ": nothing at the records path \"" + JsonPathText(*shape_.records) + "\""};
+}
+
 void ShapedTable::ForgetReading() {
     frames_.clear();
     path_.clear();

@@ -30,7 +30,7 @@ public:
     void TakeBackText() override;
     void Finish() override { rows_.Finish(); }
     const TableRows& Rows() const override { return rows_; }
-    uint64_t RecordsInText() const override { return recordsInText_; }
+    std::vector<std::string> TextWarnings(std::string_view inputName) const override;
 
     // What the reader reports (see JsonReader).
     void Name(const MemberName& name);

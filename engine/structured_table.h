@@ -33,6 +33,7 @@ public:
     void TakeBackText() override;
     void Finish() override { rows_.Finish(); }
     const TableRows& Rows() const override { return rows_; }
+    std::vector<std::string> TextWarnings(std::string_view) const override { return {}; }
 
     // What the reader reports (see JsonReader).
     void Name(const MemberName& name);

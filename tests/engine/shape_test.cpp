@@ -123,6 +123,30 @@ TEST(ShapeWarnings, NameWhatIsMissing) {
                                                           "the column \"nope\" to rename never appears"}));
 }
 
+// The default reading says which arrays of objects outside its records it leaves out, and how
+// to take them; the CSV stays as it was.
+TEST(ShapeWarnings, RecordsLeftOutByTheDefaultReading) {
+    const struct {
+        std::string json;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {kPage, {"in0: 2 records under \"data\" were not converted; --records data converts them"}},
+        {R"({"a":{},"r":[{"x":1}],"b":{"c":[{"y":1}]}})",
+         {"in0: 1 record under \"b.c\" was not converted; --records b.c converts them"}},
+        {R"([{"id":1,"items":[{"a":1}]},{"id":2}])", {}},   // arrays inside the records are theirs
+        {R"({"data":[{"x":1},{"x":2}],"meta":{"p":1}})", {}},   // the records are data's objects
+        {"{\"m\":{\"p\":1},\"d\":[{\"x\":1}]}\n{\"m\":{\"p\":2},\"d\":[{\"x\":2},{\"x\":3}]}\n",
+         {"in0: 3 records under \"d\" were not converted; --records d converts them"}},
+    };
+    for (const auto& c : cases) {
+        ExportSummary summary;
+        const std::string csv = StreamedCsv({c.json}, TestSettings(), &summary);
+        EXPECT_EQ(csv, ReferenceCsv({c.json})) << c.json;
+        ASSERT_EQ(summary.inputs.size(), 1u);
+        EXPECT_EQ(summary.inputs[0].warnings, c.warnings) << c.json;
+    }
+}
+
 TEST(ShapeWarnings, ARenameThatClashesWritesNothing) {
     ExportSettings settings = TestSettings();
     settings.csv = Shaped({"data", {}, "", {}, {{"id", "name"}}});
