@@ -18,12 +18,6 @@ std::string NameOf(std::string path) {
 
 }  // namespace
 
-std::string GroupedNumber(uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
-}
-
 std::string ProgressText(const ExportProgress& progress, bool eachFile) {
     std::string text;
     if (progress.phase == ExportProgress::Phase::Checking) {

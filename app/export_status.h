@@ -3,11 +3,9 @@
 #include <string>
 
 #include "app/export_flow.h"
+#include "engine/grouped_number.h"
 
 namespace tabulora {
-
-// "661,358": digits grouped by thousands.
-std::string GroupedNumber(uint64_t number);
 
 // The status bar while an export runs: "Reading data.json…", "Converting data.json — 45 %", with
 // "(file 2 of 5)" in the multiple-files export (`eachFile`).
