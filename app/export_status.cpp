@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/conversion.h"
+#include "engine/grouped_number.h"
 #include "engine/path_name.h"
 
 namespace tabulora {

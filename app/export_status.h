@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/export_flow.h"
+#include "engine/grouped_number.h"
 
 namespace tabulora {
 

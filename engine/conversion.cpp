@@ -32,12 +32,6 @@ PathParts SplitPath(const std::string& path) {
 
 }  // namespace
 
-std::string GroupedNumber(uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
-}
-
 std::string UniqueFileName(const std::string& path) {
     if (!IsNameTaken(path)) return path;
     const PathParts parts = SplitPath(path);

@@ -23,9 +23,6 @@ struct CsvOptions {
     TableShape shape;
 };
 
-// "661,358": digits grouped by thousands.
-std::string GroupedNumber(uint64_t number);
-
 // The first free variant of `path`: the path itself, else "<base> (N)<ext>" for N = 2, 3, ...
 // Anything that stands at a name (a file, a folder, a link) makes it taken.
 std::string UniqueFileName(const std::string& path);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/file_io.h"
+#include "engine/grouped_number.h"
 #include "engine/json_table.h"
 #include "engine/text_feeder.h"
 
@@ -38,8 +39,7 @@ struct CsvTable {
 // the output's state at its start is kept, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    InputReading(CsvTable& csv, const TableShape& shape)
-        : csv_(csv), shape_(shape), reader_(csv.table->NewReader(kReaderOptions)) {
+    explicit InputReading(CsvTable& csv) : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)) {
         csv_.table->MarkTextStart();
         csv_.output.MarkInputStart();
     }
@@ -49,10 +49,11 @@ public:
     // The input has been read whole: where JSON reading stopped, if it did, and what it lacked.
     void Finish(const InputEvent& end, InputOutcome& outcome) {
         feeder_.Finish(end.breaksAtEnd, end.cutByZero);
+        const TextPlace& place = feeder_.StopPlace();
         if (reader_->Stop() != StopReason::None)
-            outcome.stop = ReadingStop{feeder_.StopLine(), reader_->Stop()};
+            outcome.stop = ReadingStop{place.line, place.column, place.context, reader_->Stop()};
         else if (end.cutByZero)
-            outcome.stop = ReadingStop{end.zeroLine, StopReason::ZeroByte};
+            outcome.stop = ReadingStop{place.line, place.column, place.context, StopReason::ZeroByte};
         outcome.warnings = csv_.table->TextWarnings(outcome.name);
     }
     void TakeBack() {
@@ -64,10 +65,32 @@ private:
     static constexpr ReaderOptions kReaderOptions{true, true, true};
 
     CsvTable& csv_;
-    const TableShape& shape_;
     std::unique_ptr<PieceReader> reader_;
     TextFeeder feeder_{*reader_, true};
 };
+
+// Control characters as \t, \r, \n or \u00XX, so that a message stays on one line and shows them.
+std::string WithControlsEscaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 DecodeSettings DecodeSettingsOf(const ExportSettings& settings) {
     return DecodeSettings{settings.encoding, settings.ansi, settings.pieceSize};
@@ -206,13 +229,12 @@ bool NoteColumns(const TableRows& rows, ExportSummary& summary) {
 // All inputs into one table; an unreadable input is taken back out of it.
 class OneCsvDestination {
 public:
-    OneCsvDestination(CsvTarget target, const ExportSettings& settings)
-        : settings_(settings), csv_(std::move(target), settings) {}
+    OneCsvDestination(CsvTarget target, const ExportSettings& settings) : csv_(std::move(target), settings) {}
 
     CsvTable& Csv() { return csv_; }
 
     InputReading& Begin(size_t) {
-        reading_ = std::make_unique<InputReading>(csv_, settings_.csv.shape);
+        reading_ = std::make_unique<InputReading>(csv_);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
@@ -224,7 +246,6 @@ public:
     }
 
 private:
-    const ExportSettings& settings_;
     CsvTable csv_;
     std::unique_ptr<InputReading> reading_;
 };
@@ -274,7 +295,7 @@ public:
         target.path = UniqueFileName(name);
         target.nextFreeName = [name] { return UniqueFileName(name); };
         csv_ = std::make_unique<CsvTable>(std::move(target), settings_);
-        reading_ = std::make_unique<InputReading>(*csv_, settings_.csv.shape);
+        reading_ = std::make_unique<InputReading>(*csv_);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
@@ -382,16 +403,19 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
 }
 
 std::string ReadingStoppedMessage(std::string_view name, const ReadingStop& stop) {
-    std::string line = std::to_string(stop.line);
-    for (size_t i = line.size(); i > 3; i -= 3) line.insert(i - 3, ",");
-    const char* reason = "unreadable JSON";
+    std::string reason = "unreadable JSON";
     switch (stop.reason) {
         case StopReason::UnexpectedEnd: reason = "the text ends inside a JSON value"; break;
-        case StopReason::NestingTooDeep: reason = "JSON nested more than 4,096 levels deep"; break;
+        case StopReason::NestingTooDeep:
+            reason = "JSON nested more than " + GroupedNumber(kMaxNestingDepth) + " levels deep";
+            break;
         case StopReason::ZeroByte: reason = "a zero byte ends the text"; break;
         default: break;
     }
-    return std::string(name) + ": reading stopped at line " + line + ", " + reason;
+    std::string message = std::string(name) + ": reading stopped at line " + GroupedNumber(stop.line) + ", column " +
+                          GroupedNumber(stop.column) + ", " + reason;
+    if (!stop.context.empty()) message += ": " + WithControlsEscaped(stop.context);
+    return message;
 }
 
 }  // namespace tabulora

@@ -72,7 +72,9 @@ struct ExportProgress {
 
 // Where JSON reading of an input ended early; the output holds what was read before.
 struct ReadingStop {
-    uint64_t line = 0;   // 1-based line of the input
+    uint64_t line = 0;     // 1-based line of the input
+    uint64_t column = 0;   // 1-based, in characters
+    std::string context;   // up to 40 characters of the line around the place (LineAround)
     StopReason reason = StopReason::UnreadableJson;
 };
 
@@ -147,7 +149,8 @@ ExportSummary ExportToOneCsv(const std::vector<ExportInput>& inputs, ByteSink& o
 ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std::string& folder,
                               const ExportSettings& settings, ExportControl* control = nullptr);
 
-// "data.jsonl: reading stopped at line 1,234, unreadable JSON"
+// "data.jsonl: reading stopped at line 1,234, column 8, unreadable JSON: {"a":2,,"b":3}", the
+// context's control characters escaped; without ": ..." when the context is empty.
 std::string ReadingStoppedMessage(std::string_view name, const ReadingStop& stop);
 
 }  // namespace tabulora

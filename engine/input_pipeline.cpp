@@ -110,7 +110,6 @@ void InputPipeline::Step(Slot& slot) {
             event.error = reader_->Error();
             event.hasLine = reader_->HasLine();
             event.cutByZero = reader_->CutByZero();
-            event.zeroLine = reader_->ZeroLine();
             event.breaksAtEnd = reader_->BreaksAtEnd();
             event.rawBytes = reader_->RawBytes();
         }

@@ -36,7 +36,6 @@ struct InputEvent {
     std::string error;
     bool hasLine = false;
     bool cutByZero = false;
-    uint64_t zeroLine = 0;
     uint64_t breaksAtEnd = 0;
     uint64_t rawBytes = 0;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/cell_escapes.h"
+#include "engine/grouped_number.h"
 #include "engine/scan.h"
 #include "engine/text_trim.h"
 

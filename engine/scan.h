@@ -81,6 +81,23 @@ inline const char* SkipBlanks(const char* p, const char* end) {
     return end;
 }
 
+// The last CR or LF in [p, end); nullptr when there is none.
+inline const char* FindLastLineBreak(const char* p, const char* end) {
+#ifdef TABULORA_SSE2
+    const __m128i cr = Splat('\r'), lf = Splat('\n');
+    for (; end - p >= 16; end -= 16) {
+        const __m128i v = Load(end - 16);
+        const unsigned mask = Mask(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (mask) return end - 16 + (31 - __builtin_clz(mask));
+    }
+#endif
+    while (end > p) {
+        --end;
+        if (*end == '\r' || *end == '\n') return end;
+    }
+    return nullptr;
+}
+
 // True when every byte of [p, end) is below 0x80.
 inline bool IsAscii(const char* p, const char* end) {
 #ifdef TABULORA_SSE2

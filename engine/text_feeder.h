@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/json_reader.h"
+#include "engine/line_position.h"
 
 namespace tabulora {
 
@@ -40,12 +41,16 @@ public:
     // (the file goes on, so no line break follows).
     void Finish(uint64_t breaksAtEnd, bool cutByZero);
 
-    // The 1-based line where the reader stopped, or 0 when it did not stop.
-    uint64_t StopLine() const { return stopLine_; }
+    // Where the reader stopped or, when it did not, where a zero byte cut the text (line 0 when
+    // neither). A stop at the end of the text stands after the last character of its last line.
+    const TextPlace& StopPlace() const { return stop_; }
 
 private:
     void Run(char* begin, char* end, char* pieceStart, uint64_t pieceBreaks, bool final, bool inCarry);
     void NoteStop(const char* begin, const char* end, const char* pieceStart, uint64_t pieceBreaks);
+    void NoteTextEnd(const char* begin, const char* textEnd, uint64_t breaks, bool onLastLine);
+    std::string TextBefore(const char* begin, const char* at, const char* pieceStart) const;
+    void KeepTail(std::string_view piece);
 
     PieceReader& reader_;
     bool asLines_;
@@ -56,7 +61,9 @@ private:
     uint64_t used_ = 0;         // bytes the reader has used
     uint64_t textEnd_ = UINT64_MAX;   // length of the text once known, before any added line break
     bool lastByteEndsLine_ = false;
-    uint64_t stopLine_ = 0;
+    LinePosition usedPlace_;    // where the first byte not yet used stands on its line
+    std::string tail_;          // the last bytes of the text before the last piece
+    TextPlace stop_;
 };
 
 }  // namespace tabulora

@@ -20,6 +20,19 @@ size_t ValidUtf8Prefix(std::string_view text) {
     return static_cast<size_t>(p - text.data());
 }
 
+uint64_t CountUtf8Characters(const char* p, const char* end) {
+    uint64_t continuations = 0;
+    const char* const begin = p;
+#ifdef TABULORA_SSE2
+    // Continuation bytes 10xxxxxx are those below -0x40 when read as signed.
+    const __m128i below = scan::Splat(static_cast<char>(-0x40));
+    for (; end - p >= 16; p += 16)
+        continuations += __builtin_popcount(scan::Mask(_mm_cmplt_epi8(scan::Load(p), below)));
+#endif
+    for (; p < end; ++p) continuations += (static_cast<unsigned char>(*p) & 0xC0) == 0x80;
+    return static_cast<uint64_t>(end - begin) - continuations;
+}
+
 std::string SanitizeUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());

@@ -39,6 +39,9 @@ inline size_t Utf8SequenceLength(std::string_view bytes) {
     return length;
 }
 
+// The characters of UTF-8 text in [p, end): its bytes that do not continue a sequence.
+uint64_t CountUtf8Characters(const char* p, const char* end);
+
 // Keeps valid UTF-8 as it is and replaces each malformed byte by U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 

@@ -55,7 +55,7 @@ TEST_F(ExportFlowTest, SingleFileChecksEveryInputBeforeItAsksWhereToSave) {
     EXPECT_EQ(result.rows, 4u);
     EXPECT_EQ(result.columns, 1u);
     EXPECT_EQ(result.warnings,
-              std::vector<std::string>{"stops.jsonl: reading stopped at line 2, the text ends inside a JSON value"});
+              std::vector<std::string>{"stops.jsonl: reading stopped at line 2, column 6, the text ends inside a JSON value: {\"a\":"});
 }
 
 TEST_F(ExportFlowTest, SingleFileEndsEarlyWithoutLinesWithoutAFileOrWhenCancelled) {

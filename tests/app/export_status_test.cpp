@@ -50,10 +50,10 @@ TEST(SummaryText, TellsWhatWasSavedOrThatTheExportWasCancelled) {
     ExportResult tiny = single;
     tiny.rows = 1;
     tiny.columns = 1;
-    tiny.warnings = {"data.jsonl: reading stopped at line 1,234, unreadable JSON"};
+    tiny.warnings = {"data.jsonl: reading stopped at line 1,234, column 8, unreadable JSON: {\"a\":2,,\"b\":3}"};
     EXPECT_EQ(tabulora::SummaryText(tiny),
               "Saved 1 row \u00D7 1 column to data.csv in 0.9 s; data.jsonl: reading stopped at line 1,234, "
-              "unreadable JSON");
+              "column 8, unreadable JSON: {\"a\":2,,\"b\":3}");
 
     ExportResult each;
     each.eachFile = true;

@@ -109,11 +109,11 @@ mkdir -p "$work/each"
 run_with_input "$work/in/stdin.json" --output-dir "$(arg_path "$work/each")" -
 check "stdin into a folder" "$(cd "$work/each" && ls)" "stdin.csv"
 
-# JSON that cannot be read ends its file with a warning naming the line; the status stays 0.
-printf '{"a":1}\n{"a":2}\njunk\n{"a":3}\n' >"$work/in/junk.jsonl"
+# JSON that cannot be read ends its file with a warning naming the place; the status stays 0.
+printf '{"a":1}\n{"a":2}\n\tjunk\n{"a":3}\n' >"$work/in/junk.jsonl"
 run "$(arg_path "$work/in/junk.jsonl")"
 check "reading stopped: rows before" "$(cat -v "$work/stdout")" "$(crlf a 1 2 | cat -v)"
-check "reading stopped: warning" "$status:$(tr -d '\r' <"$work/stderr" | grep -c '^tabulora-cli: warning: .*junk.jsonl: reading stopped at line 3, unreadable JSON$')" "0:1"
+check "reading stopped: warning" "$status:$(tr -d '\r' <"$work/stderr" | grep -c '^tabulora-cli: warning: .*junk.jsonl: reading stopped at line 3, column 2, unreadable JSON: \\tjunk$')" "0:1"
 
 # Top-level literals among JSON Lines records, and a member whose colon ends the file.
 printf '{"a":1}\nnull\ntrue\n{"a":3,"b":' >"$work/in/literals.jsonl"

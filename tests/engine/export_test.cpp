@@ -88,7 +88,7 @@ TEST(Export, LateColumnPadsRowsAlreadyInTheFile) {
     }
 }
 
-TEST(Export, ReadingStopsAreReportedWithTheirLine) {
+TEST(Export, ReadingStopsAreReportedWithTheirPlace) {
     const std::string junk = Records(1, 1233) + "junk\n" + Records(2000, 1);
     const std::string zero = std::string("{\"a\":1}\n{\"a\":2}\n\0{\"a\":3}\n", 25);
     ExportSummary summary;
@@ -97,10 +97,30 @@ TEST(Export, ReadingStopsAreReportedWithTheirLine) {
     ASSERT_EQ(summary.inputs.size(), 2u);
     ASSERT_TRUE(summary.inputs[0].stop);
     EXPECT_EQ(ReadingStoppedMessage("data.jsonl", *summary.inputs[0].stop),
-              "data.jsonl: reading stopped at line 1,234, unreadable JSON");
+              "data.jsonl: reading stopped at line 1,234, column 1, unreadable JSON: junk");
     ASSERT_TRUE(summary.inputs[1].stop);
     EXPECT_EQ(ReadingStoppedMessage("z.json", *summary.inputs[1].stop),
-              "z.json: reading stopped at line 3, a zero byte ends the text");
+              "z.json: reading stopped at line 3, column 1, a zero byte ends the text");
+}
+
+TEST(Export, ReadingStoppedMessagesShowTheContextOnOneLine) {
+    struct Case {
+        uint64_t line, column;
+        const char* context;
+        StopReason reason;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {2, 8, "{\"a\":2,,\"b\":3}", StopReason::UnreadableJson,
+         "L.jsonl: reading stopped at line 2, column 8, unreadable JSON: {\"a\":2,,\"b\":3}"},
+        {1, 6, "[1,\t\tx\x01\x1F\x7F\r\n]", StopReason::UnreadableJson,
+         "L.jsonl: reading stopped at line 1, column 6, unreadable JSON: [1,\\t\\tx\\u0001\\u001F\\u007F\\r\\n]"},
+        {12345, 1234, "[[[", StopReason::NestingTooDeep,
+         "L.jsonl: reading stopped at line 12,345, column 1,234, JSON nested more than 4,096 levels deep: [[["},
+        {2, 1, "", StopReason::UnexpectedEnd, "L.jsonl: reading stopped at line 2, column 1, the text ends inside a JSON value"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadingStoppedMessage("L.jsonl", ReadingStop{c.line, c.column, c.context, c.reason}), c.expected);
 }
 
 TEST(Export, NoInputWithALineWritesNothing) {

@@ -16,6 +16,7 @@
 #endif
 
 #include "engine/conversion.h"
+#include "engine/grouped_number.h"
 #include "engine/csv_export.h"
 #include "engine/file_error.h"
 #include "engine/file_io.h"

@@ -213,39 +213,74 @@ INSTANTIATE_TEST_SUITE_P(
 namespace tabulora {
 namespace {
 
+std::string Repeated(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 struct StopCase {
     const char* name;
     std::string input;
     StopReason reason;
-    uint64_t line;   // 0 when reading did not stop
+    uint64_t line;     // 0 when reading did not stop and no zero byte cut the text
+    uint64_t column;
+    std::string before;   // the context: the part before the stop, which every feeding shows whole,
+    std::string after;    // and the part after it, of which small pieces may show only the start
 };
 
 class ReadingStopTest : public ::testing::TestWithParam<StopCase> {};
 
 // Where and why reading stopped, also when the stop lies in bytes carried over from an earlier
-// piece of input.
-TEST_P(ReadingStopTest, TellsTheLineAndTheReason) {
+// piece of input. What follows the stop is only known as far as the text has come.
+TEST_P(ReadingStopTest, TellsThePlaceAndTheReason) {
+    const StopCase& c = GetParam();
     for (size_t pieceSize : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{1000}}) {
         LayoutCollector collector(true);
         LayoutReader reader(collector, ReaderOptions{true, true, true});
         TextFeeder feeder(reader, true);
-        FeedInPieces(GetParam().input, pieceSize, feeder);
-        EXPECT_EQ(reader.Stop(), GetParam().reason) << "pieces of " << pieceSize;
-        EXPECT_EQ(feeder.StopLine(), GetParam().line) << "pieces of " << pieceSize;
+        FeedInPieces(c.input, pieceSize, feeder);
+        const TextPlace& place = feeder.StopPlace();
+        EXPECT_EQ(reader.Stop(), c.reason) << "pieces of " << pieceSize;
+        EXPECT_EQ(place.line, c.line) << "pieces of " << pieceSize;
+        EXPECT_EQ(place.column, c.column) << "pieces of " << pieceSize;
+        if (pieceSize >= c.input.size()) {
+            EXPECT_EQ(place.context, c.before + c.after);
+        } else {
+            EXPECT_EQ(place.context.substr(0, c.before.size()), c.before) << "pieces of " << pieceSize;
+            EXPECT_EQ((c.before + c.after).substr(0, place.context.size()), place.context) << "pieces of " << pieceSize;
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Stops, ReadingStopTest,
-    ::testing::Values(StopCase{"CompleteValues", "{\"a\":1}\n[2]\n", StopReason::None, 0},
-                      StopCase{"OnlyBlanks", " \n\t\n", StopReason::None, 0},
-                      StopCase{"UnreadableElement", "[1,\n2,\ntrux]\n", StopReason::UnreadableJson, 3},
-                      StopCase{"UnreadableValueAfterCrLfAndLoneCr", "[1,\r\n2,\r3,\rx]", StopReason::UnreadableJson, 4},
-                      StopCase{"NameWithoutColon", "{\"a\":1}\r\n{\"b\"}", StopReason::UnreadableJson, 2},
-                      StopCase{"UnclosedArray", "[1,\n2\n", StopReason::UnexpectedEnd, 2},
-                      StopCase{"UnclosedArrayWithoutFinalBreak", "[1,\n2", StopReason::UnexpectedEnd, 2},
-                      StopCase{"UnclosedStringFromItsQuote", "[\n\"abc\ndef", StopReason::UnexpectedEnd, 2},
-                      StopCase{"DeepNesting", std::string(1, '\n') + std::string(5000, '['), StopReason::NestingTooDeep, 2}),
+    ::testing::Values(
+        StopCase{"CompleteValues", "{\"a\":1}\n[2]\n", StopReason::None, 0, 0, "", ""},
+        StopCase{"OnlyBlanks", " \n\t\n", StopReason::None, 0, 0, "", ""},
+        StopCase{"InTheFirstLine", R"({"a":2,,"b":3})", StopReason::UnreadableJson, 1, 8, R"({"a":2,)", R"(,"b":3})"},
+        StopCase{"AfterCrLf", "{\"a\":1}\r\n{\"a\":2,,\"b\":3}\r\n", StopReason::UnreadableJson, 2, 8, R"({"a":2,)",
+                 R"(,"b":3})"},
+        StopCase{"UnreadableElement", "[1,\n2,\ntrux]\n", StopReason::UnreadableJson, 3, 1, "", "trux]"},
+        StopCase{"UnreadableValueAfterCrLfAndLoneCr", "[1,\r\n2,\r3,\rx]", StopReason::UnreadableJson, 4, 1, "", "x]"},
+        StopCase{"NameWithoutColon", "{\"a\":1}\r\n{\"b\"}", StopReason::UnreadableJson, 2, 5, "{\"b\"", "}"},
+        // Columns count characters: \u00E9 takes two bytes, \u20AC three, U+1F600 four.
+        StopCase{"MultiByteCharactersBefore", "{\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\":1,,}", StopReason::UnreadableJson,
+                 1, 10, "{\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\":1,", ",}"},
+        StopCase{"TabsAroundTheStop", "[1,\t\tx\t]", StopReason::UnreadableJson, 1, 6, "[1,\t\t", "x\t]"},
+        // At most 20 characters before the stop and 40 in all.
+        StopCase{"LongLine", "\n[" + Repeated("\"\xC3\xA9\",", 7) + "x" + std::string(30, 'y') + "]",
+                 StopReason::UnreadableJson, 2, 30, Repeated("\"\xC3\xA9\",", 5), "x" + std::string(19, 'y')},
+        StopCase{"UnclosedArray", "[1,\n2\n", StopReason::UnexpectedEnd, 2, 2, "2", ""},
+        StopCase{"UnclosedArrayAfterCrLf", "[1,\r\n\"\xC3\xA9\",\r\n", StopReason::UnexpectedEnd, 2, 5, "\"\xC3\xA9\",", ""},
+        StopCase{"UnclosedArrayWithoutFinalBreak", "[1,\n2", StopReason::UnexpectedEnd, 2, 2, "2", ""},
+        StopCase{"UnclosedArrayAfterAnEmptyLine", "[1,\n\n", StopReason::UnexpectedEnd, 2, 1, "", ""},
+        StopCase{"UnclosedStringFromItsQuote", "[\n\"abc\ndef", StopReason::UnexpectedEnd, 2, 1, "", "\"abc"},
+        StopCase{"ZeroByteAfterAValue", std::string("{\"a\":1}\n{\"a\":2}\0{", 17), StopReason::None, 2, 8,
+                 "{\"a\":2}", ""},
+        // An array one level too deep is only known so by what follows its bracket, where reading stops.
+        StopCase{"DeepNesting", std::string(1, '\n') + std::string(5000, '['), StopReason::NestingTooDeep, 2,
+                 kMaxNestingDepth + 2, std::string(20, '['), std::string(20, '[')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A token longer than the room before a piece is collected until it is whole.
