@@ -69,6 +69,13 @@ const char* const kUsage =
     "  --rename OLD=NEW     the header says NEW for the column OLD (\\= for \"=\"); repeatable\n"
     "                       (--rename items.sku=sku)\n"
     "\n"
+    "JSON Lines with broken lines:\n"
+    "  --skip-bad-lines     read each input as JSON Lines, one value per line, and skip the\n"
+    "                       lines that are not exactly one valid JSON value (blank lines are\n"
+    "                       ignored); a warning counts them and names the first lines\n"
+    "  --rejects FILE       with --skip-bad-lines: write the skipped lines to FILE as they\n"
+    "                       were (replaced only when complete)\n"
+    "\n"
     "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
     "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
     "                       files are never replaced: data.csv, data (2).csv, ...\n"
@@ -127,7 +134,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         };
         const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
                           name == "--quiet" || name == "-q" || name == "--no-header" || name == "--flatten" ||
-                          name == "--bom" || name == "--formula-guard";
+                          name == "--bom" || name == "--formula-guard" ||
+                          name == "--skip-bad-lines";
         if (flag && hasValue) return Fail(result, "option " + name + " takes no value");
         if (name == "--") {
             optionsEnded = true;
@@ -145,6 +153,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             options.csv.utf8Bom = true;
         } else if (name == "--formula-guard") {
             options.csv.formulaGuard = true;
+        } else if (name == "--skip-bad-lines") {
+            options.skipBadLines = true;
+        } else if (name == "--rejects") {
+            if (!takeValue()) return result;
+            if (value.empty()) return Fail(result, "option --rejects needs a file name");
+            options.rejectsFile = value;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
             if (!IsValidUtf8(value))
@@ -207,6 +221,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         result.error = why;
     else if (hasOutputFile && hasOutputFolder)
         result.error = "-o and --output-dir cannot be used together";
+    else if (!options.rejectsFile.empty() && !options.skipBadLines)
+        result.error = "--rejects needs --skip-bad-lines";
     else if (options.inputs.empty())
         result.error = "no input files";
     return result;
