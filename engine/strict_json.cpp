@@ -73,11 +73,10 @@ class OpenContainers {
 public:
     bool Push(bool object) {
         if (depth_ == kMaxNestingDepth) return false;
-        const uint64_t bit = uint64_t{1} << (depth_ % 64);
-        if (object)
-            bits_[depth_ / 64] |= bit;
-        else
-            bits_[depth_ / 64] &= ~bit;
+        // A word is written whole when its first bit is, so that no text pays for clearing them all.
+        uint64_t& word = bits_[depth_ / 64];
+        const uint64_t bit = uint64_t{object} << (depth_ % 64);
+        word = depth_ % 64 == 0 ? bit : (word & ~(uint64_t{1} << (depth_ % 64))) | bit;
         ++depth_;
         return true;
     }
@@ -86,7 +85,7 @@ public:
     bool InObject() const { return (bits_[(depth_ - 1) / 64] >> ((depth_ - 1) % 64)) & 1; }
 
 private:
-    uint64_t bits_[kMaxNestingDepth / 64] = {};
+    uint64_t bits_[kMaxNestingDepth / 64];
     unsigned depth_ = 0;
 };
 
