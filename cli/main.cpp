@@ -82,19 +82,22 @@ int Convert(const Options& options) {
     settings.csv = options.csv;
     settings.encoding = options.encoding;
     settings.ansi = &SystemAnsiCodec();
+    settings.skipBadLines = options.skipBadLines;
+    settings.rejectsPath = options.rejectsFile;
 
     ProgressLine progress(!options.quiet && ProgressLine::StandardErrorIsTerminal());
     bool readFailed = false;
     ExportControl control;
     control.onProgress = [&](const ExportProgress& p) { progress.Update(p); };
     control.onInputDone = [&](const InputOutcome& outcome) {
-        if (outcome.readable && !outcome.stop && outcome.warnings.empty()) return;
+        if (outcome.readable && !outcome.stop && outcome.warnings.empty() && outcome.skipped.count == 0) return;
         progress.Clear();
         if (!outcome.readable) {
             Report(outcome.name + ": " + outcome.error);
             readFailed = true;
             return;
         }
+        if (outcome.skipped.count > 0) Report("warning: " + SkippedLinesMessage(outcome.name, outcome.skipped));
         if (outcome.stop) Report("warning: " + ReadingStoppedMessage(outcome.name, *outcome.stop));
         for (const std::string& warning : outcome.warnings) Report("warning: " + warning);
     };

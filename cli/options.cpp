@@ -71,6 +71,13 @@ const char* const kUsage =
     "  --schema             instead of the CSV, one line per column it would have: column,\n"
     "                       filled (rows not empty), types (string|number|boolean|null|object|array)\n"
     "\n"
+    "JSON Lines with broken lines:\n"
+    "  --skip-bad-lines     read each input as JSON Lines, one value per line, and skip the\n"
+    "                       lines that are not exactly one valid JSON value (blank lines are\n"
+    "                       ignored); a warning counts them and names the first lines\n"
+    "  --rejects FILE       with --skip-bad-lines: write the skipped lines to FILE as they\n"
+    "                       were (replaced only when complete)\n"
+    "\n"
     "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
     "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
     "                       files are never replaced: data.csv, data (2).csv, ...\n"
@@ -129,7 +136,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         };
         const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
                           name == "--quiet" || name == "-q" || name == "--no-header" || name == "--flatten" ||
-                          name == "--bom" || name == "--formula-guard" || name == "--schema";
+                          name == "--bom" || name == "--formula-guard" || name == "--schema" ||
+                          name == "--skip-bad-lines";
         if (flag && hasValue) return Fail(result, "option " + name + " takes no value");
         if (name == "--") {
             optionsEnded = true;
@@ -150,6 +158,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         } else if (name == "--schema") {
             options.schema = true;
             options.csv.shape.countColumns = true;
+        } else if (name == "--skip-bad-lines") {
+            options.skipBadLines = true;
+        } else if (name == "--rejects") {
+            if (!takeValue()) return result;
+            if (value.empty()) return Fail(result, "option --rejects needs a file name");
+            options.rejectsFile = value;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
             if (!IsValidUtf8(value))
@@ -214,6 +228,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         result.error = "--schema writes to standard output, not with -o or --output-dir";
     else if (hasOutputFile && hasOutputFolder)
         result.error = "-o and --output-dir cannot be used together";
+    else if (!options.rejectsFile.empty() && !options.skipBadLines)
+        result.error = "--rejects needs --skip-bad-lines";
     else if (options.inputs.empty())
         result.error = "no input files";
     return result;

@@ -13,6 +13,8 @@ struct Options {
     std::string outputFile;     // -o: one CSV of all inputs
     std::string outputFolder;   // --output-dir: one CSV per input
     std::vector<std::string> inputs;   // "-" is the standard input
+    bool skipBadLines = false;  // read inputs as JSON Lines, skipping the lines that are no JSON value
+    std::string rejectsFile;    // --rejects: where the skipped lines go
     bool quiet = false;
     bool schema = false;        // the columns and what they hold instead of the CSV
     bool help = false;

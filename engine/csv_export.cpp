@@ -8,6 +8,7 @@
 #include "engine/file_io.h"
 #include "engine/grouped_number.h"
 #include "engine/json_table.h"
+#include "engine/rejects_file.h"
 #include "engine/text_feeder.h"
 
 namespace tabulora {
@@ -35,20 +36,32 @@ struct CsvTable {
     std::unique_ptr<JsonTable> table;
 };
 
-// One input's JSON text read into a table: the input's own reader and feeder. The table's and
-// the output's state at its start is kept, to go back to when it turns out unreadable.
+// One input's JSON text read into a table: the input's own reader and feeder, and with bad
+// lines skipped its line filter. The table's, the output's and the rejects' state at its start
+// is kept, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    explicit InputReading(CsvTable& csv) : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)) {
+    InputReading(CsvTable& csv, const ExportSettings& settings, RejectsFile* rejects)
+        : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)), rejects_(rejects) {
         csv_.table->MarkTextStart();
         csv_.output.MarkInputStart();
+        if (settings.skipBadLines) lines_.emplace(feeder_, rejects_);
+        if (rejects_) rejects_->MarkInputStart();
     }
     void Feed(const DecodedPiece& piece) {
-        if (piece.textSize > 0) feeder_.Feed(TextPiece{piece.data, piece.textSize, piece.breaksBefore});
+        if (piece.textSize == 0) return;
+        if (lines_)
+            lines_->Feed(piece.data, piece.textSize);
+        else
+            feeder_.Feed(TextPiece{piece.data, piece.textSize, piece.breaksBefore});
     }
     // The input has been read whole: where JSON reading stopped, if it did, and what it lacked.
     void Finish(const InputEvent& end, InputOutcome& outcome) {
-        feeder_.Finish(end.breaksAtEnd, end.cutByZero);
+        if (lines_) {
+            lines_->Finish();
+            outcome.skipped = lines_->Skipped();
+        }
+        feeder_.Finish(lines_ ? lines_->LineBreaks() : end.breaksAtEnd, end.cutByZero);
         const TextPlace& place = feeder_.StopPlace();
         if (reader_->Stop() != StopReason::None)
             outcome.stop = ReadingStop{place.line, place.column, place.context, reader_->Stop()};
@@ -59,6 +72,10 @@ public:
     void TakeBack() {
         csv_.table->TakeBackText();
         csv_.output.TakeBackToMark();
+        TakeBackRejects();
+    }
+    void TakeBackRejects() {
+        if (rejects_) rejects_->TakeBackToMark();
     }
 
 private:
@@ -67,6 +84,8 @@ private:
     CsvTable& csv_;
     std::unique_ptr<PieceReader> reader_;
     TextFeeder feeder_{*reader_, true};
+    RejectsFile* rejects_;
+    std::optional<JsonLinesFilter> lines_;
 };
 
 // Control characters as \t, \r, \n or \u00XX, so that a message stays on one line and shows them.
@@ -90,6 +109,13 @@ std::string WithControlsEscaped(std::string_view text) {
         }
     }
     return out;
+}
+
+// The file of skipped lines, when one is wanted; created at once, so that a file that cannot be
+// written fails before any work.
+std::unique_ptr<RejectsFile> OpenRejects(const ExportSettings& settings) {
+    if (!settings.skipBadLines || settings.rejectsPath.empty()) return nullptr;
+    return std::make_unique<RejectsFile>(settings.rejectsPath);
 }
 
 DecodeSettings DecodeSettingsOf(const ExportSettings& settings) {
@@ -229,12 +255,13 @@ bool NoteColumns(const TableRows& rows, ExportSummary& summary) {
 // All inputs into one table; an unreadable input is taken back out of it.
 class OneCsvDestination {
 public:
-    OneCsvDestination(CsvTarget target, const ExportSettings& settings) : csv_(std::move(target), settings) {}
+    OneCsvDestination(CsvTarget target, const ExportSettings& settings, RejectsFile* rejects)
+        : settings_(settings), rejects_(rejects), csv_(std::move(target), settings) {}
 
     CsvTable& Csv() { return csv_; }
 
     InputReading& Begin(size_t) {
-        reading_ = std::make_unique<InputReading>(csv_);
+        reading_ = std::make_unique<InputReading>(csv_, settings_, rejects_);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
@@ -246,6 +273,8 @@ public:
     }
 
 private:
+    const ExportSettings& settings_;
+    RejectsFile* rejects_;
     CsvTable csv_;
     std::unique_ptr<InputReading> reading_;
 };
@@ -255,23 +284,23 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
     ExportSummary summary;
     const bool toStream = target.kind == CsvTarget::Kind::Stream;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
-    // The output first: a target that cannot be written fails before anything is read.
-    OneCsvDestination destination(std::move(target), settings);
+    // The outputs first: a target that cannot be written fails before anything is read.
+    const std::unique_ptr<RejectsFile> rejects = OpenRejects(settings);
+    OneCsvDestination destination(std::move(target), settings, rejects.get());
     ReadInputs(inputs, settings, destination, progress, summary);
     if (!summary.cancelled && summary.anyLine) {
         CsvTable& csv = destination.Csv();
         csv.table->Finish();
-        if (!NoteColumns(csv.table->Rows(), summary)) {
-            summary.seconds = progress.Seconds();
-            return summary;
+        if (NoteColumns(csv.table->Rows(), summary)) {
+            csv.output.Finish();
+            if (settings.csv.shape.countColumns) summary.columnSummary = csv.table->Rows().ColumnSummary();
+            summary.rows = csv.table->Rows().RowCount();
+            summary.columns = csv.table->Rows().ColumnCount();
+            summary.bytesWritten = csv.output.BytesWritten();
+            summary.filesWritten = toStream ? 0 : 1;
         }
-        csv.output.Finish();
-        if (settings.csv.shape.countColumns) summary.columnSummary = csv.table->Rows().ColumnSummary();
-        summary.rows = csv.table->Rows().RowCount();
-        summary.columns = csv.table->Rows().ColumnCount();
-        summary.bytesWritten = csv.output.BytesWritten();
-        summary.filesWritten = toStream ? 0 : 1;
     }
+    if (rejects && !summary.cancelled) rejects->Commit();
     summary.seconds = progress.Seconds();
     return summary;
 }
@@ -285,8 +314,8 @@ std::string PerFileBaseName(const ExportInput& input) {
 class EachCsvDestination {
 public:
     EachCsvDestination(const std::vector<ExportInput>& inputs, const std::string& folder,
-                       const ExportSettings& settings, ExportSummary& summary)
-        : inputs_(inputs), folder_(folder), settings_(settings), summary_(summary) {}
+                       const ExportSettings& settings, RejectsFile* rejects, ExportSummary& summary)
+        : inputs_(inputs), folder_(folder), settings_(settings), rejects_(rejects), summary_(summary) {}
 
     InputReading& Begin(size_t input) {
         const std::string name = CsvNameInFolder(folder_, PerFileBaseName(inputs_[input]));
@@ -295,10 +324,11 @@ public:
         target.path = UniqueFileName(name);
         target.nextFreeName = [name] { return UniqueFileName(name); };
         csv_ = std::make_unique<CsvTable>(std::move(target), settings_);
-        reading_ = std::make_unique<InputReading>(*csv_);
+        reading_ = std::make_unique<InputReading>(*csv_, settings_, rejects_);
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
+        if (event.failed) reading_->TakeBackRejects();
         if (!event.failed) {
             reading_->Finish(event, outcome);
             reading_.reset();
@@ -322,6 +352,7 @@ private:
     const std::vector<ExportInput>& inputs_;
     const std::string& folder_;
     const ExportSettings& settings_;
+    RejectsFile* rejects_;
     ExportSummary& summary_;
     std::unique_ptr<CsvTable> csv_;
     std::unique_ptr<InputReading> reading_;
@@ -396,8 +427,10 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
                               const ExportSettings& settings, ExportControl* control) {
     ExportSummary summary;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
-    EachCsvDestination destination(inputs, folder, settings, summary);
+    const std::unique_ptr<RejectsFile> rejects = OpenRejects(settings);
+    EachCsvDestination destination(inputs, folder, settings, rejects.get(), summary);
     ReadInputs(inputs, settings, destination, progress, summary);
+    if (rejects && !summary.cancelled) rejects->Commit();
     summary.seconds = progress.Seconds();
     return summary;
 }

@@ -33,6 +33,7 @@
 #include "engine/conversion.h"
 #include "engine/csv_output.h"
 #include "engine/input_pipeline.h"
+#include "engine/json_lines_filter.h"
 #include "engine/json_reader.h"
 #include "engine/table_rows.h"
 #include "engine/text_codec.h"
@@ -56,6 +57,12 @@ struct ExportSettings {
     size_t pieceSize = 1 << 20;                   // bytes read at a time
     bool readAhead = true;                        // read on a helper thread
     size_t rowsInMemory = 4 << 20;                // bytes of rows kept in memory before they go to a file
+    // Read each input as JSON Lines and skip the lines that are not one JSON value, instead of
+    // ending the reading there (see json_lines_filter.h).
+    bool skipBadLines = false;
+    // With skipBadLines: the file that receives the skipped lines as they were; written like an
+    // output file (temporary file, put in place when the export completes).
+    std::string rejectsPath;
 };
 
 struct ExportProgress {
@@ -85,6 +92,7 @@ struct InputOutcome {
     std::string error;
     bool hasLine = false;              // it holds at least one line
     std::optional<ReadingStop> stop;   // JSON reading ended before the end of the text
+    SkippedLines skipped;              // ExportSettings::skipBadLines: the bad lines left out
     std::vector<std::string> warnings; // "data.json: nothing at the records path "data"", ...
     std::string outputPath;            // ExportEachToCsv: the CSV written for it
     uint64_t rows = 0;                 // ExportEachToCsv: rows of that CSV

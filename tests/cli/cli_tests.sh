@@ -284,11 +284,42 @@ for usage in "--schema -o x $P" "--schema=1 $P" "--records $P" "--records= $P" "
   check "usage error '$usage'" "$status" 2
 done
 
+# JSON Lines with bad lines skipped.
+printf '{"id":1}\r\n{"id":2,}\r\n\n{"id":3}\n{id:4}\n{"id":5}\n[\n{"id":6} x\n{"id":7}\n\x27x\x27' >"$work/in/bad.jsonl"
+L=$(arg_path "$work/in/bad.jsonl")
+run --skip-bad-lines --rejects "$(arg_path "$work/out/rejects.jsonl")" "$L"
+check "--skip-bad-lines: rows of the good lines" "$status:$(cat -v "$work/stdout")" "0:$(crlf id 1 3 5 7 | cat -v)"
+check "--skip-bad-lines: warning" "$(tr -d '\r' <"$work/stderr")" \
+  "tabulora-cli: warning: $L: 5 bad lines skipped (lines 2, 5, 7, 8, 10)"
+check "--rejects: the bad lines as they were" "$(od -An -c "$work/out/rejects.jsonl" | tr -s ' ')" \
+  "$(printf '{"id":2,}\r\n{id:4}\n[\n{"id":6} x\n\x27x\x27' | od -An -c | tr -s ' ')"
+printf 'x\nx\nx\nx\nx\nx\n{"a":1}\n' >"$work/in/six.jsonl"
+run --skip-bad-lines "$(arg_path "$work/in/six.jsonl")"
+check "--skip-bad-lines: the first five lines named" \
+  "$status:$(tr -d '\r' <"$work/stderr" | grep -c ': 6 bad lines skipped (lines 1, 2, 3, 4, 5, \.\.\.)$')" "0:1"
+run "$L"
+check "without --skip-bad-lines the reading stops" \
+  "$status:$(tr -d '\r' <"$work/stdout" | tr '\n' ' '):$(grep -c 'reading stopped at line 2,' "$work/stderr")" "0:id 1 2 :1"
+run --skip-bad-lines --rejects "$(arg_path "$work/no-such-folder/r.jsonl")" "$L"
+check "--rejects unwritable: status" "$status:$(cat "$work/stdout")" "1:"
+check "--rejects unwritable: message" "$(grep -c '^tabulora-cli: Cannot create file ".*r.jsonl"\. ' "$work/stderr")" 1
+for usage in "--rejects $work/out/r.jsonl $L" "--skip-bad-lines --rejects= $L" "--skip-bad-lines --rejects" \
+  "--skip-bad-lines=1 $L"; do
+  # shellcheck disable=SC2086
+  run $usage
+  check "usage error '$usage'" "$status" 2
+done
+run --skip-bad-lines --rejects "" "$L"
+check "usage error --rejects ''" "$status:$(grep -c 'option --rejects needs a file name' "$work/stderr")" "2:1"
+run --rejects "$(arg_path "$work/out/r.jsonl")" "$L"
+check "--rejects alone: message" "$status:$(grep -c -- '--rejects needs --skip-bad-lines' "$work/stderr")" "2:1"
+check "usage errors write no rejects file" "$(ls "$work/out" | grep -c '^r\.jsonl')" 0
+
 run --version
 check "version" "$(tr -d '\r' <"$work/stdout")" "tabulora-cli 1.1"
 run --help
 check "help" "$status:$(grep -c -- '^  --output-dir DIR' "$work/stdout")" "0:1"
-for topic in '^  --records PATH' '^  --explode PATH' '^  --join SEP' '^  --columns LIST' '^  --rename OLD=NEW' '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
+for topic in '^  --skip-bad-lines ' '^  --rejects FILE' '^  --records PATH' '^  --explode PATH' '^  --join SEP' '^  --columns LIST' '^  --rename OLD=NEW' '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
   check "help mentions $topic" "$(grep -c -- "$topic" "$work/stdout")" 1
 done
 

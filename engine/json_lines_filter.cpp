@@ -1,0 +1,85 @@
+#include "engine/json_lines_filter.h"
+
+#include <cstring>
+
+#include "engine/csv_output.h"
+#include "engine/strict_json.h"
+
+namespace tabulora {
+
+std::string SkippedLinesMessage(std::string_view name, const SkippedLines& skipped) {
+    std::string text = std::string(name) + ": " + std::to_string(skipped.count) +
+                       (skipped.count == 1 ? " bad line skipped (line " : " bad lines skipped (lines ");
+    for (size_t i = 0; i < skipped.first.size(); ++i) text += (i ? ", " : "") + std::to_string(skipped.first[i]);
+    if (skipped.count > skipped.first.size()) text += ", ...";
+    return text + ")";
+}
+
+void JsonLinesFilter::Feed(char* data, size_t size) {
+    char* p = data;
+    char* const end = data + size;
+    if (!held_.empty()) {
+        char* lineEnd = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (!lineEnd) {
+            held_.append(p, end);
+            return;
+        }
+        held_.append(p, lineEnd + 1);
+        p = lineEnd + 1;
+        TakeHeldLine();
+    }
+    // [good, p) holds good lines not yet handed on, beginning with line `goodLine`.
+    char* good = p;
+    uint64_t goodLine = line_;
+    while (p < end) {
+        char* lineEnd = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (!lineEnd) {
+            FeedGood(good, p, goodLine);
+            held_.assign(p, end);
+            return;
+        }
+        if (ClassifyJsonText(std::string_view(p, static_cast<size_t>(lineEnd - p))) == JsonTextKind::Invalid) {
+            FeedGood(good, p, goodLine);
+            Skip(std::string_view(p, static_cast<size_t>(lineEnd + 1 - p)));
+            good = lineEnd + 1;
+            goodLine = line_ + 1;
+        }
+        p = lineEnd + 1;
+        ++line_;
+    }
+    FeedGood(good, end, goodLine);
+}
+
+void JsonLinesFilter::Finish() {
+    if (!held_.empty()) TakeHeldLine();
+}
+
+// The feeder writes a zero byte at `end` and may put what it kept from before in front of
+// `begin`: both are bytes already handled, or the next line, whose first byte is put back.
+void JsonLinesFilter::FeedGood(char* begin, char* end, uint64_t firstLine) {
+    if (begin == end) return;
+    const char next = *end;
+    feeder_.Feed(TextPiece{begin, static_cast<size_t>(end - begin), firstLine - 1});
+    *end = next;
+}
+
+// The held line is complete (with its line break, unless the text ended).
+void JsonLinesFilter::TakeHeldLine() {
+    const bool ended = held_.back() == '\n';
+    const std::string_view text(held_.data(), held_.size() - ended);
+    switch (ClassifyJsonText(text)) {
+        case JsonTextKind::OneValue: feeder_.FeedCopy(held_, line_ - 1); break;
+        case JsonTextKind::Invalid: Skip(held_); break;
+        case JsonTextKind::Blank: break;
+    }
+    held_.clear();
+    line_ += ended;
+}
+
+void JsonLinesFilter::Skip(std::string_view line) {
+    if (skipped_.first.size() < kSkippedLinesNamed) skipped_.first.push_back(line_);
+    ++skipped_.count;
+    if (rejects_) rejects_->Write(line);
+}
+
+}  // namespace tabulora
