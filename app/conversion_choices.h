@@ -12,9 +12,9 @@ enum class ConversionChoice { FlattenNested, Utf8Bom, FormulaGuard };
 
 struct ConversionChoiceInfo {
     ConversionChoice choice;
-    const wchar_t* caption;         // the menu item
+    const wchar_t* caption;  // the menu item
     const char* settingName;
-    bool ExportOptions::*option;    // what it turns on and off
+    bool ExportOptions::*option;  // what it turns on and off
 };
 
 inline constexpr std::array<ConversionChoiceInfo, 3> kConversionChoices = {{

@@ -30,14 +30,14 @@ struct ExportResult {
         Failed,           // an output could not be written; `error` says why
     };
     Outcome outcome = Outcome::Saved;
-    bool eachFile = false;               // the multiple-files export
-    std::string target;                  // the CSV file, or the folder of the multiple-files export
+    bool eachFile = false;  // the multiple-files export
+    std::string target;     // the CSV file, or the folder of the multiple-files export
     std::string error;
     uint64_t rows = 0;
-    uint32_t columns = 0;                // of the single CSV
+    uint32_t columns = 0;  // of the single CSV
     size_t filesWritten = 0;
     double seconds = 0;
-    std::vector<std::string> warnings;   // inputs whose JSON could not be read to the end
+    std::vector<std::string> warnings;  // inputs whose JSON could not be read to the end
 };
 
 // One CSV of all inputs. Every input is checked first (an unreadable one is reported and left

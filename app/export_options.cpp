@@ -7,7 +7,7 @@ ExportSettings ToExportSettings(const ExportOptions& options, const AnsiCodec& a
     settings.csv.includeHeader = options.includeHeader;
     settings.csv.separator = options.separator;
     settings.csv.flattenNested = options.flattenNested;
-    settings.csv.utf8Bom = options.utf8Bom;   // the engine leaves it out of ANSI
+    settings.csv.utf8Bom = options.utf8Bom;  // the engine leaves it out of ANSI
     settings.csv.formulaGuard = options.formulaGuard;
     settings.encoding = options.encoding;
     settings.ansi = &ansi;

@@ -12,10 +12,10 @@ namespace tabulora {
 struct ExportOptions {
     bool includeHeader = true;
     TextEncoding encoding = TextEncoding::Utf8;
-    std::string separator = ",";   // UTF-8, one character or empty; a TAB is itself
+    std::string separator = ",";  // UTF-8, one character or empty; a TAB is itself
     // The Options menu.
     bool flattenNested = false;
-    bool utf8Bom = false;          // used by UTF-8 exports only
+    bool utf8Bom = false;  // used by UTF-8 exports only
     bool formulaGuard = false;
 
     friend bool operator==(const ExportOptions&, const ExportOptions&) = default;

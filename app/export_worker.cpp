@@ -12,7 +12,7 @@ struct ExportWorker::Shared {
     UserSide user;
     std::mutex mutex;
     std::condition_variable answered;
-    bool abandoned = false;                 // the worker object is going away
+    bool abandoned = false;  // the worker object is going away
     std::optional<ProgressUpdate> progress;
     bool progressPosted = false;
     ExportResult result;
@@ -22,7 +22,7 @@ struct ExportWorker::Shared {
 struct ExportWorker::Request {
     std::shared_ptr<Shared> shared;
     std::function<void()> task;
-    bool done = false;   // guarded by the shared mutex
+    bool done = false;  // guarded by the shared mutex
 };
 
 class ExportWorker::Host final : public ExportHost {
@@ -32,7 +32,7 @@ public:
     void Progress(const ExportProgress& progress, bool eachFile) override {
         std::lock_guard lock(shared_->mutex);
         shared_->progress = ProgressUpdate{progress, eachFile};
-        if (shared_->progressPosted) return;   // the window has not read the last one yet
+        if (shared_->progressPosted) return;  // the window has not read the last one yet
         shared_->progressPosted = PostMessageW(shared_->window, kProgressMessage, 0, 0) != FALSE;
     }
 

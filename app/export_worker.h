@@ -32,7 +32,7 @@ public:
     // Where the export stands.
     struct ProgressUpdate {
         ExportProgress where;
-        bool eachFile = false;   // the multiple-files export
+        bool eachFile = false;  // the multiple-files export
     };
 
     ExportWorker(HWND window, UserSide user, Job job);

@@ -46,17 +46,37 @@ const winui::FontSpec kFonts[] = {{L"Tahoma", 11}, {L"Tahoma", 19}};
 
 // Top to bottom: the load button, the options panel (73 high), the export button, the status bar.
 const ControlSpec kControls[] = {
-    {MainWindow::LoadButton, ControlKind::Button, L"Load JSON file...", {0, 0, kClientWidth, kBigButtonHeight}, kLargeFont},
-    {MainWindow::HeaderCheckBox, ControlKind::CheckBox, L"Include column header", {12, 55, 437, 27}, kLargeFont,
+    {MainWindow::LoadButton,
+     ControlKind::Button,
+     L"Load JSON file...",
+     {0, 0, kClientWidth, kBigButtonHeight},
+     kLargeFont},
+    {MainWindow::HeaderCheckBox,
+     ControlKind::CheckBox,
+     L"Include column header",
+     {12, 55, 437, 27},
+     kLargeFont,
      WS_DISABLED},
-    {MainWindow::Utf8Radio, ControlKind::RadioButton, L"UTF-8", {12, 87, 92, 27}, kLargeFont,
+    {MainWindow::Utf8Radio,
+     ControlKind::RadioButton,
+     L"UTF-8",
+     {12, 87, 92, 27},
+     kLargeFont,
      WS_GROUP | WS_TABSTOP | WS_DISABLED},
     {MainWindow::AnsiRadio, ControlKind::RadioButton, L"ANSI", {112, 87, 92, 27}, kLargeFont, WS_DISABLED},
-    {MainWindow::SeparatorLabel, ControlKind::Label, L"CSV Separator:", {204, 87, 211, 27}, kLargeFont,
+    {MainWindow::SeparatorLabel,
+     ControlKind::Label,
+     L"CSV Separator:",
+     {204, 87, 211, 27},
+     kLargeFont,
      SS_RIGHT | SS_CENTERIMAGE | WS_DISABLED},
     {MainWindow::SeparatorButton, ControlKind::Button, L";", {423, 88, 26, 26}, kWindowFont, WS_GROUP | WS_DISABLED},
-    {MainWindow::ExportButton, ControlKind::Button, L"Export to CSV...", {0, 122, kClientWidth, kBigButtonHeight},
-     kLargeFont, WS_DISABLED},
+    {MainWindow::ExportButton,
+     ControlKind::Button,
+     L"Export to CSV...",
+     {0, 122, kClientWidth, kBigButtonHeight},
+     kLargeFont,
+     WS_DISABLED},
     {MainWindow::StatusBar, ControlKind::StatusBar, L"", {}, kWindowFont},
 };
 
@@ -87,7 +107,8 @@ UINT ChoiceCommand(size_t index) { return MainWindow::FirstChoiceCommand + stati
 
 HMENU BuildOptionsMenu() {
     std::vector<MenuItemSpec> items;
-    for (size_t i = 0; i < kConversionChoices.size(); ++i) items.push_back({ChoiceCommand(i), kConversionChoices[i].caption});
+    for (size_t i = 0; i < kConversionChoices.size(); ++i)
+        items.push_back({ChoiceCommand(i), kConversionChoices[i].caption});
     return winui::BuildPopupMenu(items);
 }
 
@@ -128,8 +149,12 @@ MainWindow::MainWindow(AppIdentity identity, MakerSite site, std::unique_ptr<upd
     loadButtonMenu_.Reset(winui::BuildPopupMenu(kLoadButtonMenu));
     exportMenu_.Reset(winui::BuildPopupMenu(kExportMenu));
     accelerators_.Reset(BuildAccelerators());
-    CreateFrame({L"TabuloraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                 WS_EX_ACCEPTFILES, {kClientWidth, kClientHeight}, nullptr, BuildMainMenu(fileMenu_, optionsMenu_, helpMenu_),
+    CreateFrame({L"TabuloraMainWindow",
+                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                 WS_EX_ACCEPTFILES,
+                 {kClientWidth, kClientHeight},
+                 nullptr,
+                 BuildMainMenu(fileMenu_, optionsMenu_, helpMenu_),
                  L"MAINICON"});
     CreateControls(kFonts, kControls);
     SetUp();
@@ -157,7 +182,7 @@ void MainWindow::LayoutControls() {
     int height = Scale(kBigButtonHeight);
     SetWindowPos(Control(ExportButton), nullptr, 0, client.bottom - statusHeight - height, client.right, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    int edge = -1;   // one panel; the last panel always reaches the right end
+    int edge = -1;  // one panel; the last panel always reaches the right end
     SendMessageW(Control(StatusBar), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&edge));
 }
 
@@ -187,9 +212,7 @@ void MainWindow::SetButtonImages(const wchar_t* exportImage) {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        RunCommand(LOWORD(wParam));
-        return 0;
+    case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != Control(LoadButton)) break;
         ShowLoadButtonMenu(lParam);
@@ -200,34 +223,24 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
         if (menuImages_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
         break;
-    case WM_DROPFILES:
-        AddDroppedFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
+    case WM_DROPFILES: AddDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_TIMER:
         if (wParam == kUpdateCheckTimer) {
             PollUpdateCheck();
             return 0;
         }
         break;
-    case WM_CLOSE:
-        Quit();
-        return 0;
-    case ExportWorker::kProgressMessage:
-        ShowExportProgress();
-        return 0;
-    case ExportWorker::kRequestMessage:
-        ExportWorker::RunRequest(lParam);
-        return 0;
-    case ExportWorker::kFinishedMessage:
-        FinishExport();
-        return 0;
+    case WM_CLOSE: Quit(); return 0;
+    case ExportWorker::kProgressMessage: ShowExportProgress(); return 0;
+    case ExportWorker::kRequestMessage: ExportWorker::RunRequest(lParam); return 0;
+    case ExportWorker::kFinishedMessage: FinishExport(); return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }
 
 void MainWindow::ShowLoadButtonMenu(LPARAM screenPoint) {
     POINT at{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
-    if (screenPoint == -1) {   // from the keyboard: under the button
+    if (screenPoint == -1) {  // from the keyboard: under the button
         RECT rect{};
         GetWindowRect(Control(LoadButton), &rect);
         at = {rect.left, rect.bottom};
@@ -248,7 +261,7 @@ void MainWindow::RunCommand(UINT id) {
     case FileLoadCommand: ChooseInputFiles(); break;
     case FileExportCommand: ExportFromMenu(); break;
     case FileExitCommand: Quit(); break;
-    case IDCANCEL: CancelExport(); break;   // Esc
+    case IDCANCEL: CancelExport(); break;  // Esc
     case OnlineHelpCommand: OpenOnlineHelp(); break;
     case UpdateNotificationsCommand: ToggleUpdateNotifications(); break;
     case SendFeedbackCommand: OpenFeedbackWindow(); break;
@@ -334,15 +347,15 @@ void MainWindow::ExportFromMenu() {
 }
 
 void MainWindow::ExportSingleCsvFile() {
-    StartExport([inputs = InputPaths(), settings = ToExportSettings(options_, SystemAnsiCodec())](
-                    ExportHost& host, ExportControl& control) {
+    StartExport([inputs = InputPaths(),
+                 settings = ToExportSettings(options_, SystemAnsiCodec())](ExportHost& host, ExportControl& control) {
         return tabulora::ExportToSingleFile(inputs, settings, host, control);
     });
 }
 
 void MainWindow::ExportMultipleCsvFiles() {
-    std::optional<std::wstring> folder =
-        winui::Effects().ChooseFolder(Handle(), {L"Select folder:", L"Select", lastFolder_});
+    std::optional<std::wstring> folder = winui::Effects().ChooseFolder(Handle(),
+                                                                       {L"Select folder:", L"Select", lastFolder_});
     if (!folder) return;
     lastFolder_ = *folder;
     ExportMultipleCsvFilesTo(lastFolder_);
@@ -350,8 +363,7 @@ void MainWindow::ExportMultipleCsvFiles() {
 
 void MainWindow::ExportMultipleCsvFilesTo(const std::wstring& folder) {
     StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder),
-                 settings = ToExportSettings(options_, SystemAnsiCodec())](
-                    ExportHost& host, ExportControl& control) {
+                 settings = ToExportSettings(options_, SystemAnsiCodec())](ExportHost& host, ExportControl& control) {
         return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, control);
     });
 }
@@ -379,7 +391,7 @@ void MainWindow::ShowFileLoadError(const std::string& path) {
 }
 
 std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
-    SetStatusText(L"");   // the inputs are read; the export waits for the user
+    SetStatusText(L"");  // the inputs are read; the export waits for the user
     winui::DefaultCursorWhile dialog;
     winui::SaveFileRequest request{
         {{L"CSV File (*.csv)", L"*.csv"}, {L"Any File (*.*)", L"*.*"}},
@@ -412,19 +424,17 @@ void MainWindow::FinishExport() {
     switch (result.outcome) {
     case ExportResult::Outcome::Saved:
         winui::ShowMessage(Handle(),
-                           (result.eachFile ? L"Operation completed. Files saved: " : L"Operation completed. File saved: ") +
+                           (result.eachFile ? L"Operation completed. Files saved: "
+                                            : L"Operation completed. File saved: ") +
                                target,
                            L"Success", MB_ICONINFORMATION);
         break;
     case ExportResult::Outcome::NothingToExport:
         winui::ShowMessage(Handle(), L"The file is empty!\r\r", L"Warning", MB_ICONWARNING);
         break;
-    case ExportResult::Outcome::Failed:
-        winui::ShowUnhandledError(result.error);
-        break;
+    case ExportResult::Outcome::Failed: winui::ShowUnhandledError(result.error); break;
     case ExportResult::Outcome::NoOutputChosen:
-    case ExportResult::Outcome::Cancelled:
-        break;
+    case ExportResult::Outcome::Cancelled: break;
     }
     if (exitAfterExport_) PostQuitMessage(0);
 }
@@ -456,13 +466,13 @@ void MainWindow::PollUpdateCheck() {
         update::StartUpdateCheck(identity_, site_, Handle());
         return;
     }
-    if (!check.IsFinished()) return;   // read first: the other results follow it
+    if (!check.IsFinished()) return;  // read first: the other results follow it
     KillTimer(Handle(), kUpdateCheckTimer);
     EnableMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | MF_ENABLED);
     if (check.ShowUpdate == 0) CheckMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | MF_UNCHECKED);
     if (check.NewVersionAvailable && !notice_) {
         ui::NewVersionInfo info{winui::Utf8ToWide(identity_.product), winui::Utf8ToWide(check.ServerVersion),
-                            winui::Utf8ToWide(check.DownloadURL)};
+                                winui::Utf8ToWide(check.DownloadURL)};
         notice_ = std::make_unique<ui::NewVersionNotice>(Handle(), std::move(info), site_);
     }
 }
@@ -476,8 +486,9 @@ void MainWindow::ToggleUpdateNotifications() {
         check.Settings->WriteInteger(update::kSettingsSection, update::kShowUpdate, wanted ? 1 : 0);
     } catch (const std::exception& error) {
         // The check mark keeps showing what is stored.
-        winui::ShowMessage(Handle(), L"The update notification setting could not be saved.\r\r" +
-                                         winui::Utf8ToWide(error.what()), L"ERROR", MB_ICONERROR);
+        winui::ShowMessage(Handle(),
+                           L"The update notification setting could not be saved.\r\r" + winui::Utf8ToWide(error.what()),
+                           L"ERROR", MB_ICONERROR);
         return;
     }
     CheckMenuItem(helpMenu_, UpdateNotificationsCommand, MF_BYCOMMAND | (wanted ? MF_CHECKED : MF_UNCHECKED));
@@ -501,9 +512,11 @@ ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
 
 void MainWindow::OpenSeparatorDialog() {
     // Dialogs closed earlier are only hidden; let them go before the next one opens.
-    std::erase_if(separatorDialogs_, [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
-    auto dialog = std::make_unique<ui::SeparatorDialog>(
-        Handle(), [this](const std::wstring& separator) { ChooseSeparator(separator); });
+    std::erase_if(separatorDialogs_,
+                  [](const std::unique_ptr<ui::SeparatorDialog>& dialog) { return !dialog->IsOpen(); });
+    auto dialog = std::make_unique<ui::SeparatorDialog>(Handle(), [this](const std::wstring& separator) {
+        ChooseSeparator(separator);
+    });
     dialog->Preselect(winui::Utf8ToWide(options_.separator));
     dialog->Show();
     separatorDialogs_.push_back(std::move(dialog));

@@ -38,7 +38,7 @@ public:
         Utf8Radio,
         AnsiRadio,
         SeparatorLabel,
-        SeparatorButton,   // its caption shows the separator (SeparatorCaption)
+        SeparatorButton,  // its caption shows the separator (SeparatorCaption)
         ExportButton,
         StatusBar,
     };
@@ -51,10 +51,10 @@ public:
         UpdateNotificationsCommand,
         SendFeedbackCommand,
         AboutCommand,
-        LoadMenuClearCommand,      // the load button's context menu
-        SingleCsvFileCommand,      // the export button's drop-down menu
+        LoadMenuClearCommand,  // the load button's context menu
+        SingleCsvFileCommand,  // the export button's drop-down menu
         MultipleCsvFilesCommand,
-        FirstChoiceCommand = 301,   // the Options menu: one item per conversion choice, in order
+        FirstChoiceCommand = 301,  // the Options menu: one item per conversion choice, in order
     };
     static constexpr UINT_PTR kUpdateCheckTimer = 1;
     static constexpr UINT kUpdateCheckInterval = 1000;
@@ -144,7 +144,7 @@ private:
     std::wstring lastFolder_;
     std::wstring lastSaveFileName_;
     const wchar_t* exportImage_ = L"IMG_SAVEBLACK48";
-    HMENU fileMenu_ = nullptr;   // owned by the window's menu bar
+    HMENU fileMenu_ = nullptr;  // owned by the window's menu bar
     HMENU optionsMenu_ = nullptr;
     HMENU helpMenu_ = nullptr;
     winui::UniqueMenu loadButtonMenu_;
@@ -156,7 +156,7 @@ private:
     std::vector<std::unique_ptr<ui::SeparatorDialog>> separatorDialogs_;
     std::unique_ptr<ExportWorker> exportWorker_;
     std::optional<winui::BusyCursor> exportCursor_;
-    std::optional<winui::TaskbarProgress> taskbarProgress_;   // made with the window
+    std::optional<winui::TaskbarProgress> taskbarProgress_;  // made with the window
     bool exitAfterExport_ = false;
     std::unique_ptr<ui::NewVersionNotice> notice_;
 };

@@ -17,7 +17,7 @@ struct MainWindowLook {
         bool enabled = false;
     };
 
-    std::string loadCaption;   // the load button
+    std::string loadCaption;  // the load button
     bool loadEnabled = false;
     // The options panel: the header check box, UTF-8 and ANSI, the separator's label and button.
     bool optionsEnabled = false;
@@ -25,12 +25,12 @@ struct MainWindowLook {
     bool utf8Checked = false;
     bool ansiChecked = false;
     std::string separatorCaption;
-    std::string exportCaption;   // the export button, which cancels a running export
+    std::string exportCaption;  // the export button, which cancels a running export
     bool exportEnabled = false;
-    const wchar_t* exportImage = nullptr;   // its picture (a resource name), black while no file is loaded
-    bool fileCommandsEnabled = false;       // File: Clear, Load JSON file..., Export to CSV...
+    const wchar_t* exportImage = nullptr;  // its picture (a resource name), black while no file is loaded
+    bool fileCommandsEnabled = false;      // File: Clear, Load JSON file..., Export to CSV...
     bool acceptsDroppedFiles = false;
-    std::array<MenuItem, kConversionChoices.size()> choices{};   // the Options menu, in table order
+    std::array<MenuItem, kConversionChoices.size()> choices{};  // the Options menu, in table order
 };
 
 // The one place that decides the look of the main window.

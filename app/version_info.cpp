@@ -31,8 +31,8 @@ VersionStrings ReadVersionStrings(const std::wstring& fileName) {
 
     const WORD* translation = nullptr;
     UINT translationSize = 0;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation\\", reinterpret_cast<void**>(const_cast<WORD**>(&translation)),
-                        &translationSize) ||
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation\\",
+                        reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &translationSize) ||
         translationSize < 2 * sizeof(WORD)) {
         throw OSError(GetLastError());
     }

@@ -166,8 +166,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             options.rejectsFile = value;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
-            if (!IsValidUtf8(value))
-                return Fail(result, "the separator is not valid UTF-8: " + QuotedValue(value));
+            if (!IsValidUtf8(value)) return Fail(result, "the separator is not valid UTF-8: " + QuotedValue(value));
             if (value == "\\t" || value == "tab")
                 options.csv.separator = "\t";
             else if (CountCharacters(value) <= 1)
@@ -186,20 +185,23 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             if (!takeValue()) return result;
             JsonPath path;
             std::string why;
-            if (!ParseJsonPath(value, path, why)) return Fail(result, "option " + name + ": " + why + ": " + QuotedValue(value));
+            if (!ParseJsonPath(value, path, why))
+                return Fail(result, "option " + name + ": " + why + ": " + QuotedValue(value));
             if (name == "--records")
                 options.csv.shape.records = std::move(path);
             else
                 options.csv.shape.explode.push_back(std::move(path));
         } else if (name == "--join") {
             if (!takeValue()) return result;
-            if (!IsValidUtf8(value)) return Fail(result, "the --join separator is not valid UTF-8: " + QuotedValue(value));
+            if (!IsValidUtf8(value))
+                return Fail(result, "the --join separator is not valid UTF-8: " + QuotedValue(value));
             options.csv.shape.join = value;
         } else if (name == "--columns") {
             if (!takeValue()) return result;
             std::vector<std::string> columns = SplitEscaped(value, ',');
             for (const std::string& column : columns)
-                if (column.empty()) return Fail(result, "option --columns: a column name is empty: " + QuotedValue(value));
+                if (column.empty())
+                    return Fail(result, "option --columns: a column name is empty: " + QuotedValue(value));
             options.csv.shape.columns = std::move(columns);
         } else if (name == "--rename") {
             if (!takeValue()) return result;

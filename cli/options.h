@@ -10,20 +10,20 @@ namespace tabulora::cli {
 struct Options {
     CsvOptions csv;
     TextEncoding encoding = TextEncoding::Utf8;
-    std::string outputFile;     // -o: one CSV of all inputs
-    std::string outputFolder;   // --output-dir: one CSV per input
-    std::vector<std::string> inputs;   // "-" is the standard input
-    bool skipBadLines = false;  // read inputs as JSON Lines, skipping the lines that are no JSON value
-    std::string rejectsFile;    // --rejects: where the skipped lines go
+    std::string outputFile;           // -o: one CSV of all inputs
+    std::string outputFolder;         // --output-dir: one CSV per input
+    std::vector<std::string> inputs;  // "-" is the standard input
+    bool skipBadLines = false;        // read inputs as JSON Lines, skipping the lines that are no JSON value
+    std::string rejectsFile;          // --rejects: where the skipped lines go
     bool quiet = false;
-    bool schema = false;        // the columns and what they hold instead of the CSV
+    bool schema = false;  // the columns and what they hold instead of the CSV
     bool help = false;
     bool version = false;
 };
 
 struct ParseResult {
     Options options;
-    std::string error;   // a usage error when not empty
+    std::string error;  // a usage error when not empty
 };
 
 // Parses the arguments after the program name (UTF-8).

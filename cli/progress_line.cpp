@@ -52,7 +52,8 @@ void ProgressLine::Update(const ExportProgress& progress) {
     }
     std::string line = ShortName(progress.name) + "  " + figures;
     if (progress.fileCount > 1)
-        line = "file " + std::to_string(progress.fileIndex + 1) + " of " + std::to_string(progress.fileCount) + ": " + line;
+        line = "file " + std::to_string(progress.fileIndex + 1) + " of " + std::to_string(progress.fileCount) + ": " +
+               line;
     const size_t length = line.size();
     if (length < shownLength_) line.append(shownLength_ - length, ' ');
     shownLength_ = length;

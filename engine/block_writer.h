@@ -39,7 +39,7 @@ struct Block {
 class BlockWriter {
 public:
     explicit BlockWriter(ScratchFile& file);
-    ~BlockWriter();   // stops; blocks not yet written are dropped
+    ~BlockWriter();  // stops; blocks not yet written are dropped
     BlockWriter(const BlockWriter&) = delete;
     BlockWriter& operator=(const BlockWriter&) = delete;
 
@@ -61,7 +61,7 @@ private:
     std::vector<Block> free_;
     bool writing_ = false;
     bool stopping_ = false;
-    FileResult failure_;   // the first write that failed
+    FileResult failure_;  // the first write that failed
     std::thread thread_;
 };
 

@@ -24,7 +24,7 @@ void DecodeCellEscapes(std::string_view text, std::string& out) {
         while (p < end && *p != '\\') ++p;
         out.append(run, p);
         if (p == end) break;
-        if (end - p == 1) {   // a lone trailing backslash
+        if (end - p == 1) {  // a lone trailing backslash
             out += '\\';
             break;
         }

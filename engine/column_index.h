@@ -57,8 +57,8 @@ private:
     void Rebuild(size_t slotCount);
 
     std::vector<std::string> names_;
-    std::vector<uint32_t> slots_;   // column + 1, or 0 for an empty slot
-    uint32_t predicted_ = 0;        // the column expected next
+    std::vector<uint32_t> slots_;  // column + 1, or 0 for an empty slot
+    uint32_t predicted_ = 0;       // the column expected next
 };
 
 }  // namespace tabulora

@@ -34,8 +34,8 @@ void AppendEscapingBreaks(std::string_view text, bool asLines, std::string& out)
 bool JoinPlainArray(std::string_view compact, std::string_view separator, std::string& out) {
     out.clear();
     std::string scratch;
-    const char* p = compact.data() + 1;   // after "["
-    const char* end = compact.data() + compact.size() - 1;   // at "]"
+    const char* p = compact.data() + 1;                     // after "["
+    const char* end = compact.data() + compact.size() - 1;  // at "]"
     for (bool first = true; p < end; first = false) {
         if (!first) out.append(separator);
         if (*p == '[' || *p == '{') return false;
@@ -44,7 +44,7 @@ bool JoinPlainArray(std::string_view compact, std::string_view separator, std::s
             for (++p; p < end && *p != '"'; ++p)
                 if (*p == '\\') ++p;
             out.append(DecodedCell(std::string_view(start + 1, p - start - 1), scratch));
-            p += 2;   // the closing quote and the separator after it
+            p += 2;  // the closing quote and the separator after it
         } else {
             while (p < end && !IsFieldEnd(*p)) ++p;
             out.append(start, p - start);

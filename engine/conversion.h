@@ -9,7 +9,7 @@ namespace tabulora {
 // How the CSV is made.
 struct CsvOptions {
     bool includeHeader = true;
-    std::string separator = ",";   // UTF-8; one character or empty
+    std::string separator = ",";  // UTF-8; one character or empty
     // Nested objects of a record become columns named by their path ("user.name"), and each
     // array in a record one cell of its compact JSON text (["a","b"]); an empty object gives {}.
     bool flattenNested = false;

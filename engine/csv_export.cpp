@@ -214,25 +214,25 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
         const InputEvent& event = pipeline.Next();
         if (event.kind == InputEvent::Kind::Finished) break;
         switch (event.kind) {
-            case InputEvent::Kind::Start:
-                reading = &destination.Begin(event.input);
-                progress.Start(event);
-                break;
-            case InputEvent::Kind::Text:
-                reading->Feed(event.piece);
-                progress.Advance(event.piece.rawBytes);
-                break;
-            default: {
-                InputOutcome outcome = OutcomeOf(inputs[event.input], event.input);
-                NoteEnd(event, outcome);
-                destination.End(event, outcome);
-                reading = nullptr;
-                progress.Advance(event.rawBytes);
-                summary.anyLine |= outcome.hasLine;
-                progress.InputDone(outcome);
-                summary.inputs.push_back(std::move(outcome));
-                break;
-            }
+        case InputEvent::Kind::Start:
+            reading = &destination.Begin(event.input);
+            progress.Start(event);
+            break;
+        case InputEvent::Kind::Text:
+            reading->Feed(event.piece);
+            progress.Advance(event.piece.rawBytes);
+            break;
+        default: {
+            InputOutcome outcome = OutcomeOf(inputs[event.input], event.input);
+            NoteEnd(event, outcome);
+            destination.End(event, outcome);
+            reading = nullptr;
+            progress.Advance(event.rawBytes);
+            summary.anyLine |= outcome.hasLine;
+            progress.InputDone(outcome);
+            summary.inputs.push_back(std::move(outcome));
+            break;
+        }
         }
     }
     summary.bytesRead = progress.BytesDone();
@@ -438,12 +438,12 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
 std::string ReadingStoppedMessage(std::string_view name, const ReadingStop& stop) {
     std::string reason = "unreadable JSON";
     switch (stop.reason) {
-        case StopReason::UnexpectedEnd: reason = "the text ends inside a JSON value"; break;
-        case StopReason::NestingTooDeep:
-            reason = "JSON nested more than " + GroupedNumber(kMaxNestingDepth) + " levels deep";
-            break;
-        case StopReason::ZeroByte: reason = "a zero byte ends the text"; break;
-        default: break;
+    case StopReason::UnexpectedEnd: reason = "the text ends inside a JSON value"; break;
+    case StopReason::NestingTooDeep:
+        reason = "JSON nested more than " + GroupedNumber(kMaxNestingDepth) + " levels deep";
+        break;
+    case StopReason::ZeroByte: reason = "a zero byte ends the text"; break;
+    default: break;
     }
     std::string message = std::string(name) + ": reading stopped at line " + GroupedNumber(stop.line) + ", column " +
                           GroupedNumber(stop.column) + ", " + reason;

@@ -43,20 +43,20 @@ namespace tabulora {
 // One input: a file, the standard input, or bytes in memory (for tests).
 struct ExportInput {
     InputOrigin origin;
-    std::string name;   // as shown in progress and messages, and the base of a per-file output's name
+    std::string name;  // as shown in progress and messages, and the base of a per-file output's name
 
     static ExportInput File(std::string path);
-    static ExportInput StandardInput();   // named "-"; its per-file output is "stdin.csv"
+    static ExportInput StandardInput();  // named "-"; its per-file output is "stdin.csv"
     static ExportInput Memory(std::string name, std::string_view bytes);
 };
 
 struct ExportSettings {
-    CsvOptions csv;                               // header line, separator, flattening, BOM, formula guard
-    TextEncoding encoding = TextEncoding::Utf8;   // of the inputs (a byte-order mark wins) and the CSV
-    const AnsiCodec* ansi = nullptr;              // required for TextEncoding::Ansi
-    size_t pieceSize = 1 << 20;                   // bytes read at a time
-    bool readAhead = true;                        // read on a helper thread
-    size_t rowsInMemory = 4 << 20;                // bytes of rows kept in memory before they go to a file
+    CsvOptions csv;                              // header line, separator, flattening, BOM, formula guard
+    TextEncoding encoding = TextEncoding::Utf8;  // of the inputs (a byte-order mark wins) and the CSV
+    const AnsiCodec* ansi = nullptr;             // required for TextEncoding::Ansi
+    size_t pieceSize = 1 << 20;                  // bytes read at a time
+    bool readAhead = true;                       // read on a helper thread
+    size_t rowsInMemory = 4 << 20;               // bytes of rows kept in memory before they go to a file
     // Read each input as JSON Lines and skip the lines that are not one JSON value, instead of
     // ending the reading there (see json_lines_filter.h).
     bool skipBadLines = false;
@@ -68,34 +68,34 @@ struct ExportSettings {
 struct ExportProgress {
     enum class Phase { Checking, Converting };
     Phase phase = Phase::Converting;
-    size_t fileIndex = 0;      // 0-based, into the inputs
+    size_t fileIndex = 0;  // 0-based, into the inputs
     size_t fileCount = 0;
-    std::string name;          // the input's name
+    std::string name;  // the input's name
     uint64_t fileBytesDone = 0;
-    uint64_t fileBytes = 0;    // 0 when not known beforehand (standard input)
-    uint64_t bytesDone = 0;    // over all inputs
-    uint64_t bytesTotal = 0;   // 0 when not known
+    uint64_t fileBytes = 0;   // 0 when not known beforehand (standard input)
+    uint64_t bytesDone = 0;   // over all inputs
+    uint64_t bytesTotal = 0;  // 0 when not known
 };
 
 // Where JSON reading of an input ended early; the output holds what was read before.
 struct ReadingStop {
-    uint64_t line = 0;     // 1-based line of the input
-    uint64_t column = 0;   // 1-based, in characters
-    std::string context;   // up to 40 characters of the line around the place (LineAround)
+    uint64_t line = 0;    // 1-based line of the input
+    uint64_t column = 0;  // 1-based, in characters
+    std::string context;  // up to 40 characters of the line around the place (LineAround)
     StopReason reason = StopReason::UnreadableJson;
 };
 
 struct InputOutcome {
     size_t index = 0;
     std::string name;
-    bool readable = true;              // false: reading failed (`error` says why); it added nothing
+    bool readable = true;  // false: reading failed (`error` says why); it added nothing
     std::string error;
-    bool hasLine = false;              // it holds at least one line
-    std::optional<ReadingStop> stop;   // JSON reading ended before the end of the text
-    SkippedLines skipped;              // ExportSettings::skipBadLines: the bad lines left out
-    std::vector<std::string> warnings; // "data.json: nothing at the records path "data"", ...
-    std::string outputPath;            // ExportEachToCsv: the CSV written for it
-    uint64_t rows = 0;                 // ExportEachToCsv: rows of that CSV
+    bool hasLine = false;               // it holds at least one line
+    std::optional<ReadingStop> stop;    // JSON reading ended before the end of the text
+    SkippedLines skipped;               // ExportSettings::skipBadLines: the bad lines left out
+    std::vector<std::string> warnings;  // "data.json: nothing at the records path "data"", ...
+    std::string outputPath;             // ExportEachToCsv: the CSV written for it
+    uint64_t rows = 0;                  // ExportEachToCsv: rows of that CSV
 };
 
 // Shared between the thread that runs an export and the one that watches it.
@@ -124,8 +124,8 @@ struct ExportSummary {
     uint64_t bytesWritten = 0;
     double seconds = 0;
     size_t filesWritten = 0;
-    std::vector<std::string> warnings; // about the columns chosen: one never appears, ...
-    std::string failure;               // why nothing was written although the inputs were read
+    std::vector<std::string> warnings;  // about the columns chosen: one never appears, ...
+    std::string failure;                // why nothing was written although the inputs were read
     // With TableShape::countColumns (ExportToOneCsv): each column written and what it held.
     std::vector<std::pair<std::string, ColumnStats>> columnSummary;
 };

@@ -50,7 +50,7 @@ public:
             }
             line_.append(bytes.substr(0, lineFeed + 1));
             bytes.remove_prefix(lineFeed + 1);
-            std::string_view text(line_.data(), line_.size() - 2);   // without CR LF
+            std::string_view text(line_.data(), line_.size() - 2);  // without CR LF
             if (written < fields_) {
                 emit_(text);
                 for (uint32_t i = written; i < fields_; ++i) emit_(separator_);
@@ -70,13 +70,15 @@ private:
     std::function<void(std::string_view)> emit_;
     size_t run_ = 0;
     uint64_t row_ = 0;
-    std::string line_;   // a line that needs fields added or removed, until it is whole
+    std::string line_;  // a line that needs fields added or removed, until it is whole
 };
 
 // Bytes gathered into large writes.
 class CsvOutput::FinalWriter {
 public:
-    explicit FinalWriter(std::function<void(std::string_view)> put) : put_(std::move(put)) { buffer_.reserve(kWriteSize); }
+    explicit FinalWriter(std::function<void(std::string_view)> put) : put_(std::move(put)) {
+        buffer_.reserve(kWriteSize);
+    }
 
     void Write(std::string_view bytes) {
         written_ += bytes.size();
@@ -204,7 +206,7 @@ void CsvOutput::Spill() {
         }
         adjuster.Feed(Encode(bytes));
     }
-    if (!mark_.inFile) {   // the mark is in the block being filled now
+    if (!mark_.inFile) {  // the mark is in the block being filled now
         mark_.inFile = true;
         mark_.fileOffset = out.Written();
     }
@@ -294,7 +296,7 @@ bool CsvOutput::SpillIsFinal(const std::string& header, uint32_t fields) const {
 std::string CsvOutput::Finish() {
     const uint32_t fields = columns_.ColumnCount();
     const std::string header = format_.includeHeader ? columns_.HeaderLine() : std::string();
-    std::unique_ptr<OutputFile> rewrite;   // the file that becomes the CSV
+    std::unique_ptr<OutputFile> rewrite;  // the file that becomes the CSV
     if (spilled_) {
         HandOver(current_);
         Check(writer_->Drain());

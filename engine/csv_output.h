@@ -24,9 +24,9 @@ public:
 // Where a CSV goes.
 struct CsvTarget {
     enum class Kind {
-        ReplaceFile,   // the file at `path`, replaced when it exists
-        NewFile,       // a new file at `path`; when a file appears there meanwhile, the next free name
-        Stream,        // `stream`
+        ReplaceFile,  // the file at `path`, replaced when it exists
+        NewFile,      // a new file at `path`; when a file appears there meanwhile, the next free name
+        Stream,       // `stream`
     };
     Kind kind = Kind::ReplaceFile;
     std::string path;
@@ -38,9 +38,9 @@ struct CsvFormat {
     std::string separator = ",";
     bool includeHeader = true;
     TextEncoding encoding = TextEncoding::Utf8;
-    const AnsiCodec* ansi = nullptr;   // for TextEncoding::Ansi
-    size_t rowsInMemory = 4 << 20;     // bytes of rows kept in memory before they go to a file
-    bool utf8Bom = false;              // UTF-8 only: the CSV begins with EF BB BF
+    const AnsiCodec* ansi = nullptr;  // for TextEncoding::Ansi
+    size_t rowsInMemory = 4 << 20;    // bytes of rows kept in memory before they go to a file
+    bool utf8Bom = false;             // UTF-8 only: the CSV begins with EF BB BF
 };
 
 // Takes the row lines of one CSV as they are made and writes the CSV to its target at the end:
@@ -75,7 +75,7 @@ public:
     uint64_t BytesWritten() const { return bytesWritten_; }
 
 private:
-    struct Run {               // consecutive rows written with the same field count
+    struct Run {  // consecutive rows written with the same field count
         uint64_t rowsEnd;
         uint32_t fields;
     };
@@ -100,18 +100,18 @@ private:
     CsvTarget target_;
     CsvFormat format_;
     const ColumnSource& columns_;
-    std::string separator_;          // encoded like the output
+    std::string separator_;  // encoded like the output
 
-    std::unique_ptr<OutputFile> file_;   // file targets
-    ScratchFile spool_;                  // a stream target's rows once they leave memory
-    ScratchFile* spill_ = nullptr;       // where the rows go once they leave memory
+    std::unique_ptr<OutputFile> file_;  // file targets
+    ScratchFile spool_;                 // a stream target's rows once they leave memory
+    ScratchFile* spill_ = nullptr;      // where the rows go once they leave memory
     bool spilled_ = false;
-    std::string spilledHeader_;          // the header line at the start of a file target's temporary file
-    uint64_t bodyStart_ = 0;             // where the rows begin in the spill file
-    uint64_t spillBytes_ = 0;            // bytes given to the spill file
+    std::string spilledHeader_;  // the header line at the start of a file target's temporary file
+    uint64_t bodyStart_ = 0;     // where the rows begin in the spill file
+    uint64_t spillBytes_ = 0;    // bytes given to the spill file
 
     Block current_;
-    std::vector<Block> prefix_;          // full blocks still in memory
+    std::vector<Block> prefix_;  // full blocks still in memory
     size_t prefixBytes_ = 0;
     std::vector<Block> spare_;
     std::string encoded_;
@@ -128,7 +128,7 @@ private:
     } mark_;
 
     uint64_t bytesWritten_ = 0;
-    std::unique_ptr<BlockWriter> writer_;   // declared last: stops before the files it writes go
+    std::unique_ptr<BlockWriter> writer_;  // declared last: stops before the files it writes go
 };
 
 }  // namespace tabulora

@@ -78,7 +78,7 @@ char* CsvFieldWriter::WriteField(char* out, std::string_view field) const {
 
 char* CsvFieldWriter::WriteSpecialField(char* out, std::string_view field) const {
     if (NeedsQuotes(field)) return WriteQuoted(out, field);
-    std::memcpy(out, field.data(), field.size());   // only the first byte of a longer separator
+    std::memcpy(out, field.data(), field.size());  // only the first byte of a longer separator
     return out + field.size();
 }
 
@@ -102,13 +102,13 @@ void CsvFieldWriter::AppendField(std::string& out, std::string_view field) const
 bool CsvFieldWriter::LooksLikeFormula(std::string_view field) {
     if (field.empty()) return false;
     switch (field[0]) {
-        case '=':
-        case '+':
-        case '@':
-        case '\t':
-        case '\r': return true;
-        case '-': return !IsJsonNumber(field);
-        default: return false;
+    case '=':
+    case '+':
+    case '@':
+    case '\t':
+    case '\r': return true;
+    case '-': return !IsJsonNumber(field);
+    default: return false;
     }
 }
 

@@ -54,8 +54,8 @@ private:
     char* WriteQuoted(char* out, std::string_view field) const;
     std::string separator_;
     bool formulaGuard_;
-    char separatorLead_;   // the separator's first byte, or the double quote when there is none
-    bool special_[256] = {};   // the double quote and the separator's first byte
+    char separatorLead_;      // the separator's first byte, or the double quote when there is none
+    bool special_[256] = {};  // the double quote and the separator's first byte
 };
 
 }  // namespace tabulora

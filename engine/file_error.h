@@ -9,7 +9,7 @@ namespace tabulora {
 // What a file operation gives back: success, or the system's own words for what went wrong.
 class [[nodiscard]] FileResult {
 public:
-    FileResult() = default;   // success
+    FileResult() = default;  // success
     static FileResult Failure(std::string reason) {
         FileResult result;
         result.failed_ = true;

@@ -19,8 +19,8 @@ uint32_t NextTempNumber() {
 }  // namespace
 
 std::filesystem::path NativePath(const std::string& utf8Path) {
-    return std::filesystem::path(
-        std::u8string_view(reinterpret_cast<const char8_t*>(utf8Path.data()), utf8Path.size()));
+    return std::filesystem::path(std::u8string_view(reinterpret_cast<const char8_t*>(utf8Path.data()),
+                                                    utf8Path.size()));
 }
 
 bool IsNameTaken(const std::string& utf8Path) {
@@ -83,7 +83,7 @@ FileResult ScratchFile::Keep() {
 }
 
 void ScratchFile::Remove() {
-    (void)Close();   // the file goes anyway
+    (void)Close();  // the file goes anyway
     if (!path_.empty()) {
         std::error_code error;
         std::filesystem::remove(NativePath(path_), error);

@@ -57,7 +57,7 @@ public:
 
 private:
     file_system::Handle file_ = file_system::kNoFile;
-    std::string path_;   // removed when the object goes, unless kept
+    std::string path_;  // removed when the object goes, unless kept
 };
 
 // Writes an output file through a temporary file in its folder, which takes the output's place
@@ -84,7 +84,7 @@ public:
 private:
     FileResult Failed(FileResult failure);
 
-    std::string resolved_;   // the file really written
+    std::string resolved_;  // the file really written
     ScratchFile temp_;
 };
 

@@ -34,7 +34,7 @@ FileResult CreateNew(const std::string& path, Handle& file) {
 
 FileResult CreateHidden(const std::string& path, Handle& file) {
     FileResult created = CreateNew(path, file);
-    if (!created.Failed()) unlink(path.c_str());   // gone already; the open descriptor keeps it alive
+    if (!created.Failed()) unlink(path.c_str());  // gone already; the open descriptor keeps it alive
     return created;
 }
 
@@ -70,7 +70,7 @@ FileResult Close(Handle file) {
 
 FileResult CheckReplaceable(const std::string& path) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) return {};   // a new file
+    if (stat(path.c_str(), &info) != 0) return {};  // a new file
     if (S_ISDIR(info.st_mode)) return Failure(EISDIR);
     if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return Failure(errno);
     return {};

@@ -101,7 +101,7 @@ FileResult Close(Handle file) {
 FileResult CheckReplaceable(const std::string& path) {
     const std::wstring wide = SystemPath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return {};   // a new file
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {};  // a new file
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return Failure(ERROR_ACCESS_DENIED);
     // Opening it for writing, sharing everything, fails when another program holds it open
     // without sharing or the user may not write it.

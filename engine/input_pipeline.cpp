@@ -84,13 +84,13 @@ void InputPipeline::Step(Slot& slot) {
             started_ = true;
             const InputOrigin& origin = inputs_[input_];
             switch (origin.kind) {
-                case InputOrigin::Kind::File: {
-                    const FileResult opened = OpenFileSource(origin.path, source_);
-                    if (opened.Failed()) openError_ = opened.Reason();
-                    break;
-                }
-                case InputOrigin::Kind::StandardInput: source_ = OpenStandardInput(); break;
-                case InputOrigin::Kind::Memory: source_ = MemorySource(origin.bytes); break;
+            case InputOrigin::Kind::File: {
+                const FileResult opened = OpenFileSource(origin.path, source_);
+                if (opened.Failed()) openError_ = opened.Reason();
+                break;
+            }
+            case InputOrigin::Kind::StandardInput: source_ = OpenStandardInput(); break;
+            case InputOrigin::Kind::Memory: source_ = MemorySource(origin.bytes); break;
             }
             if (source_) reader_ = std::make_unique<InputTextReader>(*source_, settings_);
             event.kind = InputEvent::Kind::Start;
@@ -102,7 +102,7 @@ void InputPipeline::Step(Slot& slot) {
             return;
         }
         event.kind = InputEvent::Kind::End;
-        if (!reader_) {   // it could not be opened
+        if (!reader_) {  // it could not be opened
             event.failed = true;
             event.error = std::move(openError_);
         } else {

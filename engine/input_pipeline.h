@@ -19,8 +19,8 @@ namespace tabulora {
 struct InputOrigin {
     enum class Kind { File, StandardInput, Memory };
     Kind kind = Kind::File;
-    std::string path;          // File
-    std::string_view bytes;    // Memory; must outlive the pipeline
+    std::string path;        // File
+    std::string_view bytes;  // Memory; must outlive the pipeline
 };
 
 // What the pipeline reports, in order: for every input Start, its Text pieces and End (an input
@@ -29,8 +29,8 @@ struct InputEvent {
     enum class Kind { Start, Text, End, Finished };
     Kind kind = Kind::Finished;
     size_t input = 0;
-    uint64_t sizeHint = 0;       // Start: the input's size when known, else 0
-    DecodedPiece piece;          // Text; valid until the next call of Next()
+    uint64_t sizeHint = 0;  // Start: the input's size when known, else 0
+    DecodedPiece piece;     // Text; valid until the next call of Next()
     // End:
     bool failed = false;
     std::string error;
@@ -75,8 +75,8 @@ private:
 
     bool readAhead_;
     std::vector<std::unique_ptr<Slot>> slots_;
-    Slot* current_ = nullptr;            // handed out by the last Next()
-    std::vector<Slot*> free_, ready_;    // ready_ in order, taken from the front
+    Slot* current_ = nullptr;          // handed out by the last Next()
+    std::vector<Slot*> free_, ready_;  // ready_ in order, taken from the front
     size_t readyFront_ = 0;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -10,7 +10,7 @@ namespace tabulora {
 int ReadHex4(const char* p) {
     int value = 0;
     for (int i = 0; i < 4; ++i) {
-        const char c = p[i];   // stops at the zero byte, which is not a digit
+        const char c = p[i];  // stops at the zero byte, which is not a digit
         int digit;
         if (c >= '0' && c <= '9')
             digit = c - '0';
@@ -31,7 +31,7 @@ namespace {
 const char* DecodeUnicodeEscape(const char* p, std::string& name) {
     const int unit = ReadHex4(p);
     if (unit < 0) {
-        name += '?';   // the bytes after the "u" are read again as ordinary text
+        name += '?';  // the bytes after the "u" are read again as ordinary text
         return p;
     }
     p += 4;
@@ -68,14 +68,14 @@ const char* DecodeQuotedName(const char* p, const char* end, std::string& name) 
         const char escaped = p[1];
         p += 2;
         switch (escaped) {
-            case '\0': return nullptr;
-            case 'b': name += '\b'; break;
-            case 't': name += '\t'; break;
-            case 'n': name += '\n'; break;
-            case 'f': name += '\f'; break;
-            case 'r': name += '\r'; break;
-            case 'u': p = DecodeUnicodeEscape(p, name); break;
-            default: name += escaped; break;
+        case '\0': return nullptr;
+        case 'b': name += '\b'; break;
+        case 't': name += '\t'; break;
+        case 'n': name += '\n'; break;
+        case 'f': name += '\f'; break;
+        case 'r': name += '\r'; break;
+        case 'u': p = DecodeUnicodeEscape(p, name); break;
+        default: name += escaped; break;
         }
     }
 }
@@ -94,19 +94,19 @@ char* AddJSONEscape(std::string_view name, char* out) {
         }
         *out++ = '\\';
         switch (c) {
-            case '"': *out++ = '"'; break;
-            case '\\': *out++ = '\\'; break;
-            case 0x08: *out++ = 'b'; break;
-            case 0x09: *out++ = 't'; break;
-            case 0x0A: *out++ = 'n'; break;
-            case 0x0C: *out++ = 'f'; break;
-            case 0x0D: *out++ = 'r'; break;
-            default:
-                *out++ = 'u';
-                *out++ = '0';
-                *out++ = '0';
-                *out++ = kHex[c >> 4];
-                *out++ = kHex[c & 15];
+        case '"': *out++ = '"'; break;
+        case '\\': *out++ = '\\'; break;
+        case 0x08: *out++ = 'b'; break;
+        case 0x09: *out++ = 't'; break;
+        case 0x0A: *out++ = 'n'; break;
+        case 0x0C: *out++ = 'f'; break;
+        case 0x0D: *out++ = 'r'; break;
+        default:
+            *out++ = 'u';
+            *out++ = '0';
+            *out++ = '0';
+            *out++ = kHex[c >> 4];
+            *out++ = kHex[c & 15];
         }
     }
     return out;

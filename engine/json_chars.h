@@ -9,11 +9,11 @@ namespace tabulora {
 // Byte classes of the JSON reader, built at compile time.
 namespace json_class {
 enum : uint8_t {
-    kNumber = 1,         // + - . 0-9 E e
-    kLiteralEnd = 2,     // what may follow true, false, null
-    kFieldEnd = 4,       // , : ] }
-    kIdentStart = 8,     // first byte of a bare member name
-    kIdent = 16,         // further bytes of a bare member name
+    kNumber = 1,      // + - . 0-9 E e
+    kLiteralEnd = 2,  // what may follow true, false, null
+    kFieldEnd = 4,    // , : ] }
+    kIdentStart = 8,  // first byte of a bare member name
+    kIdent = 16,      // further bytes of a bare member name
 };
 
 constexpr std::array<uint8_t, 256> MakeTable() {
@@ -39,7 +39,6 @@ inline bool IsLiteralEnd(char c) { return json_class::Has(c, json_class::kLitera
 inline bool IsIdentifierStart(char c) { return json_class::Has(c, json_class::kIdentStart); }
 inline bool IsFieldEnd(char c) { return json_class::Has(c, json_class::kFieldEnd); }
 inline bool IsIdentifierChar(char c) { return json_class::Has(c, json_class::kIdent); }
-
 
 // The first , : ] } at or after p, or the terminating zero byte.
 inline const char* FindFieldEnd(const char* p) {

@@ -68,9 +68,9 @@ void JsonLinesFilter::TakeHeldLine() {
     const bool ended = held_.back() == '\n';
     const std::string_view text(held_.data(), held_.size() - ended);
     switch (ClassifyJsonText(text)) {
-        case JsonTextKind::OneValue: feeder_.FeedCopy(held_, line_ - 1); break;
-        case JsonTextKind::Invalid: Skip(held_); break;
-        case JsonTextKind::Blank: break;
+    case JsonTextKind::OneValue: feeder_.FeedCopy(held_, line_ - 1); break;
+    case JsonTextKind::Invalid: Skip(held_); break;
+    case JsonTextKind::Blank: break;
     }
     held_.clear();
     line_ += ended;

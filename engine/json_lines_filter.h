@@ -18,7 +18,7 @@ inline constexpr size_t kSkippedLinesNamed = 5;
 
 struct SkippedLines {
     uint64_t count = 0;
-    std::vector<uint64_t> first;   // 1-based numbers of the first kSkippedLinesNamed of them
+    std::vector<uint64_t> first;  // 1-based numbers of the first kSkippedLinesNamed of them
 };
 
 // "data.jsonl: 3 bad lines skipped (lines 2, 7, 9)"; the first kSkippedLinesNamed numbers,
@@ -49,8 +49,8 @@ private:
 
     TextFeeder& feeder_;
     ByteSink* rejects_;
-    std::string held_;        // the start of the line at hand, when an earlier piece began it
-    uint64_t line_ = 1;       // 1-based number of the line at hand
+    std::string held_;   // the start of the line at hand, when an earlier piece began it
+    uint64_t line_ = 1;  // 1-based number of the line at hand
     SkippedLines skipped_;
 };
 

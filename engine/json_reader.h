@@ -13,10 +13,10 @@ inline constexpr unsigned kMaxNestingDepth = 4096;
 // Why the reading of a text ended before its end.
 enum class StopReason : uint8_t {
     None,
-    UnreadableJson,   // text that starts no value, name or separator
-    UnexpectedEnd,    // the text ends inside a value
-    NestingTooDeep,   // more than kMaxNestingDepth open containers
-    ZeroByte,         // a zero byte ends the text of a file that goes on (found by the file reader)
+    UnreadableJson,  // text that starts no value, name or separator
+    UnexpectedEnd,   // the text ends inside a value
+    NestingTooDeep,  // more than kMaxNestingDepth open containers
+    ZeroByte,        // a zero byte ends the text of a file that goes on (found by the file reader)
 };
 
 // The kind of a scalar value. A value that cannot be read is reported as the text "null" of kind
@@ -35,8 +35,8 @@ struct MemberName {
 };
 
 struct ReaderOptions {
-    bool allValues = true;      // every top-level value, one after the other, or only the first
-    bool textAsLines = true;    // raw line breaks inside member names read as CR LF (see TextFeeder)
+    bool allValues = true;    // every top-level value, one after the other, or only the first
+    bool textAsLines = true;  // raw line breaks inside member names read as CR LF (see TextFeeder)
     // The common member `"name": value` (a name that needs no escaping, a string without control
     // bytes, a number or a literal, then "," or "}") is reported whole as Events::MemberLine.
     bool memberLines = false;
@@ -91,8 +91,19 @@ public:
 
 private:
     enum class Step : uint8_t {
-        TopValue, Value, ArrayFirst, ObjectFirst, ArrayElement, ObjectMember, NameColon,
-        AfterValue, FieldEnd, ValueDone, TopDone, Finished, Stopped,
+        TopValue,
+        Value,
+        ArrayFirst,
+        ObjectFirst,
+        ArrayElement,
+        ObjectMember,
+        NameColon,
+        AfterValue,
+        FieldEnd,
+        ValueDone,
+        TopDone,
+        Finished,
+        Stopped,
     };
     // What must follow a member name: after a double-quoted name, anything up to the first , : ] }
     // which must be the colon; after a single-quoted name blanks and a colon; after a bare name
@@ -130,18 +141,18 @@ private:
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
     bool final_ = false;
-    uint64_t consumed_ = 0;      // bytes of earlier pieces used
+    uint64_t consumed_ = 0;  // bytes of earlier pieces used
 
     bool firstValue_ = true;
-    bool ended_ = false;         // the text ended right after the last separator, or without one
-    char separator_ = 0;         // separator byte after the value just read; 0 when none
+    bool ended_ = false;  // the text ended right after the last separator, or without one
+    char separator_ = 0;  // separator byte after the value just read; 0 when none
     ColonRule colonRule_ = ColonRule::AfterQuotedName;
-    std::vector<char> open_;     // '[' or '{' for every open container
+    std::vector<char> open_;  // '[' or '{' for every open container
 
     // The member name: views into the text, or into the copies when it is kept across pieces.
     MemberName name_;
-    std::string nameCopy_;       // a decoded name, or a name kept across pieces
-    std::string rawCopy_;        // a double-quoted name's text kept across pieces
+    std::string nameCopy_;  // a decoded name, or a name kept across pieces
+    std::string rawCopy_;   // a double-quoted name's text kept across pieces
     std::string normalizedName_;
 
     StopReason stop_ = StopReason::None;

@@ -11,9 +11,9 @@ namespace tabulora {
 // backslash steps over the next byte), and what stands in it.
 struct StringToken {
     const char* close = nullptr;
-    bool escapes = false;    // a backslash
-    bool controls = false;   // a byte below 0x20, raw or after a backslash
-    bool breaks = false;     // a raw CR or LF, or one after a backslash
+    bool escapes = false;   // a backslash
+    bool controls = false;  // a byte below 0x20, raw or after a backslash
+    bool breaks = false;    // a raw CR or LF, or one after a backslash
 };
 
 inline StringToken ScanString(const char* p, const char* end) {
@@ -80,19 +80,19 @@ size_t JsonReader<Events>::Feed(const char* data, const char* end, bool final) {
 template <class Events>
 bool JsonReader<Events>::RunStep() {
     switch (step_) {
-        case Step::TopValue: return TopValue();
-        case Step::Value: return BeginValue();
-        case Step::ArrayFirst: return ArrayFirst();
-        case Step::ObjectFirst: return ObjectFirst();
-        case Step::ArrayElement: return ArrayElement();
-        case Step::ObjectMember: return ObjectMember();
-        case Step::NameColon: return NameColon();
-        case Step::AfterValue: return AfterValue();
-        case Step::FieldEnd: return FieldEnd();
-        case Step::ValueDone: return ValueDone();
-        case Step::TopDone: return TopDone();
-        case Step::Finished:
-        case Step::Stopped: return false;
+    case Step::TopValue: return TopValue();
+    case Step::Value: return BeginValue();
+    case Step::ArrayFirst: return ArrayFirst();
+    case Step::ObjectFirst: return ObjectFirst();
+    case Step::ArrayElement: return ArrayElement();
+    case Step::ObjectMember: return ObjectMember();
+    case Step::NameColon: return NameColon();
+    case Step::AfterValue: return AfterValue();
+    case Step::FieldEnd: return FieldEnd();
+    case Step::ValueDone: return ValueDone();
+    case Step::TopDone: return TopDone();
+    case Step::Finished:
+    case Step::Stopped: return false;
     }
     return false;
 }
@@ -137,27 +137,25 @@ bool JsonReader<Events>::BeginValue() {
     const char* p = SkipBlanks(pos_);
     if (p == end_ && !final_) return NeedMore(p);
     switch (*p) {
-        case '"': {
-            const StringToken string = ScanString(p + 1, end_);
-            if (!string.close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
-            events_.Scalar(ScalarKind::String, std::string_view(p, string.close + 1 - p), string.breaks);
-            pos_ = string.close + 1;
-            step_ = Step::AfterValue;
-            return true;
-        }
-        case '[':
-            pos_ = p + 1;
-            step_ = Step::ArrayFirst;
-            return true;
-        case '{':
-            if (open_.size() >= kMaxNestingDepth) return StopAt(p, StopReason::NestingTooDeep);
-            pos_ = p + 1;
-            open_.push_back('{');
-            step_ = Step::ObjectFirst;
-            return true;
-        default:
-            pos_ = p;
-            return ReadScalar();
+    case '"': {
+        const StringToken string = ScanString(p + 1, end_);
+        if (!string.close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
+        events_.Scalar(ScalarKind::String, std::string_view(p, string.close + 1 - p), string.breaks);
+        pos_ = string.close + 1;
+        step_ = Step::AfterValue;
+        return true;
+    }
+    case '[':
+        pos_ = p + 1;
+        step_ = Step::ArrayFirst;
+        return true;
+    case '{':
+        if (open_.size() >= kMaxNestingDepth) return StopAt(p, StopReason::NestingTooDeep);
+        pos_ = p + 1;
+        open_.push_back('{');
+        step_ = Step::ObjectFirst;
+        return true;
+    default: pos_ = p; return ReadScalar();
     }
 }
 
@@ -233,7 +231,7 @@ bool JsonReader<Events>::ReadMemberName() {
             const char* close = ScanString(stop, end_).close;
             if (!close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
             name_.raw = std::string_view(p + 1, close - (p + 1));
-            std::string_view text(p + 1, close + 1 - (p + 1));   // up to and with the closing quote
+            std::string_view text(p + 1, close + 1 - (p + 1));  // up to and with the closing quote
             if (options_.textAsLines && HasLineBreak(text)) {
                 normalizedName_.clear();
                 AppendWithCrLf(text, normalizedName_);
@@ -347,7 +345,7 @@ bool JsonReader<Events>::ReadScalar() {
     const char c = *p;
     if ((c == 'n' || c == 't' || c == 'f') && end_ - p < 6 && !final_) return NeedMore(p);
     const ScalarToken token = ScanNumberOrLiteral(p);
-    if (token.end == end_ && !final_) return NeedMore(p);   // a number that may go on
+    if (token.end == end_ && !final_) return NeedMore(p);  // a number that may go on
     const bool readable = token.kind != ScalarKind::Unreadable;
     const char* after = readable ? token.end : nullptr;
     if (token.kind == ScalarKind::Null || !readable)
@@ -356,7 +354,7 @@ bool JsonReader<Events>::ReadScalar() {
         events_.Scalar(token.kind, std::string_view(p, after - p), false);
     if (!after) {
         // A text of nothing but blanks held no value to lose.
-        const StopReason reason = p != end_ ? StopReason::UnreadableJson
+        const StopReason reason = p != end_       ? StopReason::UnreadableJson
                                   : open_.empty() ? StopReason::None
                                                   : StopReason::UnexpectedEnd;
         return StopAt(p, reason);
@@ -450,7 +448,7 @@ bool JsonReader<Events>::TryMemberLine() {
         events_.Separator(',', true);
         step_ = Step::ObjectMember;
     } else {
-        step_ = Step::ValueDone;   // closes the object
+        step_ = Step::ValueDone;  // closes the object
     }
     return true;
 }

@@ -13,11 +13,11 @@ namespace tabulora {
 
 inline CellKind CellKindOf(ScalarKind kind) {
     switch (kind) {
-        case ScalarKind::String: return CellKind::String;
-        case ScalarKind::Number: return CellKind::Number;
-        case ScalarKind::True:
-        case ScalarKind::False: return CellKind::Boolean;
-        default: return CellKind::Null;
+    case ScalarKind::String: return CellKind::String;
+    case ScalarKind::Number: return CellKind::Number;
+    case ScalarKind::True:
+    case ScalarKind::False: return CellKind::Boolean;
+    default: return CellKind::Null;
     }
 }
 

@@ -26,9 +26,7 @@ uint64_t CountByte(const char* p, const char* end, char byte) {
 
 }  // namespace
 
-bool HasLineBreak(std::string_view text) {
-    return text.find_first_of("\r\n") != std::string_view::npos;
-}
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 void AppendWithCrLf(std::string_view text, std::string& out) {
     for (size_t i = 0; i < text.size(); ++i) {

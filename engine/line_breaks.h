@@ -27,7 +27,7 @@ public:
 
 private:
     uint64_t breaks_ = 0;
-    bool pendingCR_ = false;   // the last piece ended with CR: the next byte decides about it
+    bool pendingCR_ = false;  // the last piece ended with CR: the next byte decides about it
 };
 
 }  // namespace tabulora

@@ -56,11 +56,11 @@ private:
     void FinishLine();
 
     ReformattedLines& lines_;
-    unsigned level_ = 0;            // open containers
-    OutputBuffer line_;             // the line being written, without its indentation
-    unsigned lineTabs_ = 0;         // the indentation of the line being written
-    bool lineHandedOver_ = false;   // the line being written went to the receiver already
-    bool rawBreakInLine_ = false;   // the line being written copies a raw CR or LF
+    unsigned level_ = 0;           // open containers
+    OutputBuffer line_;            // the line being written, without its indentation
+    unsigned lineTabs_ = 0;        // the indentation of the line being written
+    bool lineHandedOver_ = false;  // the line being written went to the receiver already
+    bool rawBreakInLine_ = false;  // the line being written copies a raw CR or LF
 };
 
 // A JsonReader that writes the line layout.

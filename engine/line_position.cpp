@@ -33,7 +33,8 @@ void LinePosition::Advance(const char* p, const char* end) {
     if (!(pairsWithCR && lastBreak == p)) {
         const char* lineEnd = pairsWithCR ? lastBreak - 1 : lastBreak;
         const char* lineStart = scan::FindLastLineBreak(p, lineEnd);
-        endedLine_ = lineStart ? CountUtf8Characters(lineStart + 1, lineEnd) : column_ + CountUtf8Characters(p, lineEnd);
+        endedLine_ = lineStart ? CountUtf8Characters(lineStart + 1, lineEnd)
+                               : column_ + CountUtf8Characters(p, lineEnd);
     }
     column_ = CountUtf8Characters(lastBreak + 1, end);
     afterCR_ = end[-1] == '\r';

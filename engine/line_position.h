@@ -30,7 +30,7 @@ public:
 private:
     uint64_t column_ = 0;
     uint64_t endedLine_ = 0;
-    bool afterCR_ = false;   // a LF that follows belongs to the same line break
+    bool afterCR_ = false;  // a LF that follows belongs to the same line break
 };
 
 // Up to 40 characters of the line around a place, for a message that shows where it is: up to 20

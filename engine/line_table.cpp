@@ -23,7 +23,7 @@ bool SplitMemberLine(std::string_view text, std::string_view& name, std::string_
     for (;;) {
         p = scan::FindAny(p, end, '"', '\\', '\\');
         if (p == end || *p == '"') break;
-        if (end - p < 2) return false;   // a backslash skips the next character
+        if (end - p < 2) return false;  // a backslash skips the next character
         p += 2;
     }
     if (p == end) return false;
@@ -115,8 +115,7 @@ void LineTable::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
     lines.Finish();
 }
 
-void LineTable::MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value,
-                           bool escapes) {
+void LineTable::MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value, bool escapes) {
     // A string value "{" goes like the line of a member that opens an object.
     if (name.empty() || value.empty() || value == "{") return;
     AddCell(tabs, name, escapes ? DecodedCell(value, scratchValue_) : value, CellKindOf(kind));
@@ -124,7 +123,7 @@ void LineTable::MemberLine(size_t tabs, std::string_view name, ScalarKind kind, 
 
 // A member whose name and value have been taken out of their line.
 void LineTable::AddMember(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
-    if (name.empty() || value.empty() || value == "{") return;   // "{": a member that opens an object
+    if (name.empty() || value.empty() || value == "{") return;  // "{": a member that opens an object
     AddCell(tabs, DecodedCell(name, scratchName_), DecodedCell(value, scratchValue_), kind);
 }
 
@@ -170,7 +169,8 @@ std::vector<std::string> LineTable::TextWarnings(std::string_view inputName) con
         const std::string text = JsonPathText(path);
         warnings.push_back(std::string(inputName) + ": " + GroupedNumber(count) +
                            (count == 1 ? " record" : " records") + " under \"" + text +
-                           (count == 1 ? "\" was" : "\" were") + " not converted; --records " + text + " converts them");
+                           (count == 1 ? "\" was" : "\" were") + " not converted; --records " + text +
+                           " converts them");
     }
     return warnings;
 }

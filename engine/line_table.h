@@ -48,7 +48,7 @@ private:
     // objects of arrays outside the records that this text's rows leave out, by the array's path.
     std::vector<std::pair<size_t, std::string>> containerNames_;
     std::vector<std::pair<JsonPath, uint64_t>> leftOut_;
-    bool openedContainer_ = false;   // the last line opened a member's container
+    bool openedContainer_ = false;  // the last line opened a member's container
 
     std::string scratchName_;
     std::string scratchValue_;
@@ -64,8 +64,8 @@ public:
 
 private:
     LineTable& table_;
-    std::string pending_;       // an unfinished line carried over to the next Write
-    bool pendingCR_ = false;    // the previous Write ended with CR; a leading LF belongs to it
+    std::string pending_;     // an unfinished line carried over to the next Write
+    bool pendingCR_ = false;  // the previous Write ended with CR; a leading LF belongs to it
 };
 
 }  // namespace tabulora

@@ -33,7 +33,7 @@ private:
     std::string path_;
     OutputFile file_;
     std::string buffer_;
-    uint64_t written_ = 0;   // bytes in the file, before the buffer
+    uint64_t written_ = 0;  // bytes in the file, before the buffer
     uint64_t mark_ = 0;
 };
 

@@ -50,22 +50,22 @@ ShapedTable::Place ShapedTable::PlaceOfValue(int& matched) const {
     }
     const Frame& frame = frames_.back();
     switch (frame.role) {
-        case Role::Outside: {
-            if (!frame.object) {
-                matched = frame.matched;   // a step that meets an array goes into every element
-                return Place::Ignored;
-            }
-            const JsonPath& path = *shape_.records;
-            if (!memberValue_ || frame.matched < 0 || path[frame.matched] != memberName_) return Place::Ignored;
-            matched = frame.matched + 1;
-            return static_cast<size_t>(matched) == path.size() ? Place::RecordValue : Place::Ignored;
+    case Role::Outside: {
+        if (!frame.object) {
+            matched = frame.matched;  // a step that meets an array goes into every element
+            return Place::Ignored;
         }
-        case Role::RecordsArray: return Place::RecordValue;
-        case Role::Record:
-        case Role::Nested:
-        case Role::Element: return memberValue_ ? Place::RecordMember : Place::Ignored;
-        case Role::Exploded: return Place::ElementValue;
-        default: return Place::Ignored;
+        const JsonPath& path = *shape_.records;
+        if (!memberValue_ || frame.matched < 0 || path[frame.matched] != memberName_) return Place::Ignored;
+        matched = frame.matched + 1;
+        return static_cast<size_t>(matched) == path.size() ? Place::RecordValue : Place::Ignored;
+    }
+    case Role::RecordsArray: return Place::RecordValue;
+    case Role::Record:
+    case Role::Nested:
+    case Role::Element: return memberValue_ ? Place::RecordMember : Place::Ignored;
+    case Role::Exploded: return Place::ElementValue;
+    default: return Place::Ignored;
     }
 }
 
@@ -231,26 +231,26 @@ void ShapedTable::Close() {
     const Frame frame = frames_.back();
     frames_.pop_back();
     switch (frame.role) {
-        case Role::InCell: compact_.Append(frame.object ? '}' : ']'); break;
-        case Role::Cell: {
-            compact_.Append(']');
-            if (shape_.join && JoinPlainArray(compact_.Text(), *shape_.join, scratch_))
-                CellNamed(cellName_, scratch_, CellKind::Array);
-            else
-                CellNamed(cellName_, compact_.Text(), CellKind::Array);
-            break;
-        }
-        case Role::Record: EndRecord(); break;
-        case Role::Nested: path_.resize(frame.pathSize); break;
-        case Role::Exploded: {
-            Segment& segment = segments_.back();
-            if (segment.last > segment.first) elements_.back().second = cells_.size();
-            elementCounts_[frame.explode] += segment.last - segment.first;
-            path_.resize(frame.pathSize);
-            inExploded_ = false;
-            break;
-        }
-        default: break;
+    case Role::InCell: compact_.Append(frame.object ? '}' : ']'); break;
+    case Role::Cell: {
+        compact_.Append(']');
+        if (shape_.join && JoinPlainArray(compact_.Text(), *shape_.join, scratch_))
+            CellNamed(cellName_, scratch_, CellKind::Array);
+        else
+            CellNamed(cellName_, compact_.Text(), CellKind::Array);
+        break;
+    }
+    case Role::Record: EndRecord(); break;
+    case Role::Nested: path_.resize(frame.pathSize); break;
+    case Role::Exploded: {
+        Segment& segment = segments_.back();
+        if (segment.last > segment.first) elements_.back().second = cells_.size();
+        elementCounts_[frame.explode] += segment.last - segment.first;
+        path_.resize(frame.pathSize);
+        inExploded_ = false;
+        break;
+    }
+    default: break;
     }
 }
 
@@ -307,7 +307,8 @@ void ShapedTable::EndRecord() {
 
 void ShapedTable::ScalarRecord(std::string_view value, CellKind kind) {
     ++recordsInText_;
-    SetCell(shape_.records->empty() ? std::string_view("value") : std::string_view(shape_.records->back()), value, kind);
+    SetCell(shape_.records->empty() ? std::string_view("value") : std::string_view(shape_.records->back()), value,
+            kind);
     rows_.EndRow();
 }
 
@@ -324,7 +325,7 @@ void ShapedTable::CellNamed(std::string_view name, std::string_view value, CellK
     heldText_.append(name);
     heldText_.append(value);
     cells_.push_back(cell);
-    if (inExploded_) return;   // the element's range takes it
+    if (inExploded_) return;  // the element's range takes it
     if (segments_.empty() || segments_.back().exploded)
         segments_.push_back({false, cells_.size() - 1, cells_.size(), 0});
     else

@@ -49,22 +49,22 @@ public:
 private:
     // What an open container is to the table.
     enum class Role : uint8_t {
-        Outside,        // before the records: `matched` names of the records path lead to it
-        RecordsArray,   // its elements are records
-        Record,         // a record
-        Nested,         // an object inside a record, whose members are cells named by their path
-        Exploded,       // an exploded array: its elements give rows
-        Element,        // an object that is an element of an exploded array
-        Cell,           // an array that is one cell
-        InCell,         // a container inside a Cell
-        Dropped,        // a nested value left out, with all it holds
+        Outside,       // before the records: `matched` names of the records path lead to it
+        RecordsArray,  // its elements are records
+        Record,        // a record
+        Nested,        // an object inside a record, whose members are cells named by their path
+        Exploded,      // an exploded array: its elements give rows
+        Element,       // an object that is an element of an exploded array
+        Cell,          // an array that is one cell
+        InCell,        // a container inside a Cell
+        Dropped,       // a nested value left out, with all it holds
     };
     struct Frame {
         Role role;
         bool object;
-        int matched;         // Outside: names of the records path matched; -1 off the path
-        size_t pathSize;     // names of the path inside the record before this container's
-        uint32_t explode;    // Exploded: which exploded path
+        int matched;       // Outside: names of the records path matched; -1 off the path
+        size_t pathSize;   // names of the path inside the record before this container's
+        uint32_t explode;  // Exploded: which exploded path
     };
     // Where the value being read stands.
     enum class Place : uint8_t { Ignored, RecordValue, RecordMember, ElementValue };
@@ -93,9 +93,9 @@ private:
 
     std::vector<Frame> frames_;
     std::string memberName_;
-    bool memberValue_ = false;   // the next value is memberName_'s
+    bool memberValue_ = false;  // the next value is memberName_'s
     bool inRecord_ = false;
-    bool inExploded_ = false;    // inside an exploded array: cells belong to its elements
+    bool inExploded_ = false;  // inside an exploded array: cells belong to its elements
     // The names from the record to the value being read, as a column name ("address.city") and
     // one by one.
     std::vector<std::string> path_;
@@ -113,13 +113,13 @@ private:
     };
     struct Segment {
         bool exploded;
-        size_t first, last;   // own cells: [first, last) of cells_; exploded: of elements_
-        uint64_t firstRow;    // exploded: the row of its first element
+        size_t first, last;  // own cells: [first, last) of cells_; exploded: of elements_
+        uint64_t firstRow;   // exploded: the row of its first element
     };
     std::vector<HeldCell> cells_;
     std::vector<Segment> segments_;
-    std::vector<std::pair<size_t, size_t>> elements_;   // [first, last) of cells_ for each element
-    std::vector<uint64_t> elementCounts_;                // per exploded path, in this record
+    std::vector<std::pair<size_t, size_t>> elements_;  // [first, last) of cells_ for each element
+    std::vector<uint64_t> elementCounts_;              // per exploded path, in this record
     std::string heldText_;
 
     TableRows::Mark mark_;

@@ -27,14 +27,21 @@ const char* SkipString(const char* p, const char* end) {
         // A backslash.
         if (++p == end) return nullptr;
         switch (*p) {
-            case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't': ++p; break;
-            case 'u':
-                if (end - p < 5) return nullptr;
-                for (int i = 1; i <= 4; ++i)
-                    if (!IsHexDigit(p[i])) return nullptr;
-                p += 5;
-                break;
-            default: return nullptr;
+        case '"':
+        case '\\':
+        case '/':
+        case 'b':
+        case 'f':
+        case 'n':
+        case 'r':
+        case 't': ++p; break;
+        case 'u':
+            if (end - p < 5) return nullptr;
+            for (int i = 1; i <= 4; ++i)
+                if (!IsHexDigit(p[i])) return nullptr;
+            p += 5;
+            break;
+        default: return nullptr;
         }
     }
 }
@@ -110,27 +117,27 @@ JsonTextKind ClassifyJsonText(std::string_view text) {
     for (;;) {
         // p stands at a value.
         if (p == end) return JsonTextKind::Invalid;
-        bool closed = true;   // the value is complete (not a container just opened)
+        bool closed = true;  // the value is complete (not a container just opened)
         switch (*p) {
-            case '{':
-            case '[': {
-                const bool object = *p == '{';
-                if (!open.Push(object)) return JsonTextKind::Invalid;
-                p = SkipBlanks(p + 1, end);
-                if (p < end && *p == (object ? '}' : ']')) {
-                    open.Pop();
-                    ++p;
-                } else {
-                    closed = false;
-                    if (object) p = SkipNameAndColon(p, end);
-                }
-                break;
+        case '{':
+        case '[': {
+            const bool object = *p == '{';
+            if (!open.Push(object)) return JsonTextKind::Invalid;
+            p = SkipBlanks(p + 1, end);
+            if (p < end && *p == (object ? '}' : ']')) {
+                open.Pop();
+                ++p;
+            } else {
+                closed = false;
+                if (object) p = SkipNameAndColon(p, end);
             }
-            case '"': p = SkipString(p + 1, end); break;
-            case 't': p = SkipWord(p, end, "true"); break;
-            case 'f': p = SkipWord(p, end, "false"); break;
-            case 'n': p = SkipWord(p, end, "null"); break;
-            default: p = SkipNumber(p, end); break;
+            break;
+        }
+        case '"': p = SkipString(p + 1, end); break;
+        case 't': p = SkipWord(p, end, "true"); break;
+        case 'f': p = SkipWord(p, end, "false"); break;
+        case 'n': p = SkipWord(p, end, "null"); break;
+        default: p = SkipNumber(p, end); break;
         }
         if (!p) return JsonTextKind::Invalid;
         if (!closed) continue;

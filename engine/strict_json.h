@@ -8,9 +8,9 @@
 namespace tabulora {
 
 enum class JsonTextKind {
-    Blank,      // empty, or only blanks (space, TAB, CR, LF)
-    OneValue,   // exactly one valid JSON value, blanks around it allowed
-    Invalid,    // anything else
+    Blank,     // empty, or only blanks (space, TAB, CR, LF)
+    OneValue,  // exactly one valid JSON value, blanks around it allowed
+    Invalid,   // anything else
 };
 
 // One pass over the text, no allocation.

@@ -110,7 +110,8 @@ void StructuredTable::Release(char separator) {
                 heldValue_ += separator;
         }
         const std::string_view value = LineValue(heldValue_);
-        if (!memberName_.empty() && !value.empty()) AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
+        if (!memberName_.empty() && !value.empty())
+            AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
     } else if (held == Held::Close && (separator == 0 || separator == ',')) {
         CloseObjectAt(Depth());
     }

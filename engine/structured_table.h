@@ -55,8 +55,8 @@ private:
     enum class Use : uint8_t { Object, Array, Cell, Pending };
     struct Frame {
         Use use;
-        size_t compactStart;   // Cell, Pending: where its text begins in compact_
-        size_t nameStart;      // Cell, Pending: where its member's name begins in arrayNames_
+        size_t compactStart;  // Cell, Pending: where its text begins in compact_
+        size_t nameStart;     // Cell, Pending: where its member's name begins in arrayNames_
     };
 
     size_t Depth() const { return frames_.size(); }
@@ -76,16 +76,16 @@ private:
     void ForgetReading();
 
     TableRows rows_;
-    const std::optional<std::string> join_;   // arrays of plain values joined with this
+    const std::optional<std::string> join_;  // arrays of plain values joined with this
     std::string joined_;
 
     // Reading: the open containers, the member whose value comes next, the compact text of the
     // arrays read as cells.
     std::vector<Frame> frames_;
     std::string memberName_;
-    bool memberValue_ = false;   // the next value is memberName_'s
-    long cellFrame_ = -1;        // the frame of the array being read as a cell, inside which nothing else counts
-    size_t compactArrays_ = 0;   // open Cell and Pending arrays
+    bool memberValue_ = false;  // the next value is memberName_'s
+    long cellFrame_ = -1;       // the frame of the array being read as a cell, inside which nothing else counts
+    size_t compactArrays_ = 0;  // open Cell and Pending arrays
     CompactText compact_;
     std::string arrayNames_;
     // A member's value or a closing brace, until the byte after it is known.
@@ -97,7 +97,7 @@ private:
 
     // The records.
     long recordDepth_ = -1;
-    long cellDepth_ = -1;     // the depth of the members that are cells: the record depth plus the path's length
+    long cellDepth_ = -1;  // the depth of the members that are cells: the record depth plus the path's length
     // The nested objects a cell's name goes through, as "a.b." and where each name begins in it.
     std::string path_;
     std::vector<size_t> pathStarts_;

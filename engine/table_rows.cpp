@@ -65,7 +65,7 @@ void TableRows::EndRowOf() {
 
     rowText_.Clear();
     rowHasCell_ = false;
-    if (++rowGeneration_ == 0) {   // after 2^32 rows: forget old generations explicitly
+    if (++rowGeneration_ == 0) {  // after 2^32 rows: forget old generations explicitly
         for (Cell& cell : row_) cell.generation = 0;
         rowGeneration_ = 1;
     }
@@ -140,8 +140,8 @@ std::string TableRows::HeaderClash() const {
 }
 
 TableRows::Mark TableRows::MarkState() const {
-    return Mark{columns_.Size(), rowCount_, row_, std::string(rowText_.Data(), rowText_.Size()), rowGeneration_,
-                rowHasCell_, stats_};
+    return Mark{columns_.Size(), rowCount_,   row_,  std::string(rowText_.Data(), rowText_.Size()),
+                rowGeneration_,  rowHasCell_, stats_};
 }
 
 void TableRows::Restore(const Mark& mark) {

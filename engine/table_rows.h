@@ -101,9 +101,9 @@ public:
 private:
     // The columns written and their header names, from TableShape::columns and ::renames.
     struct ColumnChoice {
-        std::vector<std::string> names;      // in the order written
-        std::vector<uint32_t> outputOf;      // for each column: where it is written, or kNotWritten
-        std::vector<uint32_t> columnAt;      // for each place written: its column, or kNotWritten
+        std::vector<std::string> names;  // in the order written
+        std::vector<uint32_t> outputOf;  // for each column: where it is written, or kNotWritten
+        std::vector<uint32_t> columnAt;  // for each place written: its column, or kNotWritten
         void Learn(const std::string& name);
     };
     static constexpr uint32_t kNotWritten = UINT32_MAX;
@@ -129,16 +129,16 @@ private:
 
     CsvFieldWriter fields_;
     RowSink& rows_;
-    std::unique_ptr<ColumnChoice> choice_;   // null: every column, as named
+    std::unique_ptr<ColumnChoice> choice_;  // null: every column, as named
     std::vector<std::pair<std::string, std::string>> renames_;
     ColumnIndex columns_;
     const bool formulaGuard_;
     const bool countColumns_;
-    std::vector<ColumnStats> stats_;   // per column
+    std::vector<ColumnStats> stats_;  // per column
     uint64_t rowCount_ = 0;
 
-    std::vector<Cell> row_;   // the row being filled
-    OutputBuffer rowText_;    // its cell values, with CsvFieldWriter::kFieldSlack bytes to spare after them
+    std::vector<Cell> row_;  // the row being filled
+    OutputBuffer rowText_;   // its cell values, with CsvFieldWriter::kFieldSlack bytes to spare after them
     uint32_t rowGeneration_ = 1;
     bool rowHasCell_ = false;
 };

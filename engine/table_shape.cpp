@@ -13,7 +13,7 @@ bool StartsWith(const JsonPath& path, const JsonPath& prefix) {
 
 bool ParseJsonPath(std::string_view text, JsonPath& path, std::string& error) {
     path.clear();
-    if (text == ".") return true;   // the top-level values themselves
+    if (text == ".") return true;  // the top-level values themselves
     std::string name;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -62,7 +62,8 @@ std::string PathColumnName(const JsonPath& path) {
 }
 
 std::string ShapeError(const TableShape& shape) {
-    if (!shape.explode.empty() && !shape.records) return "--explode needs --records: the arrays are exploded inside each record";
+    if (!shape.explode.empty() && !shape.records)
+        return "--explode needs --records: the arrays are exploded inside each record";
     for (size_t i = 0; i < shape.explode.size(); ++i) {
         for (size_t j = 0; j < shape.explode.size(); ++j) {
             if (i == j || !StartsWith(shape.explode[j], shape.explode[i])) continue;

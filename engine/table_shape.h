@@ -27,8 +27,8 @@ struct TableShape {
     std::vector<JsonPath> explode;     // inside each record, one row per element of these arrays
     std::optional<std::string> join;   // arrays of plain values as one cell of their values joined
     std::vector<std::string> columns;  // only these columns, in this order (empty: every column)
-    std::vector<std::pair<std::string, std::string>> renames;   // column name, header text
-    bool countColumns = false;         // keep what each column holds (TableRows::ColumnSummary)
+    std::vector<std::pair<std::string, std::string>> renames;  // column name, header text
+    bool countColumns = false;                                 // keep what each column holds (TableRows::ColumnSummary)
 
     // Whether any of it is asked for; arrays exploded or joined keep nested values.
     bool KeepsNested() const { return !explode.empty() || join.has_value(); }

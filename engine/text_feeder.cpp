@@ -40,7 +40,7 @@ void TextFeeder::FeedCopy(std::string_view text, uint64_t breaksBefore) {
 void TextFeeder::Finish(uint64_t breaksAtEnd, bool cutByZero) {
     if (reader_.Done()) return;
     const bool textSeen = used_ > 0 || !carry_.empty();
-    if (!textSeen && !cutByZero) return;   // an empty text holds no value at all
+    if (!textSeen && !cutByZero) return;  // an empty text holds no value at all
     textEnd_ = used_ + carry_.size();
     pieceInCarry_ = carry_.size();
     pieceBreaks_ = breaksAtEnd;

@@ -17,7 +17,7 @@ inline constexpr size_t kPieceHeadroom = 64 * 1024;
 struct TextPiece {
     char* data;
     size_t size;
-    uint64_t breaksBefore;   // line breaks that end in the text before `data` (LineBreakCounter)
+    uint64_t breaksBefore;  // line breaks that end in the text before `data` (LineBreakCounter)
 };
 
 // Hands one text to a JSON reader piece by piece. The bytes the reader leaves unread at the
@@ -54,15 +54,15 @@ private:
 
     PieceReader& reader_;
     bool asLines_;
-    std::string carry_;         // unread bytes, or a long token being collected
-    size_t retryAt_ = 0;        // collecting: read again once carry_ holds this many bytes
-    size_t pieceInCarry_ = 0;   // collecting: where the last piece begins in carry_
+    std::string carry_;        // unread bytes, or a long token being collected
+    size_t retryAt_ = 0;       // collecting: read again once carry_ holds this many bytes
+    size_t pieceInCarry_ = 0;  // collecting: where the last piece begins in carry_
     uint64_t pieceBreaks_ = 0;
-    uint64_t used_ = 0;         // bytes the reader has used
-    uint64_t textEnd_ = UINT64_MAX;   // length of the text once known, before any added line break
+    uint64_t used_ = 0;              // bytes the reader has used
+    uint64_t textEnd_ = UINT64_MAX;  // length of the text once known, before any added line break
     bool lastByteEndsLine_ = false;
-    LinePosition usedPlace_;    // where the first byte not yet used stands on its line
-    std::string tail_;          // the last bytes of the text before the last piece
+    LinePosition usedPlace_;  // where the first byte not yet used stands on its line
+    std::string tail_;        // the last bytes of the text before the last piece
     TextPlace stop_;
 };
 

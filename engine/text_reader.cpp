@@ -6,16 +6,17 @@
 
 namespace tabulora {
 
-const char* const kInvalidTextError =
-    "No mapping for the Unicode character exists in the target multi-byte code page";
+const char* const kInvalidTextError = "No mapping for the Unicode character exists in the target multi-byte code page";
 
 namespace {
 
 // True when [p, p + n) can begin a UTF-8 sequence that is longer than n bytes.
 bool IsCutSequence(const char* p, size_t n) {
     const auto lead = static_cast<unsigned char>(p[0]);
-    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                          : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
     if (length <= n) return false;
     for (size_t i = 1; i < n; ++i)
         if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return false;
@@ -160,18 +161,18 @@ size_t InputTextReader::DecodeUtf16(char* out) {
     for (; i < units; ++i) {
         uint32_t unit = unitAt(i);
         if (IsHighSurrogate(unit)) {
-            if (i + 1 == units && !endOfInput_) break;   // its partner may come with the next piece
+            if (i + 1 == units && !endOfInput_) break;  // its partner may come with the next piece
             if (i + 1 < units && IsLowSurrogate(unitAt(i + 1))) {
                 p = PutUtf8(p, JoinSurrogates(unit, unitAt(i + 1)));
                 ++i;
                 continue;
             }
         }
-        if (IsSurrogate(unit)) unit = 0xFFFD;   // a lone surrogate
+        if (IsSurrogate(unit)) unit = 0xFFFD;  // a lone surrogate
         p = PutUtf8(p, unit);
     }
     raw_.erase(0, 2 * i);
-    if (endOfInput_ && !raw_.empty()) {   // an odd number of bytes
+    if (endOfInput_ && !raw_.empty()) {  // an odd number of bytes
         Fail(kInvalidTextError);
         return 0;
     }

@@ -16,15 +16,15 @@ extern const char* const kInvalidTextError;
 
 struct DecodeSettings {
     TextEncoding encoding = TextEncoding::Utf8;
-    const AnsiCodec* ansi = nullptr;   // needed for TextEncoding::Ansi
-    size_t pieceSize = 1 << 20;        // bytes read at a time
+    const AnsiCodec* ansi = nullptr;  // needed for TextEncoding::Ansi
+    size_t pieceSize = 1 << 20;       // bytes read at a time
 };
 
 // A reusable buffer for one piece of decoded text, with kPieceHeadroom bytes before it and room
 // for a zero byte after it (see TextPiece).
 class PieceBuffer {
 public:
-    char* Prepare(size_t capacity);   // room for `capacity` bytes at Data(); the content is lost
+    char* Prepare(size_t capacity);  // room for `capacity` bytes at Data(); the content is lost
     char* Data() { return memory_.get() + kPieceHeadroom; }
     size_t Size() const { return size_; }
     void SetSize(size_t size) { size_ = size; }
@@ -79,7 +79,7 @@ private:
     ByteSource& source_;
     DecodeSettings settings_;
     Form form_ = Form::Undecided;
-    std::string raw_;            // bytes read but not yet decoded
+    std::string raw_;  // bytes read but not yet decoded
     bool endOfInput_ = false;
     std::string error_;
     uint64_t rawBytes_ = 0;

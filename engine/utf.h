@@ -19,17 +19,17 @@ inline size_t Utf8SequenceLength(std::string_view bytes) {
     const unsigned char c = p[0];
     if (c < 0x80) return 1;
     size_t length;
-    unsigned char low = 0x80, high = 0xBF;   // bounds of the second byte
+    unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
     if (c >= 0xC2 && c <= 0xDF) {
         length = 2;
     } else if (c >= 0xE0 && c <= 0xEF) {
         length = 3;
-        if (c == 0xE0) low = 0xA0;           // overlong
-        if (c == 0xED) high = 0x9F;          // surrogates
+        if (c == 0xE0) low = 0xA0;   // overlong
+        if (c == 0xED) high = 0x9F;  // surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
         length = 4;
-        if (c == 0xF0) low = 0x90;           // overlong
-        if (c == 0xF4) high = 0x8F;          // above U+10FFFF
+        if (c == 0xF0) low = 0x90;   // overlong
+        if (c == 0xF4) high = 0x8F;  // above U+10FFFF
     } else {
         return 0;
     }

@@ -39,25 +39,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     origin.kind = tabulora::InputOrigin::Kind::Memory;
     origin.bytes = bytes;
     tabulora::DecodeSettings decode;
-    decode.pieceSize = size + 1;   // the whole input at once
+    decode.pieceSize = size + 1;  // the whole input at once
     tabulora::InputPipeline pipeline({origin}, decode, false);
     std::string text;
     bool readable = false;
     for (bool finished = false; !finished;) {
         const tabulora::InputEvent& event = pipeline.Next();
         switch (event.kind) {
-            case tabulora::InputEvent::Kind::Start: break;
-            case tabulora::InputEvent::Kind::Text: {
-                const tabulora::DecodedPiece& piece = event.piece;
-                text.append(piece.data, piece.size);
-                if (piece.textSize > 0) feeder.Feed({piece.data, piece.textSize, piece.breaksBefore});
-                break;
-            }
-            case tabulora::InputEvent::Kind::End:
-                readable = !event.failed;
-                if (readable) feeder.Finish(event.breaksAtEnd, event.cutByZero);
-                break;
-            case tabulora::InputEvent::Kind::Finished: finished = true; break;
+        case tabulora::InputEvent::Kind::Start: break;
+        case tabulora::InputEvent::Kind::Text: {
+            const tabulora::DecodedPiece& piece = event.piece;
+            text.append(piece.data, piece.size);
+            if (piece.textSize > 0) feeder.Feed({piece.data, piece.textSize, piece.breaksBefore});
+            break;
+        }
+        case tabulora::InputEvent::Kind::End:
+            readable = !event.failed;
+            if (readable) feeder.Finish(event.breaksAtEnd, event.cutByZero);
+            break;
+        case tabulora::InputEvent::Kind::Finished: finished = true; break;
         }
     }
     if (readable != expected.has_value()) std::abort();

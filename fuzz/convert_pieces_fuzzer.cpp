@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // from the first 64 bytes on in a file.
         settings.rowsInMemory = i == size % 3 ? 64 : 64 * (size + 64);
         tabulora::fuzz::StringSink sink;
-        const tabulora::ExportSummary summary =
-            tabulora::ExportToOneCsv({tabulora::ExportInput::Memory("in", text)}, sink, settings);
+        const tabulora::ExportSummary summary = tabulora::ExportToOneCsv({tabulora::ExportInput::Memory("in", text)},
+                                                                         sink, settings);
         if (summary.inputs.size() != 1 || summary.inputs[0].readable != readText.has_value()) std::abort();
         if (summary.anyLine != (readText && !readText->empty())) std::abort();
         // A header that renames would give two columns one name is refused: nothing is written.

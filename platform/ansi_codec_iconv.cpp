@@ -26,9 +26,9 @@ std::string Convert(const char* to, const char* from, std::string_view input, On
         size_t chunkLeft = sizeof chunk;
         const size_t result = iconv(cd, &in, &inLeft, &chunkEnd, &chunkLeft);
         out.append(chunk, chunkEnd - chunk);
-        if (result != static_cast<size_t>(-1)) break;   // all input converted
+        if (result != static_cast<size_t>(-1)) break;  // all input converted
         if (errno == E2BIG) continue;
-        const size_t skip = onInvalid(std::string_view(in, inLeft), out);   // EILSEQ or EINVAL
+        const size_t skip = onInvalid(std::string_view(in, inLeft), out);  // EILSEQ or EINVAL
         in += skip;
         inLeft -= skip;
     }
@@ -52,8 +52,8 @@ public:
             const std::string_view sequence = rest.substr(0, std::max<size_t>(1, Utf8SequenceLength(rest)));
             // The undefined bytes round-trip from their control characters.
             const std::u16string unit = Utf8ToUtf16(sequence);
-            if (unit.size() == 1 && (unit[0] == 0x81 || unit[0] == 0x8D || unit[0] == 0x8F || unit[0] == 0x90 ||
-                                     unit[0] == 0x9D))
+            if (unit.size() == 1 &&
+                (unit[0] == 0x81 || unit[0] == 0x8D || unit[0] == 0x8F || unit[0] == 0x90 || unit[0] == 0x9D))
                 out += static_cast<char>(unit[0]);
             else
                 out += '?';

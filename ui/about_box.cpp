@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <string>
 
+#include "ui/rain_canvas.h"
 #include "winui/browser.h"
 #include "winui/dpi.h"
 #include "winui/dropdown.h"
@@ -19,7 +20,6 @@
 #include "winui/program_folder.h"
 #include "winui/side_effects.h"
 #include "winui/text.h"
-#include "ui/rain_canvas.h"
 
 namespace tabulora::ui {
 namespace {
@@ -45,10 +45,26 @@ const winui::FontSpec kFonts[] = {{L"Tahoma", 11}, {L"Tahoma", 16}, {L"MS Sans S
 
 // PicturePanel comes after CentrePanel, so it lies behind it.
 const ControlSpec kControls[] = {
-    {AboutBox::CentrePanel, ControlKind::Panel, L"", {kCentrePanelLeft, kCentrePanelTop, 350, 291}, kWindowFont, WS_CLIPSIBLINGS},
+    {AboutBox::CentrePanel,
+     ControlKind::Panel,
+     L"",
+     {kCentrePanelLeft, kCentrePanelTop, 350, 291},
+     kWindowFont,
+     WS_CLIPSIBLINGS},
     {AboutBox::PicturePanel, ControlKind::Panel, L"", {61, 77, 324, 220}, kWindowFont, WS_CLIPSIBLINGS},
-    {AboutBox::OkButton, ControlKind::Button, L"OK", {49, 224, 122, 33}, kLargeFont, BS_OWNERDRAW, AboutBox::CentrePanel},
-    {AboutBox::InfoButton, ControlKind::Button, L"Info", {177, 224, 122, 33}, kLargeFont, BS_OWNERDRAW,
+    {AboutBox::OkButton,
+     ControlKind::Button,
+     L"OK",
+     {49, 224, 122, 33},
+     kLargeFont,
+     BS_OWNERDRAW,
+     AboutBox::CentrePanel},
+    {AboutBox::InfoButton,
+     ControlKind::Button,
+     L"Info",
+     {177, 224, 122, 33},
+     kLargeFont,
+     BS_OWNERDRAW,
      AboutBox::CentrePanel},
 };
 
@@ -81,8 +97,11 @@ const MatrixRain& AboutBox::Rain() { return SharedRain(); }
 
 AboutBox::AboutBox(HWND owner, const AppIdentity& app, const MakerSite& site) : app_(app), site_(site) {
     infoMenu_.Reset(winui::BuildPopupMenu(kInfoMenu));
-    CreateFrame({L"TabuloraAboutBox", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW,
-                 {kClientWidth, kClientHeight}, owner});
+    CreateFrame({L"TabuloraAboutBox",
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                 WS_EX_TOOLWINDOW,
+                 {kClientWidth, kClientHeight},
+                 owner});
     CreateControls(kFonts, kControls);
     SetUp();
 }
@@ -91,9 +110,10 @@ void AboutBox::SetUp() {
     SharedRain().MatrixChars = u"brm";
     StartRain();
     SetWindowTextW(Handle(), winui::Utf8ToWide("About " + app_.product).c_str());
-    for (int panel : {CentrePanel, PicturePanel}) winui::SetPanelLook(Control(panel), {kBlack, kWhite, winui::Bevel::None});
+    for (int panel : {CentrePanel, PicturePanel})
+        winui::SetPanelLook(Control(panel), {kBlack, kWhite, winui::Bevel::None});
     for (int button : {OkButton, InfoButton}) winui::CloseModalOnEscape(Control(button), Handle());
-    RenderPictures();   // also draws the icon, the name and version, and the link
+    RenderPictures();  // also draws the icon, the name and version, and the link
 
     // The hidden picture waits behind CentrePanel, centred in the window.
     HWND picturePanel = Control(PicturePanel);
@@ -195,7 +215,7 @@ void AboutBox::StartRain() {
 }
 
 void AboutBox::RestartRainGrid() {
-    if (!rainStarted_) return;   // sizes set while the window is being made
+    if (!rainStarted_) return;  // sizes set while the window is being made
     const SIZE outer = OuterSize(Handle());
     ClientAreaCanvas canvas(Handle(), rainFont_.Get());
     SharedRain().SetupMatrix(canvas, SharedRandom(), outer.cx, outer.cy);
@@ -258,10 +278,16 @@ void AboutBox::OnWindowMouse(UINT message, LPARAM lParam) {
     ClientToScreen(Handle(), &screen);
     switch (message) {
     case WM_MOUSEMOVE: drag_.MoveTo(Handle(), screen); return;
-    case WM_LBUTTONDOWN: SetCapture(Handle()); BeginDrag(MK_LBUTTON, screen); return;
-    case WM_MBUTTONDOWN: SetCapture(Handle()); BeginDrag(MK_MBUTTON, screen); return;
+    case WM_LBUTTONDOWN:
+        SetCapture(Handle());
+        BeginDrag(MK_LBUTTON, screen);
+        return;
+    case WM_MBUTTONDOWN:
+        SetCapture(Handle());
+        BeginDrag(MK_MBUTTON, screen);
+        return;
     case WM_RBUTTONDOWN: BeginDrag(MK_RBUTTON, screen); return;
-    default:   // a button went up
+    default:  // a button went up
         if (GetCapture() == Handle()) ReleaseCapture();
         drag_.End();
         return;
@@ -322,7 +348,7 @@ LRESULT AboutBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == OkButton) Close();
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == InfoButton) ShowInfoMenu();
-        return 0;   // Escape elsewhere than on a button does nothing
+        return 0;  // Escape elsewhere than on a button does nothing
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         const bool info = item.CtlID == InfoButton;
@@ -330,29 +356,22 @@ LRESULT AboutBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                      info ? arrowIcon_.Get() : nullptr, Scale(kArrowSize)});
         return TRUE;
     }
-    case winui::kPanelNotice:
-        OnPanelNotice(*reinterpret_cast<const winui::PanelNotice*>(lParam));
-        return 0;
+    case winui::kPanelNotice: OnPanelNotice(*reinterpret_cast<const winui::PanelNotice*>(lParam)); return 0;
     case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
-    case WM_LBUTTONUP: case WM_MBUTTONUP: case WM_RBUTTONUP:
-        OnWindowMouse(message, lParam);
-        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONUP: OnWindowMouse(message, lParam); return 0;
     case WM_TIMER:
         if (wParam == kRainTimer) AdvanceRain();
         if (wParam == kSlideTimer) SlidePanel();
         return 0;
-    case WM_ERASEBKGND:
-        return 1;   // PaintBlack covers everything in black
-    case WM_PAINT:
-        PaintBlack();
-        return 0;
-    case WM_SIZE:
-        RestartRainGrid();
-        break;
-    case WM_CLOSE:
-        Close();
-        return 0;
+    case WM_ERASEBKGND: return 1;  // PaintBlack covers everything in black
+    case WM_PAINT: PaintBlack(); return 0;
+    case WM_SIZE: RestartRainGrid(); break;
+    case WM_CLOSE: Close(); return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

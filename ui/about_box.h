@@ -5,12 +5,12 @@
 
 #include "base/app_identity.h"
 #include "base/maker_site.h"
+#include "ui/matrix_rain.h"
+#include "ui/panel_slide.h"
 #include "winui/handles.h"
 #include "winui/panel.h"
 #include "winui/window.h"
 #include "winui/window_drag.h"
-#include "ui/matrix_rain.h"
-#include "ui/panel_slide.h"
 
 namespace tabulora::ui {
 
@@ -20,8 +20,8 @@ namespace tabulora::ui {
 class AboutBox : public winui::Window {
 public:
     enum ControlId : int {
-        CentrePanel = 101,   // draws the logo, the icon in its frame, name and version, the site link
-        PicturePanel,        // draws the hidden picture
+        CentrePanel = 101,  // draws the logo, the icon in its frame, name and version, the site link
+        PicturePanel,       // draws the hidden picture
         OkButton,
         InfoButton,
     };
@@ -86,8 +86,8 @@ private:
     winui::UniqueIcon arrowIcon_;
     winui::UniqueBitmap logo_;
     winui::UniqueBitmap coveredPicture_;
-    HWND linkTooltip_ = nullptr;   // destroyed with the window
-    std::wstring linkAddress_;     // the tooltip's text, which the tool points to
+    HWND linkTooltip_ = nullptr;  // destroyed with the window
+    std::wstring linkAddress_;    // the tooltip's text, which the tool points to
 };
 
 }  // namespace tabulora::ui

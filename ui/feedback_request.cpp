@@ -9,17 +9,17 @@ namespace {
 
 std::string ChoiceLine(FeedbackChoice choice) {
     switch (choice) {
-        case FeedbackChoice::Like: return "I like it!\r";
-        case FeedbackChoice::Dislike: return "I dislike it!\r";
-        case FeedbackChoice::None: break;
+    case FeedbackChoice::Like: return "I like it!\r";
+    case FeedbackChoice::Dislike: return "I dislike it!\r";
+    case FeedbackChoice::None: break;
     }
     return {};
 }
 
 }  // namespace
 
-FeedbackRequest BuildFeedbackRequest(FeedbackChoice choice, std::string_view memoText,
-                                     std::string_view emailText, const AppIdentity& app) {
+FeedbackRequest BuildFeedbackRequest(FeedbackChoice choice, std::string_view memoText, std::string_view emailText,
+                                     const AppIdentity& app) {
     const std::string_view message = TrimBlanksAndControls(memoText);
     if (message.empty()) return {FeedbackCheck::EmptyMessage, {}};
 
@@ -44,12 +44,10 @@ bool IsFeedbackDelivered(std::string_view answer) {
     return TrimBlanksAndControls(text) == "OK";
 }
 
-bool SendFeedback(const std::string& address, const update::RequestFields& fields,
-                  const update::PostFunction& post) {
+bool SendFeedback(const std::string& address, const update::RequestFields& fields, const update::PostFunction& post) {
     try {
-        const update::ExchangeResult result = update::PostFormTwice(
-            address, fields, kFeedbackTimeoutMs, post,
-            [](update::Transport, const std::string&) {});
+        const update::ExchangeResult result = update::PostFormTwice(address, fields, kFeedbackTimeoutMs, post,
+                                                                    [](update::Transport, const std::string&) {});
         return result.answer && IsFeedbackDelivered(*result.answer);
     } catch (...) {
         return false;

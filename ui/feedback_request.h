@@ -27,8 +27,8 @@ struct FeedbackRequest {
 // Checks the window's input (UTF-8 texts as typed) and builds the form fields: cmd, appname,
 // version, feedback (the choice line and a CR before the trimmed message) and, when an
 // address was given, email (trimmed).
-FeedbackRequest BuildFeedbackRequest(FeedbackChoice choice, std::string_view memoText,
-                                     std::string_view emailText, const AppIdentity& app);
+FeedbackRequest BuildFeedbackRequest(FeedbackChoice choice, std::string_view memoText, std::string_view emailText,
+                                     const AppIdentity& app);
 
 // The server took the feedback only when its answer, blanks and line breaks around it
 // removed, is exactly "OK".
@@ -37,7 +37,6 @@ bool IsFeedbackDelivered(std::string_view answer);
 // Posts to `address` (no scheme) over HTTPS, then over plain HTTP when that fails, and applies the "OK" rule. Failures
 // of either attempt, and any other error on the way, are swallowed: they count as not
 // delivered.
-bool SendFeedback(const std::string& address, const update::RequestFields& fields,
-                  const update::PostFunction& post);
+bool SendFeedback(const std::string& address, const update::RequestFields& fields, const update::PostFunction& post);
 
 }  // namespace tabulora::ui

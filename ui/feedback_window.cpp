@@ -1,5 +1,6 @@
 #include "ui/feedback_window.h"
 
+#include "update/postform.h"
 #include "winui/busy_cursor.h"
 #include "winui/images.h"
 #include "winui/messages.h"
@@ -7,7 +8,6 @@
 #include "winui/panel.h"
 #include "winui/side_effects.h"
 #include "winui/text.h"
-#include "update/postform.h"
 
 namespace tabulora::ui {
 namespace {
@@ -21,7 +21,7 @@ constexpr int kChoicePictureSize = 32;
 constexpr int kChoicePictureInset = 4;
 constexpr int kSendPictureSize = 24;
 constexpr int kSendPictureMargin = 3;
-constexpr int kChoicePicture = 1;   // the panel item that draws the choice's picture
+constexpr int kChoicePicture = 1;  // the panel item that draws the choice's picture
 
 enum Fonts { kWindowFont, kChoiceFont, kHeadingFont, kTextFont };
 const winui::FontSpec kFonts[] = {
@@ -36,18 +36,26 @@ const winui::FontSpec kFonts[] = {
 const ControlSpec kControls[] = {
     {FeedbackWindow::LikeChoice, ControlKind::Panel, L"I like it!", {3, 3, 257, 40}, kChoiceFont},
     {FeedbackWindow::DislikeChoice, ControlKind::Panel, L"I dislike it!", {266, 3, 256, 40}, kChoiceFont},
-    {FeedbackWindow::Invitation, ControlKind::Label, L"We would really appreciate your feedback.", {6, 52, 513, 20},
+    {FeedbackWindow::Invitation,
+     ControlKind::Label,
+     L"We would really appreciate your feedback.",
+     {6, 52, 513, 20},
      kChoiceFont},
     {FeedbackWindow::Question, ControlKind::Label, L"What did you like or dislike?", {6, 74, 513, 18}, kHeadingFont},
     {FeedbackWindow::MessageEdit, ControlKind::Memo, L"", {6, 94, 513, 160}, kTextFont},
-    {FeedbackWindow::EmailLabel, ControlKind::Label, L"Include my e-mail:", {6, 256, 112, 30}, kTextFont,
+    {FeedbackWindow::EmailLabel,
+     ControlKind::Label,
+     L"Include my e-mail:",
+     {6, 256, 112, 30},
+     kTextFont,
      SS_CENTERIMAGE},
     {FeedbackWindow::EmailEdit, ControlKind::Edit, L"", {118, 260, 401, 22}, kTextFont},
     {FeedbackWindow::SendButton, ControlKind::Button, L"Send", {342, 289, 180, 34}, kHeadingFont},
 };
 
 const wchar_t kDelivered[] = L"Your feedback is received.\r\rThank you!";
-const wchar_t kNotDelivered[] = L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.";
+const wchar_t kNotDelivered[] =
+    L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.";
 
 winui::PanelLook ChosenLook() {
     return {GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT), winui::Bevel::Lowered};
@@ -63,8 +71,13 @@ update::PostFunction FeedbackWindow::DefaultPost() { return update::PostForm; }
 
 FeedbackWindow::FeedbackWindow(HWND owner, const AppIdentity& app, const MakerSite& site, update::PostFunction post)
     : app_(app), site_(site), post_(std::move(post)) {
-    CreateFrame({L"TabuloraFeedbackWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,
-                 {kClientWidth, kClientHeight}, owner, nullptr, L"MAINICON"});
+    CreateFrame({L"TabuloraFeedbackWindow",
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                 0,
+                 {kClientWidth, kClientHeight},
+                 owner,
+                 nullptr,
+                 L"MAINICON"});
     CreateControls(kFonts, kControls);
     SetUp();
 }
@@ -135,8 +148,9 @@ void FeedbackWindow::ChooseDislike() { Choose(DislikeChoice, LikeChoice); }
 // ---- Sending
 
 void FeedbackWindow::Send() {
-    const FeedbackRequest request = BuildFeedbackRequest(Choice(), winui::WideToUtf8(winui::WindowText(Control(MessageEdit))),
-                                                         winui::WideToUtf8(winui::WindowText(Control(EmailEdit))), app_);
+    const FeedbackRequest request =
+        BuildFeedbackRequest(Choice(), winui::WideToUtf8(winui::WindowText(Control(MessageEdit))),
+                             winui::WideToUtf8(winui::WindowText(Control(EmailEdit))), app_);
     switch (request.check) {
     case FeedbackCheck::EmptyMessage:
         SetFocus(Control(MessageEdit));
@@ -146,13 +160,12 @@ void FeedbackWindow::Send() {
         SetFocus(Control(EmailEdit));
         winui::ShowMessage(Handle(), L"Invalid e-mail address!", L"Failure", MB_ICONERROR);
         return;
-    case FeedbackCheck::Ready:
-        break;
+    case FeedbackCheck::Ready: break;
     }
 
     bool delivered = false;
     {
-        winui::BusyCursor busy;   // the exchange blocks this thread for up to two attempts
+        winui::BusyCursor busy;  // the exchange blocks this thread for up to two attempts
         delivered = SendFeedback(site_.FeedbackAddress(), request.fields, post_);
     }
     if (delivered) {
@@ -175,9 +188,7 @@ LRESULT FeedbackWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         if (notice.panelId == DislikeChoice) ChooseDislike();
         return 0;
     }
-    case WM_CLOSE:
-        Close();
-        return 0;
+    case WM_CLOSE: Close(); return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

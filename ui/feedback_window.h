@@ -5,10 +5,10 @@
 
 #include "base/app_identity.h"
 #include "base/maker_site.h"
-#include "winui/handles.h"
-#include "winui/window.h"
 #include "ui/feedback_request.h"
 #include "update/httpform.h"
+#include "winui/handles.h"
+#include "winui/window.h"
 
 namespace tabulora::ui {
 
@@ -17,8 +17,8 @@ namespace tabulora::ui {
 class FeedbackWindow : public winui::Window {
 public:
     enum ControlId : int {
-        LikeChoice = 101,   // "I like it!" with its picture
-        DislikeChoice,      // "I dislike it!" with its picture
+        LikeChoice = 101,  // "I like it!" with its picture
+        DislikeChoice,     // "I dislike it!" with its picture
         Invitation,
         Question,
         MessageEdit,

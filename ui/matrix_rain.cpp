@@ -8,9 +8,7 @@ RainColour Green(int32_t level) {
             static_cast<uint8_t>(level * 100 / 255)};
 }
 
-int32_t Level(int32_t brightness) {
-    return brightness * 255 / 100;
-}
+int32_t Level(int32_t brightness) { return brightness * 255 / 100; }
 
 void DealSpeedAndBrightness(RainDrop& drop, RainRandom& random) {
     drop.Speed = random.Below(3) + 1;
@@ -19,24 +17,18 @@ void DealSpeedAndBrightness(RainDrop& drop, RainRandom& random) {
 
 }  // namespace
 
-RainColour HeadColour(int32_t brightness) {
-    return Green(Level(brightness));
-}
+RainColour HeadColour(int32_t brightness) { return Green(Level(brightness)); }
 
-RainColour TrailColour(int32_t brightness) {
-    return Green(Level(brightness) / 3);
-}
+RainColour TrailColour(int32_t brightness) { return Green(Level(brightness) / 3); }
 
-void MatrixRain::StartMatrix(RainCanvas& canvas, RainRandom& random, int32_t outerWidth,
-                             int32_t outerHeight) {
+void MatrixRain::StartMatrix(RainCanvas& canvas, RainRandom& random, int32_t outerWidth, int32_t outerHeight) {
     MatrixTick = 0;
     bitmapWidth = outerWidth;
     bitmapHeight = outerHeight;
     SetupMatrix(canvas, random, outerWidth, outerHeight);
 }
 
-void MatrixRain::SetupMatrix(RainCanvas& canvas, RainRandom& random, int32_t currentWidth,
-                             int32_t currentHeight) {
+void MatrixRain::SetupMatrix(RainCanvas& canvas, RainRandom& random, int32_t currentWidth, int32_t currentHeight) {
     canvas.FillBlack(0, 0, currentWidth, currentHeight);
     charWidth = 8;
     charHeight = 12;

@@ -42,9 +42,7 @@ public:
 class StdRainRandom final : public RainRandom {
 public:
     StdRainRandom() : engine_(std::random_device{}()) {}
-    int32_t Below(int32_t bound) override {
-        return std::uniform_int_distribution<int32_t>(0, bound - 1)(engine_);
-    }
+    int32_t Below(int32_t bound) override { return std::uniform_int_distribution<int32_t>(0, bound - 1)(engine_); }
 
 private:
     std::mt19937 engine_;

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <utility>
 
+#include "update/notice_link.h"
 #include "winui/browser.h"
 #include "winui/busy_cursor.h"
 #include "winui/images.h"
 #include "winui/link_text.h"
 #include "winui/text.h"
-#include "update/notice_link.h"
 
 namespace tabulora::ui {
 namespace {
@@ -20,9 +20,9 @@ using winui::ControlSpec;
 
 constexpr int kClientWidth = 320;
 constexpr int kClientHeight = 68;
-constexpr int kScreenGap = 5;             // to the top and right edges of the primary screen, in pixels
+constexpr int kScreenGap = 5;  // to the top and right edges of the primary screen, in pixels
 constexpr UINT kAnimationMs = 100;
-constexpr DWORD kGrowFromCentre = AW_CENTER | AW_HOR_POSITIVE | AW_HOR_NEGATIVE;   // 0x13
+constexpr DWORD kGrowFromCentre = AW_CENTER | AW_HOR_POSITIVE | AW_HOR_NEGATIVE;  // 0x13
 constexpr DWORD kShrinkToCentre = AW_HIDE | AW_CENTER;                            // 0x10010
 constexpr int kCloseImageSize = 16;
 // The middle of the panel, holding the heading and the link: presses on its bare margins do
@@ -41,7 +41,12 @@ const winui::FontSpec kFonts[] = {
 // and the icon let presses through to the window, which drags; the link and the button keep theirs.
 const ControlSpec kControls[] = {
     {NewVersionNotice::AppIcon, ControlKind::Label, L"", {4, 4, 60, 60}, kWindowFont, SS_ICON | SS_CENTERIMAGE},
-    {NewVersionNotice::Heading, ControlKind::Label, L"", {kHeadingArea.left, kHeadingArea.top, 224, 16}, kHeadingFont, SS_CENTER},
+    {NewVersionNotice::Heading,
+     ControlKind::Label,
+     L"",
+     {kHeadingArea.left, kHeadingArea.top, 224, 16},
+     kHeadingFont,
+     SS_CENTER},
     {NewVersionNotice::DownloadLink, ControlKind::Label, L"", {67, 23, 230, 44}, kLinkFont, SS_OWNERDRAW | SS_NOTIFY},
     {NewVersionNotice::CloseButton, ControlKind::Button, L"", {297, 1, 22, 22}, kWindowFont, BS_ICON},
 };
@@ -53,7 +58,9 @@ int64_t closeCountdown = 11;
 
 NewVersionNotice::NewVersionNotice(HWND mainWindow, NewVersionInfo info, MakerSite site)
     : mainWindow_(mainWindow), info_(std::move(info)), site_(std::move(site)) {
-    CreateFrame({L"TabuloraNewVersionNotice", WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+    CreateFrame({L"TabuloraNewVersionNotice",
+                 WS_POPUP | WS_CLIPCHILDREN,
+                 WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                  {kClientWidth, kClientHeight}});
     CreateControls(kFonts, kControls);
     SetUp();
@@ -67,9 +74,10 @@ void NewVersionNotice::SetUp() {
     SetWindowPos(Handle(), nullptr, left, kScreenGap, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     const std::wstring heading = L"UPDATE AVAILABLE";
-    SetWindowTextW(Handle(), heading.c_str());   // not shown; names the window for tools
+    SetWindowTextW(Handle(), heading.c_str());  // not shown; names the window for tools
     SetWindowTextW(Control(Heading), heading.c_str());
-    SetWindowTextW(Control(DownloadLink), (L"Click to download " + info_.productName + L" " + info_.serverVersion).c_str());
+    SetWindowTextW(Control(DownloadLink),
+                   (L"Click to download " + info_.productName + L" " + info_.serverVersion).c_str());
     linkColour_ = winui::StyledSystemColor(Handle(), COLOR_WINDOWTEXT);
 
     SetTimer(Handle(), kShowTimer, 1, nullptr);
@@ -97,7 +105,7 @@ void NewVersionNotice::ShowAnimated() {
 void NewVersionNotice::CountDownToClose() {
     if (--closeCountdown != 0) return;
     KillTimer(Handle(), kCloseTimer);
-    AnimateWindow(Handle(), kAnimationMs, kShrinkToCentre);   // fails harmlessly when already hidden
+    AnimateWindow(Handle(), kAnimationMs, kShrinkToCentre);  // fails harmlessly when already hidden
     Close();
 }
 
@@ -131,7 +139,7 @@ void NewVersionNotice::BeginDrag(POINT client) {
     POINT screen = client;
     ClientToScreen(Handle(), &screen);
     drag_.Begin(screen);
-    SetCapture(Handle());   // keeps the drag when the mouse outruns the window
+    SetCapture(Handle());  // keeps the drag when the mouse outruns the window
 }
 
 void NewVersionNotice::ContinueDrag(POINT client) {
@@ -174,9 +182,7 @@ LRESULT NewVersionNotice::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         winui::DrawWrappedCentredText(item, Font(kLinkFont), linkColour_);
         return TRUE;
     }
-    case WM_PAINT:
-        Paint();
-        return 0;
+    case WM_PAINT: Paint(); return 0;
     case WM_SETCURSOR: {
         const auto over = reinterpret_cast<HWND>(wParam);
         if (winui::ApplyBusyCursor()) return TRUE;
@@ -188,24 +194,14 @@ LRESULT NewVersionNotice::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-        BeginDrag(at);
-        return 0;
-    case WM_MOUSEMOVE:
-        ContinueDrag(at);
-        return 0;
+    case WM_XBUTTONDOWN: BeginDrag(at); return 0;
+    case WM_MOUSEMOVE: ContinueDrag(at); return 0;
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_XBUTTONUP:
-        EndDrag();
-        return 0;
-    case WM_CAPTURECHANGED:
-        drag_.End();
-        return 0;
-    case WM_CLOSE:
-        Close();
-        return 0;
+    case WM_XBUTTONUP: EndDrag(); return 0;
+    case WM_CAPTURECHANGED: drag_.End(); return 0;
+    case WM_CLOSE: Close(); return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

@@ -13,8 +13,8 @@ namespace tabulora::ui {
 // What the notice announces, final before it is created.
 struct NewVersionInfo {
     std::wstring productName;
-    std::wstring serverVersion;   // the version the update check's answer named
-    std::wstring downloadUrl;     // the download address of that answer
+    std::wstring serverVersion;  // the version the update check's answer named
+    std::wstring downloadUrl;    // the download address of that answer
 };
 
 // The new-version notice: a small borderless always-on-top panel at the top right of the primary

@@ -23,7 +23,7 @@ void ClientAreaCanvas::DrawChar(int x, int y, char16_t c, RainColour colour) {
 
 winui::UniqueFont CreateRainFont() {
     LOGFONTW font{};
-    font.lfHeight = 12;   // positive: the height of the character cell
+    font.lfHeight = 12;  // positive: the height of the character cell
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = NONANTIALIASED_QUALITY;
     std::wcsncpy(font.lfFaceName, L"Tahoma", LF_FACESIZE - 1);

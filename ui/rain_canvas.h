@@ -1,8 +1,8 @@
 #pragma once
 #include <windows.h>
 
-#include "winui/handles.h"
 #include "ui/matrix_rain.h"
+#include "winui/handles.h"
 
 namespace tabulora::ui {
 

@@ -31,8 +31,11 @@ constexpr std::pair<int, const wchar_t*> kFixedChoices[] = {
 }  // namespace
 
 SeparatorDialog::SeparatorDialog(HWND owner, ChosenHandler onChosen) : onChosen_(std::move(onChosen)) {
-    CreateFrame({L"TabuloraSeparatorDialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME,
-                 {138, 216}, owner});
+    CreateFrame({L"TabuloraSeparatorDialog",
+                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                 WS_EX_DLGMODALFRAME,
+                 {138, 216},
+                 owner});
     CreateControls(kFonts, kControls);
     SetUp();
 }
@@ -103,9 +106,7 @@ LRESULT SeparatorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case OtherRadio: UpdateEditState(); return 0;
         }
         break;
-    case WM_CLOSE:
-        Cancel();
-        return 0;
+    case WM_CLOSE: Cancel(); return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
 }

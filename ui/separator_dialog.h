@@ -13,14 +13,14 @@ namespace tabulora::ui {
 class SeparatorDialog : public winui::Window {
 public:
     enum ControlId : int {
-        TabRadio = 101,   // Tab
-        CommaRadio,         // Comma
-        SemicolonRadio,         // Semicolon
-        SpaceRadio,         // Space
-        OtherRadio,         // Other
+        TabRadio = 101,  // Tab
+        CommaRadio,      // Comma
+        SemicolonRadio,  // Semicolon
+        SpaceRadio,      // Space
+        OtherRadio,      // Other
         OtherEdit,
-        OkButton = IDOK,       // OK
-        CancelButton = IDCANCEL,   // Cancel; Esc presses it
+        OkButton = IDOK,          // OK
+        CancelButton = IDCANCEL,  // Cancel; Esc presses it
     };
 
     using ChosenHandler = std::function<void(const std::wstring& separator)>;

@@ -1,11 +1,11 @@
 #include "update/check.h"
 
-#include "update/check_rules.h"
-#include "update/errors.h"
-#include "update/scramble.h"
-#include "update/identity.h"
 #include "base/text.h"
 #include "engine/text_trim.h"
+#include "update/check_rules.h"
+#include "update/errors.h"
+#include "update/identity.h"
+#include "update/scramble.h"
 
 namespace tabulora::update {
 namespace {
@@ -120,8 +120,7 @@ private:
         const ExchangeResult exchange = PostFormTwice(
             site_.UpdateCheckAddress(), fields, kCheckTimeoutMs, post,
             [this](Transport transport, const std::string& message) {
-                r_.AddCheckError((transport == Transport::Https ? "HTTPS Response:\r" : "HTTP Response:\r") +
-                                 message);
+                r_.AddCheckError((transport == Transport::Https ? "HTTPS Response:\r" : "HTTP Response:\r") + message);
             });
         // An answer over plain HTTP makes the earlier failures moot.
         if (exchange.answer && exchange.answeredBy == Transport::Http) r_.ClearCheckErrors();
@@ -150,8 +149,8 @@ private:
             Store().WriteString(kSettingsSection, kCurrentURL, ScrambleText(r_.DownloadURL));
         });
         if (!TrimBlanksAndControls(fields.important).empty()) platform_.ShowImportantMessage(fields.important);
-        r_.NewVersionAvailable = ShouldAnnounceNewVersion({r_.ServerVersion, app_.version, r_.ShowUpdate,
-                                                           previous_.day, today, dayCount});
+        r_.NewVersionAvailable =
+            ShouldAnnounceNewVersion({r_.ServerVersion, app_.version, r_.ShowUpdate, previous_.day, today, dayCount});
     }
 
     CheckResults& r_;

@@ -2,10 +2,10 @@
 
 #include <climits>
 
+#include "base/text.h"
+#include "engine/utf.h"
 #include "update/httpform.h"
 #include "update/notice_link.h"
-#include "engine/utf.h"
-#include "base/text.h"
 
 namespace tabulora::update {
 namespace {

@@ -3,11 +3,11 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 #include "update/identity_win.h"
 #include "update/postform.h"
 #include "update/settings_registry_win.h"
-#include "engine/utf.h"
-#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {
@@ -29,21 +29,15 @@ CheckResults& UpdateCheckState() {
     return *state;
 }
 
-std::string WindowsCheckPlatform::MachineGuid() {
-    return GetMachineGuid();
-}
+std::string WindowsCheckPlatform::MachineGuid() { return GetMachineGuid(); }
 
 std::unique_ptr<SettingsStore> WindowsCheckPlatform::OpenSettingsStore(const std::string& keyName) {
     return update::OpenSettingsStore(keyName);
 }
 
-std::string WindowsCheckPlatform::OsDescription() {
-    return GetOSDescription();
-}
+std::string WindowsCheckPlatform::OsDescription() { return GetOSDescription(); }
 
-std::string WindowsCheckPlatform::LocaleName() {
-    return GetUserLocaleName(locale_);
-}
+std::string WindowsCheckPlatform::LocaleName() { return GetUserLocaleName(locale_); }
 
 std::string WindowsCheckPlatform::TodayText() {
     wchar_t buffer[128] = {};
@@ -58,14 +52,13 @@ std::string WindowsCheckPlatform::PostForm(const std::string& url, const Request
 }
 
 void WindowsCheckPlatform::ShowImportantMessage(const std::string& message) {
-    MessageBoxW(ActiveWindowOfProgram(mainWindow_), Utf8ToWide(message).c_str(), L"IMPORTANT",
-                MB_OK | MB_ICONWARNING);
+    MessageBoxW(ActiveWindowOfProgram(mainWindow_), Utf8ToWide(message).c_str(), L"IMPORTANT", MB_OK | MB_ICONWARNING);
 }
 
 void UpdateCheckWorker::Start(CheckResults& results, AppIdentity app, MakerSite site,
                               std::unique_ptr<CheckPlatform> platform) {
-    std::unique_ptr<UpdateCheckWorker> worker(
-        new UpdateCheckWorker(results, std::move(app), std::move(site), std::move(platform)));
+    std::unique_ptr<UpdateCheckWorker> worker(new UpdateCheckWorker(results, std::move(app), std::move(site),
+                                                                    std::move(platform)));
     try {
         std::thread([self = std::move(worker)] { self->Run(); }).detach();
     } catch (const std::system_error& error) {

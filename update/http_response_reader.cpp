@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "update/errors.h"
 #include "base/text.h"
+#include "update/errors.h"
 
 namespace tabulora::update {
 namespace {
@@ -26,8 +26,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // "HTTP/1.1 200 OK": the version, one space, exactly three digits, then a space or the end.
 bool ParseStatusLine(std::string_view line, int& status) {
-    if (line.size() < 12 || !line.starts_with("HTTP/") || !IsDigit(line[5]) || line[6] != '.' ||
-        !IsDigit(line[7]) || line[8] != ' ')
+    if (line.size() < 12 || !line.starts_with("HTTP/") || !IsDigit(line[5]) || line[6] != '.' || !IsDigit(line[7]) ||
+        line[8] != ' ')
         return false;
     const std::string_view code = line.substr(9, 3);
     if (!IsDigit(code[0]) || !IsDigit(code[1]) || !IsDigit(code[2])) return false;
@@ -183,8 +183,7 @@ bool HttpResponseReader::Feed(std::string_view bytes) {
             if (!TakeLine(line)) return false;
             if (line.empty()) state_ = State::Done;
             break;
-        case State::Done:
-            break;
+        case State::Done: break;
         }
     }
     return true;

@@ -10,8 +10,7 @@ void AppendEncoded(std::string& out, std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         const bool kept = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                          (byte >= '0' && byte <= '9') || byte == '*' || byte == '-' ||
-                          byte == '.' || byte == '_';
+                          (byte >= '0' && byte <= '9') || byte == '*' || byte == '-' || byte == '.' || byte == '_';
         if (kept) {
             out += c;
         } else if (byte == ' ') {
@@ -49,13 +48,11 @@ std::string GetTagValue(std::string_view line, std::string_view name) {
     return std::string(line.substr(opening.size(), line.size() - opening.size() - closing.size()));
 }
 
-bool UsesHttpsClient(std::string_view url) {
-    return AsciiLower(url.substr(0, 8)) == "https://";
-}
+bool UsesHttpsClient(std::string_view url) { return AsciiLower(url.substr(0, 8)) == "https://"; }
 
-ExchangeResult PostFormTwice(
-    const std::string& address, const RequestFields& fields, int timeoutMs, const PostFunction& post,
-    const std::function<void(Transport, const std::string& message)>& attemptFailed) {
+ExchangeResult PostFormTwice(const std::string& address, const RequestFields& fields, int timeoutMs,
+                             const PostFunction& post,
+                             const std::function<void(Transport, const std::string& message)>& attemptFailed) {
     try {
         return {post("https://" + address, fields, timeoutMs), Transport::Https};
     } catch (const std::exception& error) {

@@ -23,8 +23,7 @@ bool UsesHttpsClient(std::string_view url);
 
 // Posts fields to a URL and returns the answer body as UTF-8; raises HttpError when no
 // usable answer arrives.
-using PostFunction =
-    std::function<std::string(const std::string& url, const RequestFields& fields, int timeoutMs)>;
+using PostFunction = std::function<std::string(const std::string& url, const RequestFields& fields, int timeoutMs)>;
 
 enum class Transport { Https, Http };
 
@@ -35,8 +34,8 @@ struct ExchangeResult {
 
 // Posts to "https://" + address and, when that raises, to "http://" + address.
 // `attemptFailed` hears of each failed attempt with the error's message.
-ExchangeResult PostFormTwice(
-    const std::string& address, const RequestFields& fields, int timeoutMs, const PostFunction& post,
-    const std::function<void(Transport, const std::string& message)>& attemptFailed);
+ExchangeResult PostFormTwice(const std::string& address, const RequestFields& fields, int timeoutMs,
+                             const PostFunction& post,
+                             const std::function<void(Transport, const std::string& message)>& attemptFailed);
 
 }  // namespace tabulora::update

@@ -1,9 +1,9 @@
 #include "update/identity_win.h"
 
-#include "update/errors.h"
-#include "update/identity.h"
 #include "engine/utf.h"
 #include "platform/win32_error.h"
+#include "update/errors.h"
+#include "update/identity.h"
 
 namespace tabulora::update {
 namespace {
@@ -63,14 +63,13 @@ std::string GetUserLocaleName(LCID locale) {
 
 std::string GetMachineGuid() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                      &key) != ERROR_SUCCESS)
         return {};
     wchar_t buffer[256] = {};
     DWORD size = sizeof(buffer) - sizeof(wchar_t);
     DWORD type = 0;
-    const LONG status =
-        RegQueryValueExW(key, L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    const LONG status = RegQueryValueExW(key, L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
     if (status == ERROR_FILE_NOT_FOUND) return {};
     if (status != ERROR_SUCCESS) throw SettingsError("Cannot read MachineGuid: " + Win32ErrorText(status));

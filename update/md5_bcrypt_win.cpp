@@ -12,12 +12,16 @@ namespace {
 
 struct AlgorithmHandle {
     BCRYPT_ALG_HANDLE handle = nullptr;
-    ~AlgorithmHandle() { if (handle) BCryptCloseAlgorithmProvider(handle, 0); }
+    ~AlgorithmHandle() {
+        if (handle) BCryptCloseAlgorithmProvider(handle, 0);
+    }
 };
 
 struct HashHandle {
     BCRYPT_HASH_HANDLE handle = nullptr;
-    ~HashHandle() { if (handle) BCryptDestroyHash(handle); }
+    ~HashHandle() {
+        if (handle) BCryptDestroyHash(handle);
+    }
 };
 
 void Check(NTSTATUS status, const char* step) {

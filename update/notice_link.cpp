@@ -1,7 +1,7 @@
 #include "update/notice_link.h"
 
-#include "engine/utf.h"
 #include "base/text.h"
+#include "engine/utf.h"
 
 namespace tabulora::update {
 namespace {

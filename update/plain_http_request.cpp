@@ -1,7 +1,7 @@
 #include "update/plain_http_request.h"
 
-#include "update/errors.h"
 #include "base/text.h"
+#include "update/errors.h"
 
 namespace tabulora::update {
 
@@ -21,8 +21,7 @@ HttpTarget ParseHttpTarget(std::string_view url) {
         target.path = path.starts_with('/') ? "" : "/";
         target.path += path;
     }
-    if (const size_t at = authority.rfind('@'); at != std::string_view::npos)
-        authority.remove_prefix(at + 1);
+    if (const size_t at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
     target.hostHeader = std::string(authority);
 
     std::string_view portText;

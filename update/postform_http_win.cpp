@@ -7,13 +7,13 @@
 #include <optional>
 #include <utility>
 
+#include "platform/win32_error.h"
 #include "update/body_decode.h"
 #include "update/errors.h"
 #include "update/http_response_reader.h"
 #include "update/plain_http_request.h"
 #include "update/postform.h"
 #include "update/run_until.h"
-#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {
@@ -41,7 +41,10 @@ public:
     ~Socket() { Close(); }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
-    void Reset(SOCKET s) { Close(); s_ = s; }
+    void Reset(SOCKET s) {
+        Close();
+        s_ = s;
+    }
     SOCKET Get() const { return s_; }
 
 private:
@@ -58,7 +61,9 @@ public:
     AddressList() = default;
     AddressList(AddressList&& other) noexcept : head_(std::exchange(other.head_, nullptr)) {}
     AddressList& operator=(AddressList&&) = delete;
-    ~AddressList() { if (head_) freeaddrinfo(head_); }
+    ~AddressList() {
+        if (head_) freeaddrinfo(head_);
+    }
     addrinfo** Out() { return &head_; }
     const addrinfo* First() const { return head_; }
 
@@ -71,7 +76,7 @@ private:
 AddressList LookUp(const HttpTarget& target, Clock::time_point deadline) {
     std::optional<AddressList> found = RunUntil<AddressList>(
         [host = target.host, port = target.port] {
-            const WinsockSession winsock;   // the caller's may have ended by now
+            const WinsockSession winsock;  // the caller's may have ended by now
             addrinfo hints{};
             hints.ai_family = AF_UNSPEC;
             hints.ai_socktype = SOCK_STREAM;

@@ -10,12 +10,12 @@
 #include <mutex>
 #include <utility>
 
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 #include "update/body_decode.h"
 #include "update/errors.h"
 #include "update/http_response_reader.h"
 #include "update/postform.h"
-#include "engine/utf.h"
-#include "platform/win32_error.h"
 
 namespace tabulora::update {
 namespace {
@@ -56,7 +56,7 @@ public:
             const Clock::time_point deadline = (stage_ == Stage::Connecting ? start : sentAt_) + timeout;
             const Stage before = stage_;
             changed_.wait_until(lock, deadline, [&] { return stage_ != before; });
-            if (stage_ == before) return stage_;   // the deadline passed with nothing new
+            if (stage_ == before) return stage_;  // the deadline passed with nothing new
             if (stage_ == Stage::Done || stage_ == Stage::Failed) return stage_;
         }
     }
@@ -80,22 +80,18 @@ public:
         auto* holder = reinterpret_cast<std::shared_ptr<Exchange>*>(context);
         if (!holder) return;
         if (status == WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING) {
-            delete holder;   // the last notification for this handle
+            delete holder;  // the last notification for this handle
             return;
         }
         Exchange& exchange = **holder;
         switch (status) {
-        case WINHTTP_CALLBACK_STATUS_REQUEST_SENT:
-            exchange.RequestSent();
-            break;
+        case WINHTTP_CALLBACK_STATUS_REQUEST_SENT: exchange.RequestSent(); break;
         case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
             exchange.RequestSent();
             exchange.CallWinHttp("Receiving the answer failed",
                                  [&] { return WinHttpReceiveResponse(request, nullptr); });
             break;
-        case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
-            exchange.HeadersArrived(request);
-            break;
+        case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE: exchange.HeadersArrived(request); break;
         case WINHTTP_CALLBACK_STATUS_READ_COMPLETE:
             exchange.DataArrived(request, static_cast<const char*>(info), length);
             break;
@@ -104,8 +100,7 @@ public:
             exchange.Failed(result->dwResult, result->dwError);
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 
@@ -127,7 +122,7 @@ private:
         changed_.notify_all();
     }
 
-    void Fail(std::string message) {   // lock held
+    void Fail(std::string message) {  // lock held
         if (stage_ == Stage::Done || stage_ == Stage::Failed) return;
         error_ = std::move(message);
         stage_ = Stage::Failed;
@@ -152,8 +147,8 @@ private:
                             WINHTTP_NO_HEADER_INDEX);
         if (GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > 0) {
             std::wstring wide(size / sizeof(wchar_t), L'\0');
-            if (WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
-                                    wide.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
+            if (WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, wide.data(),
+                                    &size, WINHTTP_NO_HEADER_INDEX)) {
                 wide.resize(size / sizeof(wchar_t));
                 raw = WideToUtf8(wide);
             }
@@ -297,14 +292,10 @@ std::string PostFormHttps(const std::string& url, const std::string& body, int t
     const Exchange::Stage stage = exchange->Wait(start, timeout);
     exchange->Abandon();
     switch (stage) {
-    case Exchange::Stage::Connecting:
-        throw HttpError("Connecting to " + WideToUtf8(host) + " timed out");
-    case Exchange::Stage::Receiving:
-        throw HttpError("Reading the answer timed out");
-    case Exchange::Stage::Failed:
-        throw HttpError(exchange->Error());
-    case Exchange::Stage::Done:
-        break;
+    case Exchange::Stage::Connecting: throw HttpError("Connecting to " + WideToUtf8(host) + " timed out");
+    case Exchange::Stage::Receiving: throw HttpError("Reading the answer timed out");
+    case Exchange::Stage::Failed: throw HttpError(exchange->Error());
+    case Exchange::Stage::Done: break;
     }
     return DecodeBody(exchange->Body(), CharsetOfContentType(exchange->Head().contentType, BodyCharset::Utf8));
 }

@@ -1,8 +1,8 @@
 #include "update/settings.h"
 
+#include "base/text.h"
 #include "update/errors.h"
 #include "update/md5.h"
-#include "base/text.h"
 
 namespace tabulora::update {
 
@@ -38,21 +38,21 @@ std::string SettingsKeyNameBytes(std::string_view title) {
         }
         // A character beyond U+FFFF takes two UTF-16 code units, so two "?".
         size_t length = 1;
-        if (lead >= 0xC0 && lead < 0xE0) length = 2;
-        else if (lead >= 0xE0 && lead < 0xF0) length = 3;
-        else if (lead >= 0xF0 && lead < 0xF8) length = 4;
+        if (lead >= 0xC0 && lead < 0xE0)
+            length = 2;
+        else if (lead >= 0xE0 && lead < 0xF0)
+            length = 3;
+        else if (lead >= 0xF0 && lead < 0xF8)
+            length = 4;
         bytes += length == 4 ? "??" : "?";
         // Stray continuation bytes are malformed; each stands for one replaced unit.
         i += 1;
-        for (size_t k = 1; k < length && i < title.size() &&
-                           (static_cast<unsigned char>(title[i]) & 0xC0) == 0x80; ++k)
+        for (size_t k = 1; k < length && i < title.size() && (static_cast<unsigned char>(title[i]) & 0xC0) == 0x80; ++k)
             ++i;
     }
     return bytes;
 }
 
-std::string SettingsKeyName(std::string_view title) {
-    return Md5HexUpper(SettingsKeyNameBytes(title));
-}
+std::string SettingsKeyName(std::string_view title) { return Md5HexUpper(SettingsKeyNameBytes(title)); }
 
 }  // namespace tabulora::update

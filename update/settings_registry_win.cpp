@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "update/errors.h"
 #include "engine/utf.h"
 #include "platform/win32_error.h"
+#include "update/errors.h"
 
 namespace tabulora::update {
 namespace {
@@ -12,7 +12,9 @@ namespace {
 class KeyHandle {
 public:
     KeyHandle() = default;
-    ~KeyHandle() { if (key_) RegCloseKey(key_); }
+    ~KeyHandle() {
+        if (key_) RegCloseKey(key_);
+    }
     KeyHandle(const KeyHandle&) = delete;
     KeyHandle& operator=(const KeyHandle&) = delete;
     HKEY* Receive() { return &key_; }
@@ -29,9 +31,7 @@ std::string ValuePath(std::string_view section, std::string_view name) {
 
 }  // namespace
 
-RegistrySettings::~RegistrySettings() {
-    RegCloseKey(key_);
-}
+RegistrySettings::~RegistrySettings() { RegCloseKey(key_); }
 
 std::optional<std::string> RegistrySettings::ReadValue(std::string_view section, std::string_view name) {
     KeyHandle sectionKey;
@@ -68,8 +68,8 @@ std::optional<std::string> RegistrySettings::ReadValue(std::string_view section,
 
 void RegistrySettings::WriteString(std::string_view section, std::string_view name, std::string_view value) {
     KeyHandle sectionKey;
-    LONG status = RegCreateKeyExW(key_, Utf8ToWide(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_SET_VALUE, nullptr, sectionKey.Receive(), nullptr);
+    LONG status = RegCreateKeyExW(key_, Utf8ToWide(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                  nullptr, sectionKey.Receive(), nullptr);
     if (status != ERROR_SUCCESS)
         throw SettingsError("Cannot create the section " + std::string(section) + ": " + Win32ErrorText(status));
     const std::wstring data = Utf8ToWide(value);
@@ -83,8 +83,8 @@ void RegistrySettings::WriteString(std::string_view section, std::string_view na
 std::unique_ptr<SettingsStore> OpenSettingsStore(const std::string& keyName) {
     const std::wstring path = Utf8ToWide(std::string(kSettingsKeyParent) + "\\" + keyName);
     KeyHandle key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        key.Receive(), nullptr) != ERROR_SUCCESS)
         return std::make_unique<UnavailableSettings>();
     return std::make_unique<RegistrySettings>(key.Release());
 }

@@ -6,25 +6,25 @@ namespace winui {
 
 // What the open, save and folder dialogs are asked to show.
 struct FileFilter {
-    std::wstring name;      // "JSON Files (*.json)"
-    std::wstring pattern;   // "*.json"
+    std::wstring name;     // "JSON Files (*.json)"
+    std::wstring pattern;  // "*.json"
 };
 
 struct OpenFilesRequest {
-    std::vector<FileFilter> filters;   // the first one is selected
-    std::wstring defaultExtension;     // without the dot
+    std::vector<FileFilter> filters;  // the first one is selected
+    std::wstring defaultExtension;    // without the dot
 };
 
 struct SaveFileRequest {
     std::vector<FileFilter> filters;
     std::wstring defaultExtension;
-    std::wstring initialFileName;      // full path shown again, or empty
+    std::wstring initialFileName;  // full path shown again, or empty
 };
 
 struct FolderRequest {
     std::wstring title;
     std::wstring okLabel;
-    std::wstring initialFolder;        // opened at and shown as the name, or empty
+    std::wstring initialFolder;  // opened at and shown as the name, or empty
 };
 
 }  // namespace winui

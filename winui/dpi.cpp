@@ -38,7 +38,7 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, 
 
 POINT CentredOnScreen(SIZE size, HWND neighbour) {
     HMONITOR monitor = neighbour ? MonitorFromWindow(neighbour, MONITOR_DEFAULTTONEAREST)
-                            : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+                                 : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     GetMonitorInfoW(monitor, &info);

@@ -8,9 +8,9 @@ inline int Scale(int value96, UINT dpi) { return MulDiv(value96, static_cast<int
 
 // The DPI to lay a window out for. The environment variable TABULORA_DPI (72 to 480), when set,
 // replaces the monitor's DPI, so scaling can be exercised on a single-DPI display.
-UINT DpiOverride();                // 0 when not set
-UINT DpiForWindow(HWND window);    // the override, else the window's monitor DPI
-UINT DpiForNewWindows();           // the override, else the system DPI
+UINT DpiOverride();              // 0 when not set
+UINT DpiForWindow(HWND window);  // the override, else the window's monitor DPI
+UINT DpiForNewWindows();         // the override, else the system DPI
 
 // The monitor DPI that Windows itself uses for the window frame (ignores the override).
 UINT SystemFrameDpi(HWND window);

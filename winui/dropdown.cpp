@@ -10,8 +10,7 @@ uint32_t LastPopupTick = 0;
 
 UINT DropDownMenu(HWND button, HMENU menu) {
     constexpr uint32_t kReopenGuardMs = 100;
-    if (button == LastPopupButton && menu == LastPopupMenu &&
-        Effects().TickCount() - LastPopupTick < kReopenGuardMs) {
+    if (button == LastPopupButton && menu == LastPopupMenu && Effects().TickCount() - LastPopupTick < kReopenGuardMs) {
         LastPopupButton = nullptr;
         LastPopupMenu = nullptr;
         return 0;

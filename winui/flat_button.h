@@ -9,7 +9,7 @@ struct FlatButtonLook {
     COLORREF border;
     COLORREF text;
     HFONT font;
-    HICON image = nullptr;   // drawn right of the caption
+    HICON image = nullptr;  // drawn right of the caption
     int imageSize = 0;
 };
 

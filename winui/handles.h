@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
-#include <objbase.h>
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <utility>

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-
 namespace winui {
 
 UniqueIcon LoadIconAtSize(const wchar_t* name, int size) {

@@ -5,12 +5,12 @@
 namespace winui {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4B45;   // one key hook per control
+constexpr UINT_PTR kSubclassId = 0x4B45;  // one key hook per control
 
 struct KeyHook {
     std::function<bool(WPARAM)> handler;
     bool running = false;
-    bool controlGone = false;   // the handler destroyed the control (closing its window)
+    bool controlGone = false;  // the handler destroyed the control (closing its window)
 };
 
 LRESULT CALLBACK KeyHookProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
@@ -36,7 +36,7 @@ LRESULT CALLBACK KeyHookProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     case WM_NCDESTROY:
         RemoveWindowSubclass(control, KeyHookProc, kSubclassId);
         if (hook->running) {
-            hook->controlGone = true;   // freed when the handler returns
+            hook->controlGone = true;  // freed when the handler returns
         } else {
             delete hook;
         }

@@ -27,7 +27,7 @@ void DrawWrappedCentredText(const DRAWITEMSTRUCT& item, HFONT font, COLORREF col
     HDC dc = item.hDC;
     FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const int savedDc = SaveDC(dc);
-    SelectObject(dc, font);   // undone by RestoreDC
+    SelectObject(dc, font);  // undone by RestoreDC
     SetTextColor(dc, colour);
     SetBkMode(dc, TRANSPARENT);
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;

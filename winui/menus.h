@@ -12,8 +12,8 @@ namespace winui {
 struct MenuItemSpec {
     UINT id;
     const wchar_t* caption;
-    const wchar_t* image = nullptr;   // icon resource name
-    UINT state = 0;                   // MFS_CHECKED, MFS_DISABLED, ...
+    const wchar_t* image = nullptr;  // icon resource name
+    UINT state = 0;                  // MFS_CHECKED, MFS_DISABLED, ...
 };
 
 HMENU BuildPopupMenu(std::span<const MenuItemSpec> items);

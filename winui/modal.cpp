@@ -22,7 +22,7 @@ void ShowModal(HWND window, HWND focus) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    if (owner) EnableWindow(owner, TRUE);   // also when the loop ended by WM_QUIT
+    if (owner) EnableWindow(owner, TRUE);  // also when the loop ended by WM_QUIT
     if (quit) PostQuitMessage(static_cast<int>(message.wParam));
 }
 

@@ -15,7 +15,7 @@ struct PanelState {
     bool handCursor = false;
     HFONT font = nullptr;
     std::vector<PanelItem> items;
-    UINT pressedButton = 0;   // the button that went down on the panel, for clicks
+    UINT pressedButton = 0;  // the button that went down on the panel, for clicks
 };
 
 PanelState* StateOf(HWND panel) { return reinterpret_cast<PanelState*>(GetWindowLongPtrW(panel, GWLP_USERDATA)); }
@@ -30,8 +30,10 @@ RECT TextRect(HDC dc, const PanelItem& item) {
     const int width = measured.right - measured.left;
     const int height = measured.bottom - measured.top;
     RECT placed = item.bounds;
-    if (item.textFormat & DT_CENTER) placed.left += (item.bounds.right - item.bounds.left - width) / 2;
-    else if (item.textFormat & DT_RIGHT) placed.left = item.bounds.right - width;
+    if (item.textFormat & DT_CENTER)
+        placed.left += (item.bounds.right - item.bounds.left - width) / 2;
+    else if (item.textFormat & DT_RIGHT)
+        placed.left = item.bounds.right - width;
     if (item.textFormat & DT_VCENTER) placed.top += (item.bounds.bottom - item.bounds.top - height) / 2;
     placed.right = placed.left + width;
     placed.bottom = placed.top + height;
@@ -69,7 +71,8 @@ void DrawItem(HDC dc, const PanelItem& item) {
         break;
     }
     case PanelItem::Kind::Icon:
-        if (item.icon) DrawIconEx(dc, r.left, r.top, item.icon, r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
+        if (item.icon)
+            DrawIconEx(dc, r.left, r.top, item.icon, r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
         break;
     case PanelItem::Kind::Text: {
         ScopedSelect font(dc, item.font);
@@ -118,9 +121,15 @@ void Paint(HWND panel, const PanelState& state) {
 
 UINT ButtonOf(UINT message) {
     switch (message) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return MK_LBUTTON;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return MK_RBUTTON;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return MK_MBUTTON;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK: return MK_LBUTTON;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK: return MK_RBUTTON;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK: return MK_MBUTTON;
     default: return 0;
     }
 }
@@ -137,21 +146,23 @@ LRESULT OnMouse(HWND panel, PanelState& state, UINT message, LPARAM lParam) {
     using Event = PanelNotice::Event;
     const UINT button = ButtonOf(message);
     switch (message) {
-    case WM_MOUSEMOVE:
-        Notify(panel, state, Event::MouseMove, 0, lParam);
-        break;
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE: Notify(panel, state, Event::MouseMove, 0, lParam); break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
         SetCapture(panel);
         state.pressedButton = button;
         Notify(panel, state, Event::MouseDown, button, lParam);
         break;
-    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
         SetCapture(panel);
         state.pressedButton = button;
         Notify(panel, state, Event::MouseDown, button, lParam);
         if (button == MK_LBUTTON) Notify(panel, state, Event::DoubleClick, button, lParam);
         break;
-    default: {   // a button goes up
+    default: {  // a button goes up
         const bool wasPressed = state.pressedButton == button;
         state.pressedButton = 0;
         if (GetCapture() == panel) ReleaseCapture();
@@ -177,17 +188,13 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowLongPtrW(panel, GWLP_USERDATA, 0);
         delete state;
         break;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        Paint(panel, *state);
-        return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: Paint(panel, *state); return 0;
     case WM_SETFONT:
         state->font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(panel, nullptr, FALSE);
         return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcW(panel, message, wParam, lParam);
         InvalidateRect(panel, nullptr, FALSE);
@@ -206,10 +213,15 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
         break;
     }
     case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
-        return OnMouse(panel, *state, message, lParam);
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: return OnMouse(panel, *state, message, lParam);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:

@@ -26,13 +26,13 @@ struct PanelItem {
     int id;
     Kind kind;
     RECT bounds{};
-    HBITMAP picture = nullptr;     // 32-bit, premultiplied alpha; stretched to bounds
-    HICON icon = nullptr;          // drawn at the size of bounds
+    HBITMAP picture = nullptr;  // 32-bit, premultiplied alpha; stretched to bounds
+    HICON icon = nullptr;       // drawn at the size of bounds
     std::wstring text{};
     HFONT font = nullptr;
     COLORREF colour = 0;
     UINT textFormat = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX;
-    bool handCursor = false;       // over the item's text or picture
+    bool handCursor = false;  // over the item's text or picture
 };
 
 // Sent to the panel's parent for mouse activity on the panel (lParam: const PanelNotice*).
@@ -42,10 +42,10 @@ struct PanelNotice {
     enum class Event { MouseDown, MouseMove, MouseUp, Click, DoubleClick };
     HWND panel;
     int panelId;
-    int itemId;       // the item under the mouse, 0 for the panel itself
+    int itemId;  // the item under the mouse, 0 for the panel itself
     Event event;
-    UINT button;      // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON; 0 for moves
-    POINT screen;     // the mouse in screen coordinates
+    UINT button;   // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON; 0 for moves
+    POINT screen;  // the mouse in screen coordinates
 };
 
 // The window class name; registered on first use.

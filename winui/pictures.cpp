@@ -26,7 +26,7 @@ UniqueBitmap PremultipliedDib(UINT width, UINT height, IWICBitmapSource* source)
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);   // top-down rows, as WIC writes them
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down rows, as WIC writes them
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -55,17 +55,17 @@ UniqueBitmap RenderPicture(const wchar_t* name, SIZE size96, SIZE size) {
     ComPtr<IWICBitmapFrameDecode> frame;
     ComPtr<IWICBitmapScaler> scaler;
     ComPtr<IWICFormatConverter> converter;
-    const bool ok =
-        SUCCEEDED(factory->CreateStream(stream.Put())) &&
-        SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), length)) &&
-        SUCCEEDED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                                   decoder.Put())) &&
-        SUCCEEDED(decoder->GetFrame(0, frame.Put())) && SUCCEEDED(factory->CreateBitmapScaler(scaler.Put())) &&
-        SUCCEEDED(scaler->Initialize(frame.Get(), static_cast<UINT>(size.cx), static_cast<UINT>(size.cy),
-                                     WICBitmapInterpolationModeFant)) &&
-        SUCCEEDED(factory->CreateFormatConverter(converter.Put())) &&
-        SUCCEEDED(converter->Initialize(scaler.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                        nullptr, 0.0, WICBitmapPaletteTypeCustom));
+    const bool ok = SUCCEEDED(factory->CreateStream(stream.Put())) &&
+                    SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), length)) &&
+                    SUCCEEDED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                               decoder.Put())) &&
+                    SUCCEEDED(decoder->GetFrame(0, frame.Put())) &&
+                    SUCCEEDED(factory->CreateBitmapScaler(scaler.Put())) &&
+                    SUCCEEDED(scaler->Initialize(frame.Get(), static_cast<UINT>(size.cx), static_cast<UINT>(size.cy),
+                                                 WICBitmapInterpolationModeFant)) &&
+                    SUCCEEDED(factory->CreateFormatConverter(converter.Put())) &&
+                    SUCCEEDED(converter->Initialize(scaler.Get(), GUID_WICPixelFormat32bppPBGRA,
+                                                    WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom));
     if (!ok) return {};
     return PremultipliedDib(static_cast<UINT>(size.cx), static_cast<UINT>(size.cy), converter.Get());
 }

@@ -21,8 +21,8 @@ public:
     std::optional<std::wstring> ChooseFolder(HWND owner, const FolderRequest& request) override {
         return RunFolderDialog(owner, request);
     }
-    bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file,
-                       const std::wstring& parameters, int showCommand) override {
+    bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+                       int showCommand) override {
         // An empty verb is the file's default action, as a null verb.
         HINSTANCE result = ShellExecuteW(parent, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                                          parameters.empty() ? nullptr : parameters.c_str(), nullptr, showCommand);

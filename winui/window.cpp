@@ -5,12 +5,12 @@
 #include <exception>
 #include <stdexcept>
 
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 #include "winui/busy_cursor.h"
 #include "winui/dpi.h"
 #include "winui/messages.h"
 #include "winui/panel.h"
-#include "engine/utf.h"
-#include "platform/win32_error.h"
 
 namespace winui {
 namespace {
@@ -135,7 +135,7 @@ void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const Con
 void Window::LayoutControls() {
     for (const ControlSpec& item : controls_) {
         if (item.kind == ControlKind::StatusBar) {
-            SendMessageW(Control(item.id), WM_SIZE, 0, 0);   // docks itself at the bottom
+            SendMessageW(Control(item.id), WM_SIZE, 0, 0);  // docks itself at the bottom
             continue;
         }
         SetWindowPos(Control(item.id), nullptr, Scale(item.bounds.x), Scale(item.bounds.y), Scale(item.bounds.width),
@@ -170,9 +170,7 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
         if (ApplyBusyCursor()) return TRUE;
         break;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -188,7 +186,7 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
-        self->menu_.Release();   // destroyed with the window
+        self->menu_.Release();  // destroyed with the window
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     try {

@@ -45,8 +45,8 @@ struct FrameSpec {
     DWORD exStyle;
     SIZE client96;
     HWND owner = nullptr;
-    HMENU menu = nullptr;   // the window takes ownership
-    const wchar_t* iconName = nullptr;   // class icon resource
+    HMENU menu = nullptr;               // the window takes ownership
+    const wchar_t* iconName = nullptr;  // class icon resource
 };
 
 // A top-level window whose messages go to one HandleMessage per class, with controls created

@@ -14,7 +14,7 @@ using tabulora::ExportResult;
 
 class RecordingHost final : public tabulora::ExportHost {
 public:
-    std::vector<std::string> events;   // "unreadable <path>", "choose", "progress <text>"
+    std::vector<std::string> events;  // "unreadable <path>", "choose", "progress <text>"
     std::optional<std::string> output;
     std::function<void()> whileChoosing;
 
@@ -41,21 +41,22 @@ protected:
 
 TEST_F(ExportFlowTest, SingleFileChecksEveryInputBeforeItAsksWhereToSave) {
     const std::string good = folder.Write("good.json", "{\"a\":1}\n{\"a\":2}\n");
-    const std::string bad = folder.Write("bad.json", "\xFF\xFE\x41");   // odd-length UTF-16
+    const std::string bad = folder.Write("bad.json", "\xFF\xFE\x41");  // odd-length UTF-16
     const std::string stops = folder.Write("stops.jsonl", "{\"a\":3}\n{\"a\":");
     host.output = folder / "out.csv";
 
     const ExportResult result = tabulora::ExportToSingleFile({good, bad, stops}, settings, host, control);
 
-    EXPECT_EQ(host.events, (std::vector<std::string>{"check good.json", "check bad.json", "unreadable " + bad,
-                                                     "check stops.jsonl", "choose", "convert good.json",
-                                                     "convert stops.jsonl"}));
+    EXPECT_EQ(host.events,
+              (std::vector<std::string>{"check good.json", "check bad.json", "unreadable " + bad, "check stops.jsonl",
+                                        "choose", "convert good.json", "convert stops.jsonl"}));
     ASSERT_EQ(result.outcome, ExportResult::Outcome::Saved);
     EXPECT_EQ(TempFolder::Read(*host.output), "a\r\n1\r\n2\r\n3\r\nnull\r\n");
     EXPECT_EQ(result.rows, 4u);
     EXPECT_EQ(result.columns, 1u);
     EXPECT_EQ(result.warnings,
-              std::vector<std::string>{"stops.jsonl: reading stopped at line 2, column 6, the text ends inside a JSON value: {\"a\":"});
+              std::vector<std::string>{
+                  "stops.jsonl: reading stopped at line 2, column 6, the text ends inside a JSON value: {\"a\":"});
 }
 
 TEST_F(ExportFlowTest, SingleFileEndsEarlyWithoutLinesWithoutAFileOrWhenCancelled) {

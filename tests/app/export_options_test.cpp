@@ -49,7 +49,7 @@ TEST(ToExportSettings, CarriesEveryOption) {
     EXPECT_EQ(settings.csv.separator, "\t");
     EXPECT_EQ(settings.encoding, TextEncoding::Ansi);
     EXPECT_TRUE(settings.csv.flattenNested);
-    EXPECT_TRUE(settings.csv.utf8Bom);   // the engine leaves it out of ANSI
+    EXPECT_TRUE(settings.csv.utf8Bom);  // the engine leaves it out of ANSI
     EXPECT_TRUE(settings.csv.formulaGuard);
     // The engine's own settings stay as the engine sets them.
     EXPECT_EQ(settings.pieceSize, tabulora::ExportSettings().pieceSize);
@@ -65,7 +65,7 @@ TEST(ConversionChoices, ComeFromTheStoreAndGoBackToIt) {
     tabulora::ReadStoredChoices(store, options);
     EXPECT_TRUE(options.flattenNested);
     EXPECT_FALSE(options.utf8Bom);
-    EXPECT_FALSE(options.formulaGuard);   // unreadable counts as off
+    EXPECT_FALSE(options.formulaGuard);  // unreadable counts as off
     EXPECT_TRUE(IsOn(options, ConversionChoice::FlattenNested));
 
     tabulora::StoreChoice(store, options, ConversionChoice::Utf8Bom, true);

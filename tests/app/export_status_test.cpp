@@ -21,10 +21,12 @@ ExportProgress At(ExportProgress::Phase phase, const char* name, size_t index, s
 
 TEST(ProgressText, NamesThePhaseTheFileAndInTheEachFileExportItsNumber) {
     using Phase = ExportProgress::Phase;
-    EXPECT_EQ(tabulora::ProgressText(At(Phase::Checking, "data.json", 0, 1, 10, 100), false), "Reading data.json\u2026");
+    EXPECT_EQ(tabulora::ProgressText(At(Phase::Checking, "data.json", 0, 1, 10, 100), false),
+              "Reading data.json\u2026");
     EXPECT_EQ(tabulora::ProgressText(At(Phase::Converting, "data.json", 0, 1, 45, 100), false),
               "Converting data.json \u2014 45 %");
-    EXPECT_EQ(tabulora::ProgressText(At(Phase::Checking, "b.json", 1, 5, 0, 0), true), "Reading b.json\u2026 (file 2 of 5)");
+    EXPECT_EQ(tabulora::ProgressText(At(Phase::Checking, "b.json", 1, 5, 0, 0), true),
+              "Reading b.json\u2026 (file 2 of 5)");
     EXPECT_EQ(tabulora::ProgressText(At(Phase::Converting, "b.json", 1, 5, 0, 0), true),
               "Converting b.json \u2014 0 % (file 2 of 5)");
 }

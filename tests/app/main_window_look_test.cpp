@@ -11,7 +11,7 @@ using tabulora::LookOf;
 using tabulora::MainWindowLook;
 using tabulora::TextEncoding;
 
-constexpr size_t kFlatten = 0, kBom = 1, kGuard = 2;   // the Options menu, in table order
+constexpr size_t kFlatten = 0, kBom = 1, kGuard = 2;  // the Options menu, in table order
 
 TEST(MainWindowLook, WithoutFilesOnlyLoadingAndTheMenusCanBeUsed) {
     const MainWindowLook look = LookOf(ExportOptions(), 0, false);

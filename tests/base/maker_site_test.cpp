@@ -24,7 +24,7 @@ TEST(MakerSite, HelpPageLowerCasesOnlyAsciiLettersAndDashesSpaces) {
     } cases[] = {
         {"Tabulora", "http://tabulora.example/help/tabulora/"},
         {"My Great APP", "http://tabulora.example/help/my-great-app/"},
-        {"\xC3\x84rger Tool", "http://tabulora.example/help/\xC3\x84rger-tool/"},   // only A to Z change
+        {"\xC3\x84rger Tool", "http://tabulora.example/help/\xC3\x84rger-tool/"},  // only A to Z change
     };
     for (const auto& c : cases) EXPECT_EQ(site.OnlineHelpPage(c.product), c.page) << c.product;
 }

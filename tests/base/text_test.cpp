@@ -22,11 +22,20 @@ TEST(TryParseInt32, AcceptsOnlyWholeDecimalNumbersInRange) {
         bool ok;
         int value;
     } cases[] = {
-        {"0", true, 0},           {"-5", true, -5},       {"+7", true, 7},
-        {"2147483647", true, 2147483647}, {"-2147483648", true, -2147483647 - 1},
-        {"2147483648", false, 0}, {"", false, 0},         {"abc", false, 0},
-        {" 1", false, 0},         {"1 ", false, 0},       {"1.5", false, 0},
-        {"0x10", false, 0},       {"+-1", false, 0},      {"++1", false, 0},
+        {"0", true, 0},
+        {"-5", true, -5},
+        {"+7", true, 7},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, -2147483647 - 1},
+        {"2147483648", false, 0},
+        {"", false, 0},
+        {"abc", false, 0},
+        {" 1", false, 0},
+        {"1 ", false, 0},
+        {"1.5", false, 0},
+        {"0x10", false, 0},
+        {"+-1", false, 0},
+        {"++1", false, 0},
         {"-", false, 0},
     };
     for (const auto& c : cases) {

@@ -123,7 +123,7 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix, con
             cancelled = true;
             std::printf("pressed Esc\n");
         }
-        sawWork = sawWork || ExportWorking(text);   // a status left from an earlier export does not count
+        sawWork = sawWork || ExportWorking(text);  // a status left from an earlier export does not count
         ended = sawWork && ExportEnded(text);
         Sleep(5);
     }

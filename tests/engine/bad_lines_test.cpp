@@ -24,8 +24,8 @@ ExportSettings SkippingSettings(size_t pieceSize, const std::string& rejectsPath
 struct BadLinesCase {
     const char* name;
     std::string text;
-    std::string goodLines;                // the text without its bad lines
-    std::vector<uint64_t> skippedLines;   // all of them (fewer than kSkippedLinesNamed here)
+    std::string goodLines;               // the text without its bad lines
+    std::vector<uint64_t> skippedLines;  // all of them (fewer than kSkippedLinesNamed here)
     std::string rejects;
 };
 void PrintTo(const BadLinesCase& c, std::ostream* out) { *out << c.name; }
@@ -52,25 +52,37 @@ TEST_P(BadLinesTest, RowsOfTheGoodLinesAndTheBadLinesAsTheyWere) {
     }
 }
 
-const std::string kLong(150, 'w');   // longer than most pieces: a line spans many of them
+const std::string kLong(150, 'w');  // longer than most pieces: a line spans many of them
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, BadLinesTest,
     ::testing::Values(
         BadLinesCase{"FirstLine", "{oops\n{\"a\":1}\n{\"a\":2}\n", "{\"a\":1}\n{\"a\":2}\n", {1}, "{oops\n"},
-        BadLinesCase{"LastLineWithoutBreak", "{\"a\":1}\n{\"a\":2}\n{\"a\":3,}", "{\"a\":1}\n{\"a\":2}\n", {3},
-                     "{\"a\":3,}"},
+        BadLinesCase{
+            "LastLineWithoutBreak", "{\"a\":1}\n{\"a\":2}\n{\"a\":3,}", "{\"a\":1}\n{\"a\":2}\n", {3}, "{\"a\":3,}"},
         BadLinesCase{"LastLineWithBreak", "{\"a\":1}\n[1 2]\n", "{\"a\":1}\n", {2}, "[1 2]\n"},
-        BadLinesCase{"CrLf", "{\"a\":1}\r\n{'a':2}\r\n{\"a\":3}\r\n{\"a\":04}\r\n",
-                     "{\"a\":1}\r\n{\"a\":3}\r\n", {2, 4}, "{'a':2}\r\n{\"a\":04}\r\n"},
+        BadLinesCase{"CrLf",
+                     "{\"a\":1}\r\n{'a':2}\r\n{\"a\":3}\r\n{\"a\":04}\r\n",
+                     "{\"a\":1}\r\n{\"a\":3}\r\n",
+                     {2, 4},
+                     "{'a':2}\r\n{\"a\":04}\r\n"},
         BadLinesCase{"BlankLinesAreNotBad", "\n{\"a\":1}\n\n  \t\n\r\n{\"a\":2}\n\n", "{\"a\":1}\n{\"a\":2}\n", {}, ""},
-        BadLinesCase{"BadLinesSideBySide", "{\"a\":1}\nx\ny\n\nz\n{\"a\":2}\n", "{\"a\":1}\n{\"a\":2}\n", {2, 3, 5},
+        BadLinesCase{"BadLinesSideBySide",
+                     "{\"a\":1}\nx\ny\n\nz\n{\"a\":2}\n",
+                     "{\"a\":1}\n{\"a\":2}\n",
+                     {2, 3, 5},
                      "x\ny\nz\n"},
         // The reading would stop at line 2 and lose line 3 without skipping.
-        BadLinesCase{"JunkThatWouldEndTheReading", "{\"a\":1}\n{\"a\":2} trailing\n{\"a\":3,\"b\":4}\n",
-                     "{\"a\":1}\n{\"a\":3,\"b\":4}\n", {2}, "{\"a\":2} trailing\n"},
-        BadLinesCase{"LongLines", "{\"a\":\"" + kLong + "\"}\n{\"a\":\"" + kLong + "\\x\"}\n{\"b\":\"" + kLong + "\"}",
-                     "{\"a\":\"" + kLong + "\"}\n{\"b\":\"" + kLong + "\"}", {2}, "{\"a\":\"" + kLong + "\\x\"}\n"},
+        BadLinesCase{"JunkThatWouldEndTheReading",
+                     "{\"a\":1}\n{\"a\":2} trailing\n{\"a\":3,\"b\":4}\n",
+                     "{\"a\":1}\n{\"a\":3,\"b\":4}\n",
+                     {2},
+                     "{\"a\":2} trailing\n"},
+        BadLinesCase{"LongLines",
+                     "{\"a\":\"" + kLong + "\"}\n{\"a\":\"" + kLong + "\\x\"}\n{\"b\":\"" + kLong + "\"}",
+                     "{\"a\":\"" + kLong + "\"}\n{\"b\":\"" + kLong + "\"}",
+                     {2},
+                     "{\"a\":\"" + kLong + "\\x\"}\n"},
         BadLinesCase{"OnlyBadLines", "[1,]\n{\"a\"}\n", "", {1, 2}, "[1,]\n{\"a\"}\n"},
         BadLinesCase{"NoBadLine", "{\"a\":1}\n[2]\n\"s\"\n", "{\"a\":1}\n[2]\n\"s\"\n", {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -92,25 +104,25 @@ TEST(BadLines, WarningCountsThemAndNamesTheFirstFive) {
 // whether its bad lines still wait in memory or went to the file already.
 TEST(BadLines, RejectsOfAllInputsAndNoneOfAnUnreadableOne) {
     for (const size_t badLength : {2, 100000})
-    for (const bool eachToItsOwn : {false, true}) {
-        const std::vector<std::string> texts{"x1\n{\"a\":1}\n",
-                                             std::string(badLength, 'x') + "\n{\"a\":2}\n" + std::string(3000, ' ') + "\xFF",
-                                             "{\"a\":3}\nx3"};
-        TempFolder folder;
-        const std::string rejects = folder.Write("bad.txt", "old");
-        ExportSettings settings = SkippingSettings(1000, rejects);
-        settings.rowsInMemory = 16;
-        const ExportSummary summary = eachToItsOwn
-                                          ? ExportEachToCsv(MemoryInputs(texts), folder / "", settings)
-                                          : ExportToOneCsv(MemoryInputs(texts), folder / "out.csv", settings);
-        EXPECT_EQ(TempFolder::Read(rejects), "x1\nx3");
-        ASSERT_EQ(summary.inputs.size(), 3u);
-        EXPECT_FALSE(summary.inputs[1].readable);
-        EXPECT_EQ(summary.inputs[2].skipped.first, std::vector<uint64_t>{2});
-        if (!eachToItsOwn) {
-            EXPECT_EQ(TempFolder::Read(folder / "out.csv"), ReferenceCsv({"{\"a\":1}\n", "{\"a\":3}\n"}));
+        for (const bool eachToItsOwn : {false, true}) {
+            const std::vector<std::string> texts{
+                "x1\n{\"a\":1}\n", std::string(badLength, 'x') + "\n{\"a\":2}\n" + std::string(3000, ' ') + "\xFF",
+                "{\"a\":3}\nx3"};
+            TempFolder folder;
+            const std::string rejects = folder.Write("bad.txt", "old");
+            ExportSettings settings = SkippingSettings(1000, rejects);
+            settings.rowsInMemory = 16;
+            const ExportSummary summary = eachToItsOwn
+                                              ? ExportEachToCsv(MemoryInputs(texts), folder / "", settings)
+                                              : ExportToOneCsv(MemoryInputs(texts), folder / "out.csv", settings);
+            EXPECT_EQ(TempFolder::Read(rejects), "x1\nx3");
+            ASSERT_EQ(summary.inputs.size(), 3u);
+            EXPECT_FALSE(summary.inputs[1].readable);
+            EXPECT_EQ(summary.inputs[2].skipped.first, std::vector<uint64_t>{2});
+            if (!eachToItsOwn) {
+                EXPECT_EQ(TempFolder::Read(folder / "out.csv"), ReferenceCsv({"{\"a\":1}\n", "{\"a\":3}\n"}));
+            }
         }
-    }
 }
 
 TEST(BadLines, RejectsFileThatCannotBeWrittenFailsBeforeAnyWork) {

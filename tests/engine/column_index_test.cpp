@@ -19,10 +19,12 @@ TEST(ColumnIndex, KeepsOrderOfFirstAppearanceAndExactNames) {
 
 TEST(ColumnIndex, FindsEveryNameAfterGrowingAndInAnyOrder) {
     ColumnIndex columns;
-    const int count = 5000;   // far beyond the first table size
+    const int count = 5000;  // far beyond the first table size
     for (int i = 0; i < count; ++i) ASSERT_EQ(columns.AddColumn("c" + std::to_string(i)), static_cast<uint32_t>(i));
-    for (int i = count - 1; i >= 0; i -= 7) EXPECT_EQ(columns.AddColumn("c" + std::to_string(i)), static_cast<uint32_t>(i));
-    for (int i = 0; i < count; i += 3) EXPECT_EQ(columns.FindColumn("c" + std::to_string(i)), static_cast<uint32_t>(i + 1));
+    for (int i = count - 1; i >= 0; i -= 7)
+        EXPECT_EQ(columns.AddColumn("c" + std::to_string(i)), static_cast<uint32_t>(i));
+    for (int i = 0; i < count; i += 3)
+        EXPECT_EQ(columns.FindColumn("c" + std::to_string(i)), static_cast<uint32_t>(i + 1));
     EXPECT_EQ(columns.Size(), static_cast<uint32_t>(count));
 }
 

@@ -26,7 +26,7 @@ std::string Records(int first, int count, const std::string& extra = "") {
 
 struct TakeBackCase {
     const char* name;
-    size_t rowsInMemory;   // decides whether rows went to the file before, during or after the bad input
+    size_t rowsInMemory;  // decides whether rows went to the file before, during or after the bad input
     bool toFile;
     bool readAhead;
 };
@@ -36,7 +36,7 @@ class UnreadableInputTest : public ::testing::TestWithParam<TakeBackCase> {};
 // An input found unreadable only at its end has added rows, columns and even completed a row that
 // began in the input before it; all of it is taken back.
 TEST_P(UnreadableInputTest, AddsNothing) {
-    const std::string first = Records(1, 40) + "{\"id\":41,\"name\":\"pending\"";   // a row left open
+    const std::string first = Records(1, 40) + "{\"id\":41,\"name\":\"pending\"";  // a row left open
     const std::string bad = "{\"id\":42,\"late\":1}\n" + Records(43, 60, ",\"more\":2") + "\xFF";
     const std::string last = Records(103, 5);
     ExportSettings settings = TestSettings(7, GetParam().rowsInMemory);
@@ -62,25 +62,24 @@ TEST_P(UnreadableInputTest, AddsNothing) {
     EXPECT_EQ(summary.columns, 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outputs, UnreadableInputTest,
-    ::testing::Values(TakeBackCase{"AllInMemory", 4 << 20, true, false},
-                      TakeBackCase{"InFileBeforeTheBadInput", 64, true, false},
-                      TakeBackCase{"InFileDuringTheBadInput", 1500, true, true},
-                      TakeBackCase{"StreamAllInMemory", 4 << 20, false, true},
-                      TakeBackCase{"StreamSpooled", 64, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Outputs, UnreadableInputTest,
+                         ::testing::Values(TakeBackCase{"AllInMemory", 4 << 20, true, false},
+                                           TakeBackCase{"InFileBeforeTheBadInput", 64, true, false},
+                                           TakeBackCase{"InFileDuringTheBadInput", 1500, true, true},
+                                           TakeBackCase{"StreamAllInMemory", 4 << 20, false, true},
+                                           TakeBackCase{"StreamSpooled", 64, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Later columns pad earlier rows also when the rows went to the file before the column came;
 // in ANSI the padding is converted like the rest.
 TEST(Export, LateColumnPadsRowsAlreadyInTheFile) {
     const std::string json = Records(1, 300) + "{\"id\":301,\"caf\xC3\xA9\":\"\xE2\x82\xAC\"}\n";
-    const std::string withMark = "\xEF\xBB\xBF" + json;   // read as UTF-8 also when the CSV is ANSI
+    const std::string withMark = "\xEF\xBB\xBF" + json;  // read as UTF-8 also when the CSV is ANSI
     for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Ansi}) {
         TempFolder folder;
         ExportSettings settings = TestSettings(1 << 20, 256);
         settings.encoding = encoding;
-        settings.csv.separator = "\xC2\xA7";   // two bytes in UTF-8, one in Windows-1252
+        settings.csv.separator = "\xC2\xA7";  // two bytes in UTF-8, one in Windows-1252
         ExportToOneCsv(MemoryInputs({withMark}), folder / "out.csv", settings);
         const std::string reference = ReferenceCsv({json}, settings.csv);
         EXPECT_EQ(TempFolder::Read(folder / "out.csv"),
@@ -117,7 +116,8 @@ TEST(Export, ReadingStoppedMessagesShowTheContextOnOneLine) {
          "L.jsonl: reading stopped at line 1, column 6, unreadable JSON: [1,\\t\\tx\\u0001\\u001F\\u007F\\r\\n]"},
         {12345, 1234, "[[[", StopReason::NestingTooDeep,
          "L.jsonl: reading stopped at line 12,345, column 1,234, JSON nested more than 4,096 levels deep: [[["},
-        {2, 1, "", StopReason::UnexpectedEnd, "L.jsonl: reading stopped at line 2, column 1, the text ends inside a JSON value"},
+        {2, 1, "", StopReason::UnexpectedEnd,
+         "L.jsonl: reading stopped at line 2, column 1, the text ends inside a JSON value"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadingStoppedMessage("L.jsonl", ReadingStop{c.line, c.column, c.context, c.reason}), c.expected);
@@ -156,7 +156,8 @@ TEST(Export, CancelLeavesNothingBehind) {
 TEST(Export, ProgressCountsEveryByteOfEveryFile) {
     TempFolder folder;
     const std::string a = folder.Write("a.json", Records(1, 500)), b = folder.Write("b.json", Records(501, 700));
-    const uint64_t total = std::filesystem::file_size(TempFolder::Native(a)) + std::filesystem::file_size(TempFolder::Native(b));
+    const uint64_t total = std::filesystem::file_size(TempFolder::Native(a)) +
+                           std::filesystem::file_size(TempFolder::Native(b));
     ExportControl control;
     std::vector<ExportProgress> seen;
     control.onProgress = [&](const ExportProgress& progress) { seen.push_back(progress); };
@@ -178,7 +179,7 @@ TEST(ExportEach, NamesAreFreeWhenTheFileIsPutInPlace) {
     const std::string data = in.Write("data.json", Records(1, 3));
     const std::string late = in.Write("late.json", Records(4, 3));
     const std::string bad = in.Write("bad.json", "[1]\xFF");
-    std::filesystem::create_directory(TempFolder::Native(out / "data.csv"));   // a folder takes the name too
+    std::filesystem::create_directory(TempFolder::Native(out / "data.csv"));  // a folder takes the name too
     ExportControl control;
     control.onProgress = [&](const ExportProgress& progress) {
         if (progress.fileIndex == 1 && !std::filesystem::exists(TempFolder::Native(out / "late.csv")))
@@ -205,15 +206,15 @@ TEST(ExportEach, CancelKeepsTheFilesFinishedBefore) {
     control.onProgress = [&](const ExportProgress& progress) {
         if (progress.fileIndex == 1 && progress.fileBytesDone > 0) control.Cancel();
     };
-    const ExportSummary summary =
-        ExportEachToCsv(MemoryInputs({"{\"a\":1}", big, "{\"b\":2}"}), out / "", TestSettings(4096, 1024), &control);
+    const ExportSummary summary = ExportEachToCsv(MemoryInputs({"{\"a\":1}", big, "{\"b\":2}"}), out / "",
+                                                  TestSettings(4096, 1024), &control);
     EXPECT_TRUE(summary.cancelled);
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"in0.csv"});
 }
 
 struct CheckCase {
     const char* name;
-    std::string bytes;   // the file's content; no file at all when "missing", a folder when "folder"
+    std::string bytes;  // the file's content; no file at all when "missing", a folder when "folder"
     bool readable;
     bool hasLine;
 };
@@ -233,14 +234,15 @@ TEST_P(CheckInputTest, TellsReadabilityAndLines) {
     EXPECT_EQ(check.error.empty(), GetParam().readable);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, CheckInputTest,
-    ::testing::Values(CheckCase{"Json", "[1]\n", true, true}, CheckCase{"Empty", "", true, false},
-                      CheckCase{"OnlyAMark", "\xEF\xBB\xBF", true, false}, CheckCase{"OneEmptyLine", "\n", true, true},
-                      CheckCase{"InvalidUtf8", "[1]\n[\xC3]", false, false},
-                      CheckCase{"OddUtf16", std::string("\xFF\xFE[\0]", 5), false, false},
-                      CheckCase{"Missing", "missing", false, false}, CheckCase{"AFolder", "folder", false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Inputs, CheckInputTest,
+                         ::testing::Values(CheckCase{"Json", "[1]\n", true, true}, CheckCase{"Empty", "", true, false},
+                                           CheckCase{"OnlyAMark", "\xEF\xBB\xBF", true, false},
+                                           CheckCase{"OneEmptyLine", "\n", true, true},
+                                           CheckCase{"InvalidUtf8", "[1]\n[\xC3]", false, false},
+                                           CheckCase{"OddUtf16", std::string("\xFF\xFE[\0]", 5), false, false},
+                                           CheckCase{"Missing", "missing", false, false},
+                                           CheckCase{"AFolder", "folder", false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tabulora

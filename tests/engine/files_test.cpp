@@ -6,20 +6,20 @@
 #include <filesystem>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
-#include <windows.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include "engine/conversion.h"
-#include "engine/grouped_number.h"
 #include "engine/csv_export.h"
 #include "engine/file_error.h"
 #include "engine/file_io.h"
+#include "engine/grouped_number.h"
 #include "engine/utf.h"
 #include "export_helpers.h"
 #include "temp_folder.h"

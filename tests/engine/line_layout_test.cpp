@@ -60,9 +60,7 @@ struct ReformatCase {
 
 class ReformatTest : public ::testing::TestWithParam<ReformatCase> {};
 
-TEST_P(ReformatTest, WritesTheLineLayout) {
-    EXPECT_EQ(FirstValueLayout(GetParam().input), GetParam().expected);
-}
+TEST_P(ReformatTest, WritesTheLineLayout) { EXPECT_EQ(FirstValueLayout(GetParam().input), GetParam().expected); }
 
 // A token may be cut anywhere by the end of a piece of input.
 TEST_P(ReformatTest, SameLayoutFromPiecesOfAnySize) {
@@ -130,16 +128,17 @@ INSTANTIATE_TEST_SUITE_P(
         ReformatCase{"TrailingCommaInObject", R"({"a":1,})", Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, ""}})},
         ReformatCase{"UnclosedArray", "[1,2", Layout({{0, ""}, {0, "["}, {1, "1,"}, {1, "2"}})},
         ReformatCase{"RawLineFeedInStringIsCopied", "{\"a\":\"x\ny\"}", "{\r\n\t\"a\": \"x\ny\"\r\n}"},
-        ReformatCase{"OnlyBlanksGiveNull", " \t\r\n ", "null"},
-        ReformatCase{"WordGivesNull", "hello", "null"},
+        ReformatCase{"OnlyBlanksGiveNull", " \t\r\n ", "null"}, ReformatCase{"WordGivesNull", "hello", "null"},
         ReformatCase{"EmptyText", "", ""},
-        ReformatCase{"UnclosedStringIsNotWritten", R"({"a":1,"b":"x)", Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, R"("b": )"}})},
+        ReformatCase{"UnclosedStringIsNotWritten", R"({"a":1,"b":"x)",
+                     Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, R"("b": )"}})},
         ReformatCase{"UnreadableNameDropsItsLine", R"({"a":1,"b" 2})", Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, ""}})},
         ReformatCase{"CapitalLiteralStops", "[True]", Layout({{0, ""}, {0, "["}, {1, "null"}})},
         ReformatCase{"PlusNumberStops", "[+1]", Layout({{0, ""}, {0, "["}, {1, "null"}})},
         ReformatCase{"TextEndingAfterSeparatorKeepsIt", "[1,", Layout({{0, ""}, {0, "["}, {1, "1,"}})},
         ReformatCase{"ZeroByteEndsTheText", std::string("[1,\0 2]", 7), Layout({{0, ""}, {0, "["}, {1, "1,"}})},
-        ReformatCase{"NumberJunkUpToFieldEnd", "[1-2x, 3]", Layout({{0, ""}, {0, "["}, {1, "1-2,"}, {1, "3"}, {0, "]"}})},
+        ReformatCase{"NumberJunkUpToFieldEnd", "[1-2x, 3]",
+                     Layout({{0, ""}, {0, "["}, {1, "1-2,"}, {1, "3"}, {0, "]"}})},
         ReformatCase{"ControlBytesInNamesAreEscaped", "{\"a\\u001fb\\\"\\\\/\":1}",
                      Layout({{0, "{"}, {1, R"("a\u001Fb\"\\/": 1)"}, {0, "}"}})},
         ReformatCase{"SurrogatePairInNameEitherOrder", R"({"\ud83d\ude00\ude00\ud83d":1})",
@@ -200,11 +199,12 @@ INSTANTIATE_TEST_SUITE_P(
         AllValuesCase{"JunkAfterTopLevelScalarStops", "1x {\"a\":2}", Layout({{0, "1"}, {0, "null"}})},
         // The text is read as its lines, each followed by CR LF: a member whose colon ends the text
         // still gets its value, "null"; raw line breaks in names read as CR LF.
-        AllValuesCase{"ColonAtTheEndOfTheText", R"({"a":1,"b":)", Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, R"("b": null)"}})},
-        AllValuesCase{"RawLineBreaksInNamesReadAsCrLf", "{\"a\nb\":1,\"c\rd\":2,\"e\\\nf\":3}",
-                      Layout({{0, "{"}, {1, R"("a\r\nb": 1,)"}, {1, R"("c\r\nd": 2,)"}, {1, R"("e\r\nf": 3)"}, {0, "}"}})},
-        AllValuesCase{"Empty", "", ""},
-        AllValuesCase{"Blank", "  ", "null"}),
+        AllValuesCase{"ColonAtTheEndOfTheText", R"({"a":1,"b":)",
+                      Layout({{0, "{"}, {1, R"("a": 1,)"}, {1, R"("b": null)"}})},
+        AllValuesCase{
+            "RawLineBreaksInNamesReadAsCrLf", "{\"a\nb\":1,\"c\rd\":2,\"e\\\nf\":3}",
+            Layout({{0, "{"}, {1, R"("a\r\nb": 1,)"}, {1, R"("c\r\nd": 2,)"}, {1, R"("e\r\nf": 3)"}, {0, "}"}})},
+        AllValuesCase{"Empty", "", ""}, AllValuesCase{"Blank", "  ", "null"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -223,10 +223,10 @@ struct StopCase {
     const char* name;
     std::string input;
     StopReason reason;
-    uint64_t line;     // 0 when reading did not stop and no zero byte cut the text
+    uint64_t line;  // 0 when reading did not stop and no zero byte cut the text
     uint64_t column;
-    std::string before;   // the context: the part before the stop, which every feeding shows whole,
-    std::string after;    // and the part after it, of which small pieces may show only the start
+    std::string before;  // the context: the part before the stop, which every feeding shows whole,
+    std::string after;   // and the part after it, of which small pieces may show only the start
 };
 
 class ReadingStopTest : public ::testing::TestWithParam<StopCase> {};
@@ -265,19 +265,20 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"UnreadableValueAfterCrLfAndLoneCr", "[1,\r\n2,\r3,\rx]", StopReason::UnreadableJson, 4, 1, "", "x]"},
         StopCase{"NameWithoutColon", "{\"a\":1}\r\n{\"b\"}", StopReason::UnreadableJson, 2, 5, "{\"b\"", "}"},
         // Columns count characters: \u00E9 takes two bytes, \u20AC three, U+1F600 four.
-        StopCase{"MultiByteCharactersBefore", "{\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\":1,,}", StopReason::UnreadableJson,
-                 1, 10, "{\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\":1,", ",}"},
+        StopCase{"MultiByteCharactersBefore", "{\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\":1,,}",
+                 StopReason::UnreadableJson, 1, 10, "{\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\":1,", ",}"},
         StopCase{"TabsAroundTheStop", "[1,\t\tx\t]", StopReason::UnreadableJson, 1, 6, "[1,\t\t", "x\t]"},
         // At most 20 characters before the stop and 40 in all.
         StopCase{"LongLine", "\n[" + Repeated("\"\xC3\xA9\",", 7) + "x" + std::string(30, 'y') + "]",
                  StopReason::UnreadableJson, 2, 30, Repeated("\"\xC3\xA9\",", 5), "x" + std::string(19, 'y')},
         StopCase{"UnclosedArray", "[1,\n2\n", StopReason::UnexpectedEnd, 2, 2, "2", ""},
-        StopCase{"UnclosedArrayAfterCrLf", "[1,\r\n\"\xC3\xA9\",\r\n", StopReason::UnexpectedEnd, 2, 5, "\"\xC3\xA9\",", ""},
+        StopCase{"UnclosedArrayAfterCrLf", "[1,\r\n\"\xC3\xA9\",\r\n", StopReason::UnexpectedEnd, 2, 5, "\"\xC3\xA9\",",
+                 ""},
         StopCase{"UnclosedArrayWithoutFinalBreak", "[1,\n2", StopReason::UnexpectedEnd, 2, 2, "2", ""},
         StopCase{"UnclosedArrayAfterAnEmptyLine", "[1,\n\n", StopReason::UnexpectedEnd, 2, 1, "", ""},
         StopCase{"UnclosedStringFromItsQuote", "[\n\"abc\ndef", StopReason::UnexpectedEnd, 2, 1, "", "\"abc"},
-        StopCase{"ZeroByteAfterAValue", std::string("{\"a\":1}\n{\"a\":2}\0{", 17), StopReason::None, 2, 8,
-                 "{\"a\":2}", ""},
+        StopCase{"ZeroByteAfterAValue", std::string("{\"a\":1}\n{\"a\":2}\0{", 17), StopReason::None, 2, 8, "{\"a\":2}",
+                 ""},
         // An array one level too deep is only known so by what follows its bracket, where reading stops.
         StopCase{"DeepNesting", std::string(1, '\n') + std::string(5000, '['), StopReason::NestingTooDeep, 2,
                  kMaxNestingDepth + 2, std::string(20, '['), std::string(20, '[')}),

@@ -24,8 +24,8 @@ CsvOptions Flattening(std::string separator = ",") {
 
 struct FlattenCase {
     const char* name;
-    std::vector<std::string> texts;   // one input each
-    std::string csv;                  // header on, separator ","
+    std::vector<std::string> texts;  // one input each
+    std::string csv;                 // header on, separator ","
 };
 
 class FlattenTest : public ::testing::TestWithParam<FlattenCase> {};
@@ -35,32 +35,41 @@ TEST_P(FlattenTest, NestedValuesBecomeCells) { ExpectCsv(GetParam().texts, Flatt
 INSTANTIATE_TEST_SUITE_P(
     Cases, FlattenTest,
     ::testing::Values(
-        FlattenCase{"ObjectMembersByPathArraysAsJson",
-                    {R"([{"id":1,"user":{"name":"x","age":3},"tags":["a","b"]},{"id":2,"user":{"name":"y"},"tags":[]}])"},
-                    "id,user.name,user.age,tags\r\n1,x,3,\"[\"\"a\"\",\"\"b\"\"]\"\r\n2,y,,[]\r\n"},
-        FlattenCase{"WrapperObjectIsSeenThrough", {R"({"data":[{"x":1,"p":{"q":2}},{"x":3}]})"}, "x,p.q\r\n1,2\r\n3,\r\n"},
-        FlattenCase{"FirstMemberIsAnObject", {R"([{"user":{"name":"x"},"id":1},{"user":{"name":"y"},"id":2}])"},
+        FlattenCase{
+            "ObjectMembersByPathArraysAsJson",
+            {R"([{"id":1,"user":{"name":"x","age":3},"tags":["a","b"]},{"id":2,"user":{"name":"y"},"tags":[]}])"},
+            "id,user.name,user.age,tags\r\n1,x,3,\"[\"\"a\"\",\"\"b\"\"]\"\r\n2,y,,[]\r\n"},
+        FlattenCase{
+            "WrapperObjectIsSeenThrough", {R"({"data":[{"x":1,"p":{"q":2}},{"x":3}]})"}, "x,p.q\r\n1,2\r\n3,\r\n"},
+        FlattenCase{"FirstMemberIsAnObject",
+                    {R"([{"user":{"name":"x"},"id":1},{"user":{"name":"y"},"id":2}])"},
                     "user.name,id\r\nx,1\r\ny,2\r\n"},
-        FlattenCase{"FirstMemberIsAnArray", {R"([{"tags":["a"],"id":1},{"tags":["b"],"id":2}])"},
+        FlattenCase{"FirstMemberIsAnArray",
+                    {R"([{"tags":["a"],"id":1},{"tags":["b"],"id":2}])"},
                     "tags,id\r\n\"[\"\"a\"\"]\",1\r\n\"[\"\"b\"\"]\",2\r\n"},
-        FlattenCase{"ArrayOfObjectsIsOneCell", {R"([{"id":1,"items":[{"k":1},{"k":2}]}])"},
+        FlattenCase{"ArrayOfObjectsIsOneCell",
+                    {R"([{"id":1,"items":[{"k":1},{"k":2}]}])"},
                     "id,items\r\n1,\"[{\"\"k\"\":1},{\"\"k\"\":2}]\"\r\n"},
         FlattenCase{"DeepNesting", {R"({"a":{"b":{"c":{"d":{"e":1}}},"f":2},"g":3})"}, "a.b.c.d.e,a.f,g\r\n1,2,3\r\n"},
         FlattenCase{"NamesHoldingDots", {R"([{"a.b":{"c":1},"x":{"y.z":2}}])"}, "a.b.c,x.y.z\r\n1,2\r\n"},
         // A dotted name and a path that spell the same column are one column, as a repeated
         // name is: when the first column recurs, a new row begins.
         FlattenCase{"DottedNameAndPathSpellingTheSameColumn", {R"({"a.b":1,"a":{"b":2}})"}, "a.b\r\n1\r\n2\r\n"},
-        FlattenCase{"NestedNamesAreDecodedLikeOtherNames", {R"({"u":{"n\u00e9\"":1}})"}, "\"u.n\xC3\xA9\"\"\"\r\n1\r\n"},
+        FlattenCase{
+            "NestedNamesAreDecodedLikeOtherNames", {R"({"u":{"n\u00e9\"":1}})"}, "\"u.n\xC3\xA9\"\"\"\r\n1\r\n"},
         FlattenCase{"ArraysOfArrays", {R"([{"m":[[1,2],[],[3,[4]]]}])"}, "m\r\n\"[[1,2],[],[3,[4]]]\"\r\n"},
         FlattenCase{"ArrayTextAsWritten",
                     {R"({"id":0,"a":[1.50,-0e+3,1E5,"\u00e9\"x\n\/",true,null,{"\u00e9":{}}]})"},
                     "id,a\r\n0,\"[1.50,-0e+3,1E5,\"\"\\u00e9\\\"\"x\\n\\/\"\",true,null,{\"\"\\u00e9\"\":{}}]\"\r\n"},
-        FlattenCase{"BlanksBetweenTokensAreDropped", {"{\"id\":0,\"a\": [ 1 ,\n { \"b\" : \"x y\" } , [ ] , { } ]\n}"},
+        FlattenCase{"BlanksBetweenTokensAreDropped",
+                    {"{\"id\":0,\"a\": [ 1 ,\n { \"b\" : \"x y\" } , [ ] , { } ]\n}"},
                     "id,a\r\n0,\"[1,{\"\"b\"\":\"\"x y\"\"},[],{}]\"\r\n"},
-        FlattenCase{"NamesInArraysGetDoubleQuotes", {R"({"id":0,"a":[{'q"\\':2,r:3,t = 5}]})"},
+        FlattenCase{"NamesInArraysGetDoubleQuotes",
+                    {R"({"id":0,"a":[{'q"\\':2,r:3,t = 5}]})"},
                     "id,a\r\n0,\"[{\"\"q\\\"\"\\\\\\\\\"\":2,\"\"r\"\":3,\"\"t\"\":5}]\"\r\n"},
         // A raw line break inside a string (not allowed in JSON) would break the CSV line.
-        FlattenCase{"RawLineBreaksInArraysAreEscaped", {"{\"id\":0,\"a\":[\"x\ny\",\"p\\\r\nq\"],\"b\":[{\"c\rd\":1}]}"},
+        FlattenCase{"RawLineBreaksInArraysAreEscaped",
+                    {"{\"id\":0,\"a\":[\"x\ny\",\"p\\\r\nq\"],\"b\":[{\"c\rd\":1}]}"},
                     "id,a,b\r\n0,\"[\"\"x\\r\\ny\"\",\"\"p\\r\\nq\"\"]\",\"[{\"\"c\\r\\nd\"\":1}]\"\r\n"},
         FlattenCase{"JunkIsDroppedAsWhenReadingLines", {R"({"id":0,"a":[1 2,3x]})"}, "id,a\r\n0,\"[1,3]\"\r\n"},
         FlattenCase{"EmptyObjectsGiveBraces", {R"({"a":{},"b":{"c":{}},"d":[]})"}, "a,b.c,d\r\n{},{},[]\r\n"},
@@ -68,18 +77,22 @@ INSTANTIATE_TEST_SUITE_P(
         FlattenCase{"ArraysInNestedObjects", {R"({"u":{"tags":["a"],"n":1}})"}, "u.tags,u.n\r\n\"[\"\"a\"\"]\",1\r\n"},
         // Until a member decides the record depth, arrays wait; an object of arrays that ends
         // first is a record; in a value that stops before, the first array decides.
-        FlattenCase{"ObjectOfArraysIsARecord", {R"([{"k":[1]},{"wrap":[{"id":1}]}])"},
+        FlattenCase{"ObjectOfArraysIsARecord",
+                    {R"([{"k":[1]},{"wrap":[{"id":1}]}])"},
                     "k,wrap\r\n[1],\r\n,\"[{\"\"id\"\":1}]\"\r\n"},
-        FlattenCase{"WrappedRecordsOfArraysAreSeenThrough", {R"({"a":[1],"data":[{"t":["x"]},{"t":["y"]}]})"},
+        FlattenCase{"WrappedRecordsOfArraysAreSeenThrough",
+                    {R"({"a":[1],"data":[{"t":["x"]},{"t":["y"]}]})"},
                     "t\r\n\"[\"\"x\"\"]\"\r\n\"[\"\"y\"\"]\"\r\n"},
         FlattenCase{"StoppedValueOfArrays", {R"({"t":[1],"u":[2)"}, "t\r\n[1]\r\n"},
-        FlattenCase{"OnlyArraysInJsonLines", {"{\"tags\":[\"a\"]}\n{\"tags\":[\"b\",\"c\"]}\n"},
+        FlattenCase{"OnlyArraysInJsonLines",
+                    {"{\"tags\":[\"a\"]}\n{\"tags\":[\"b\",\"c\"]}\n"},
                     "tags\r\n\"[\"\"a\"\"]\"\r\n\"[\"\"b\"\",\"\"c\"\"]\"\r\n"},
         FlattenCase{"RecordsOfArraysOnly", {R"([{"t":[1]},{"t":[2,3]}])"}, "t\r\n[1]\r\n\"[2,3]\"\r\n"},
         FlattenCase{"ArraysBeforeTheRecordsAreSeenThrough",
                     {R"({"meta":["v1"],"data":[{"id":1,"tags":["x"]},{"id":2}]})"},
                     "id,tags\r\n1,\"[\"\"x\"\"]\"\r\n2,\r\n"},
-        FlattenCase{"RecordOfArraysBeforeTheDecidingRecord", {R"([{"tags":["a"]},{"id":1}])"},
+        FlattenCase{"RecordOfArraysBeforeTheDecidingRecord",
+                    {R"([{"tags":["a"]},{"id":1}])"},
                     "tags,id\r\n\"[\"\"a\"\"]\",\r\n,1\r\n"},
         FlattenCase{"NestedObjectsOutsideRecordsStayOut", {R"([{"a":1},[{"b":{"c":2}}],{"a":3}])"}, "a\r\n1\r\n3\r\n"},
         FlattenCase{"UnfinishedArrayGivesNoCell", {R"([{"a":1,"t":[1,2)"}, "a\r\n1\r\n"},
@@ -87,9 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         FlattenCase{"JsonLinesOfDifferentShapes",
                     {"{\"id\":1,\"u\":{\"a\":1}}\n{\"id\":2,\"u\":{\"b\":2},\"t\":[1]}\n{\"id\":3,\"t\":[]}\n"},
                     "id,u.a,u.b,t\r\n1,1,,\r\n2,,2,[1]\r\n3,,,[]\r\n"},
-        FlattenCase{"SeveralFilesShareTheColumns", {R"([{"id":1,"u":{"a":1}}])", R"([{"id":2,"u":{"b":[1,2]}}])"},
+        FlattenCase{"SeveralFilesShareTheColumns",
+                    {R"([{"id":1,"u":{"a":1}}])", R"([{"id":2,"u":{"b":[1,2]}}])"},
                     "id,u.a,u.b\r\n1,1,\r\n2,,\"[1,2]\"\r\n"},
-        FlattenCase{"FileOfArraysOnlyThenAnother", {R"({"t":[1]})", R"({"id":2,"t":[2]})"}, "t,id\r\n[1],\r\n[2],2\r\n"}),
+        FlattenCase{
+            "FileOfArraysOnlyThenAnother", {R"({"t":[1]})", R"({"id":2,"t":[2]})"}, "t,id\r\n[1],\r\n[2],2\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Flatten, SeparatorsInsideFlattenedValuesAreQuoted) {
@@ -151,17 +166,18 @@ TEST_P(FormulaGuardTest, FormulasGetAnApostrophe) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FormulaGuardTest,
-    ::testing::Values(
-        GuardCase{"Cells", R"j([{"a":"=1+2","b":-5,"c":"-x","d":"@SUM(A1)"}])j", ",", "a,b,c,d\r\n'=1+2,-5,'-x,'@SUM(A1)\r\n"},
-        GuardCase{"ColumnNamesAndEveryLeadingCharacter",
-                  "{\"=h\":1,\"+k\":\"+1\",\"-1\":\"-1e5\",\"@\":\"-\",\"t\":\"\tx\",\"ok\":\"a=b\"}", ",",
-                  "'=h,'+k,-1,'@,t,ok\r\n1,'+1,-1e5,'-,'\tx,a=b\r\n"},
-        GuardCase{"OnlyWholeJsonNumbersPass",
-                  R"({"a":"-0","b":-1.5E+3,"c":"-01","d":"-.5","e":"-1.","f":"-1e","g":"--1","h":"- 1"})", ",",
-                  "a,b,c,d,e,f,g,h\r\n-0,-1.5E+3,'-01,'-.5,'-1.,'-1e,'--1,'- 1\r\n"},
-        GuardCase{"QuotingTakesTheApostropheIn", R"({"a":"=\"q\",1","b":"@x"})", ",", "a,b\r\n\"'=\"\"q\"\",1\",'@x\r\n"},
-        GuardCase{"ApostropheAsSeparator", R"({"a":"=x","b":"y"})", "'", "a'b\r\n\"'=x\"'y\r\n"},
-        GuardCase{"EmptySeparator", R"({"a":"=x","b":"+y"})", "", "ab\r\n'=x'+y\r\n"}),
+    ::testing::Values(GuardCase{"Cells", R"j([{"a":"=1+2","b":-5,"c":"-x","d":"@SUM(A1)"}])j", ",",
+                                "a,b,c,d\r\n'=1+2,-5,'-x,'@SUM(A1)\r\n"},
+                      GuardCase{"ColumnNamesAndEveryLeadingCharacter",
+                                "{\"=h\":1,\"+k\":\"+1\",\"-1\":\"-1e5\",\"@\":\"-\",\"t\":\"\tx\",\"ok\":\"a=b\"}",
+                                ",", "'=h,'+k,-1,'@,t,ok\r\n1,'+1,-1e5,'-,'\tx,a=b\r\n"},
+                      GuardCase{"OnlyWholeJsonNumbersPass",
+                                R"({"a":"-0","b":-1.5E+3,"c":"-01","d":"-.5","e":"-1.","f":"-1e","g":"--1","h":"- 1"})",
+                                ",", "a,b,c,d,e,f,g,h\r\n-0,-1.5E+3,'-01,'-.5,'-1.,'-1e,'--1,'- 1\r\n"},
+                      GuardCase{"QuotingTakesTheApostropheIn", R"({"a":"=\"q\",1","b":"@x"})", ",",
+                                "a,b\r\n\"'=\"\"q\"\",1\",'@x\r\n"},
+                      GuardCase{"ApostropheAsSeparator", R"({"a":"=x","b":"y"})", "'", "a'b\r\n\"'=x\"'y\r\n"},
+                      GuardCase{"EmptySeparator", R"({"a":"=x","b":"+y"})", "", "ab\r\n'=x'+y\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FormulaGuard, WithFlatteningPathsAndArrays) {

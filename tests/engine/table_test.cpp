@@ -25,7 +25,7 @@ std::string Convert(std::string_view json, std::string separator = ",", bool hea
 struct TableCase {
     const char* name;
     std::string json;
-    std::string csv;   // header on, separator ","
+    std::string csv;  // header on, separator ","
 };
 
 class TableTest : public ::testing::TestWithParam<TableCase> {};
@@ -66,10 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"NameWithQuote", R"({"a\"b":1})", "\"a\"\"b\"\r\n1\r\n"},
         TableCase{"UnicodeEscapesOfPrintableCharactersAreDecoded", R"({"v":"\u00e9\ud83d\ude00\/\u0041"})",
                   "v\r\n\xC3\xA9\xF0\x9F\x98\x80/A\r\n"},
-        TableCase{"ControlAndBrokenEscapesStay", R"({"v":"\u0009\ud83d\u12\b\t"})", "v\r\n\\u0009\\ud83d\\u12\\b\\t\r\n"},
+        TableCase{"ControlAndBrokenEscapesStay", R"({"v":"\u0009\ud83d\u12\b\t"})",
+                  "v\r\n\\u0009\\ud83d\\u12\\b\\t\r\n"},
         TableCase{"TopLevelScalarsHaveNoColumns", R"(["a","b"])", "\r\n\r\n"},
-        TableCase{"TopLevelStringWithColon", R"("12:30")", "\r\n\r\n"},
-        TableCase{"EmptyText", "", "\r\n\r\n"},
+        TableCase{"TopLevelStringWithColon", R"("12:30")", "\r\n\r\n"}, TableCase{"EmptyText", "", "\r\n\r\n"},
         TableCase{"FirstMemberWithEmptyStringDoesNotStartARow", R"([{"a":"","b":1},{"a":"","b":2}])",
                   "b\r\n1\r\n2\r\n"},
         TableCase{"LiteralsAndEmptyArrayAreKept", R"({"n":null,"t":true,"e":[],"f":-0.5})",
@@ -100,8 +100,10 @@ TEST(CsvSeparators, QuotingFollowsTheSeparator) {
 }
 
 TEST(CsvSeparators, MultiByteSeparatorAndEmptySeparatorPadding) {
-    EXPECT_EQ(Convert(R"([{"a":"1\u00a72"},{"a":3,"b":4}])", "\xC2\xA7"),
-              "a\xC2\xA7" "b\r\n\"1\xC2\xA7" "2\"\xC2\xA7\r\n3\xC2\xA7" "4\r\n");
+    EXPECT_EQ(Convert(R"([{"a":"1\u00a72"},{"a":3,"b":4}])", "\xC2\xA7"), "a\xC2\xA7"
+                                                                          "b\r\n\"1\xC2\xA7"
+                                                                          "2\"\xC2\xA7\r\n3\xC2\xA7"
+                                                                          "4\r\n");
     EXPECT_EQ(Convert(R"([{"a":1},{"a":3,"b":4}])", ""), "ab\r\n1\r\n34\r\n");
 }
 
@@ -110,9 +112,7 @@ TEST(CsvHeader, HeaderOffLeavesOnlyRows) {
     EXPECT_EQ(Convert("[]", ",", false), "\r\n");
 }
 
-TEST(CsvHeader, ColumnNameHoldingTheSeparatorIsQuoted) {
-    EXPECT_EQ(Convert(R"({"a,b":1})"), "\"a,b\"\r\n1\r\n");
-}
+TEST(CsvHeader, ColumnNameHoldingTheSeparatorIsQuoted) { EXPECT_EQ(Convert(R"({"a,b":1})"), "\"a,b\"\r\n1\r\n"); }
 
 TEST(MultipleFiles, RecordsOfAllFilesShareColumnsAndRows) {
     // The record depth comes from the first file: a single object (one level less) adds nothing.

@@ -14,9 +14,9 @@ TEST(TrimBlanksAndControls, RemovesBytesUpToSpaceFromBothEndsOnly) {
     struct Case {
         std::string text, trimmed;
     };
-    for (const Case& c : {Case{" \t\r\na b\x01\x1f ", "a b"}, Case{std::string("\0x\0", 3), "x"},
-                          Case{" \x7f!", "\x7f!"}, Case{"\xC2\xA0\xE2\x80\x83", "\xC2\xA0\xE2\x80\x83"},
-                          Case{"   ", ""}, Case{"", ""}})
+    for (const Case& c :
+         {Case{" \t\r\na b\x01\x1f ", "a b"}, Case{std::string("\0x\0", 3), "x"}, Case{" \x7f!", "\x7f!"},
+          Case{"\xC2\xA0\xE2\x80\x83", "\xC2\xA0\xE2\x80\x83"}, Case{"   ", ""}, Case{"", ""}})
         EXPECT_EQ(TrimBlanksAndControls(c.text), c.trimmed) << c.text;
 }
 
@@ -50,7 +50,8 @@ TEST(JoinSurrogates, PairsCoverTheCodePointsAboveTheBasicPlane) {
     EXPECT_EQ(JoinSurrogates(0xD800, 0xDC00), 0x10000u);
     EXPECT_EQ(JoinSurrogates(0xD83D, 0xDE00), 0x1F600u);
     EXPECT_EQ(JoinSurrogates(0xDBFF, 0xDFFF), 0x10FFFFu);
-    EXPECT_FALSE(IsHighSurrogate(0xD7FF) || IsHighSurrogate(0xDC00) || IsLowSurrogate(0xDBFF) || IsLowSurrogate(0xE000));
+    EXPECT_FALSE(IsHighSurrogate(0xD7FF) || IsHighSurrogate(0xDC00) || IsLowSurrogate(0xDBFF) ||
+                 IsLowSurrogate(0xE000));
     EXPECT_TRUE(IsSurrogate(0xD800) && IsSurrogate(0xDFFF) && !IsSurrogate(0xE000));
     // A lone surrogate in UTF-16 becomes U+FFFD; a pair becomes its character.
     EXPECT_EQ(Utf16ToUtf8(u"\xD83D\xDE00|\xDE00\xD83D|"), "\xF0\x9F\x98\x80|\xEF\xBF\xBD\xEF\xBF\xBD|");

@@ -29,7 +29,7 @@ struct ReadResult {
     bool cutByZero = false;
     uint64_t zeroLine = 0;
     uint64_t breaksAtEnd = 0;
-    bool breaksMatch = true;   // every piece's breaksBefore agrees with counting the text so far
+    bool breaksMatch = true;  // every piece's breaksBefore agrees with counting the text so far
 };
 
 ReadResult ReadInPieces(std::string_view bytes, TextEncoding encoding, size_t pieceSize, const AnsiCodec& ansi) {
@@ -59,7 +59,7 @@ struct DecodeCase {
     std::string bytes;
     TextEncoding encoding;
     bool ok;
-    std::string text;   // when ok
+    std::string text;  // when ok
 };
 
 class DecodeTest : public ::testing::TestWithParam<DecodeCase> {};
@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"OnlyAMarkHasNoLine", "\xEF\xBB\xBF", TextEncoding::Utf8, true, ""},
         DecodeCase{"InvalidUtf8Fails", "[1,\n\xE9]", TextEncoding::Utf8, false, ""},
         DecodeCase{"Utf8CutByTheEndFails", "[\xE2\x82", TextEncoding::Utf8, false, ""},
-        DecodeCase{"InvalidUtf8LongAfterTheStartFails", std::string(50, ' ') + "\xC0\xAF", TextEncoding::Utf8, false, ""},
+        DecodeCase{"InvalidUtf8LongAfterTheStartFails", std::string(50, ' ') + "\xC0\xAF", TextEncoding::Utf8, false,
+                   ""},
         DecodeCase{"Utf16LittleEndianWithPair", std::string("\xFF\xFE[\0\xE9\0=\xD8\0\xDE\n\0]\0", 14),
                    TextEncoding::Utf8, true, "[\xC3\xA9\xF0\x9F\x98\x80\n]"},
         DecodeCase{"Utf16BigEndian", std::string("\xFE\xFF\0[\0\xE9\0]", 8), TextEncoding::Ansi, true, "[\xC3\xA9]"},
@@ -101,11 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
 // The first zero byte ends the text on its line, but the whole input is still read, and must be
 // valid, for the input to count as readable.
 TEST(InputTextReader, ZeroByteEndsTheTextButNotTheReading) {
-    const ReadResult cut = ReadInPieces(std::string("[1,\r\n2,\r3\0 ]\n", 13), TextEncoding::Utf8, 2, SystemAnsiCodec());
+    const ReadResult cut = ReadInPieces(std::string("[1,\r\n2,\r3\0 ]\n", 13), TextEncoding::Utf8, 2,
+                                        SystemAnsiCodec());
     EXPECT_TRUE(cut.ok);
     EXPECT_TRUE(cut.cutByZero);
     EXPECT_EQ(cut.zeroLine, 3u);
-    EXPECT_EQ(cut.breaksAtEnd, 2u);   // of the text before the zero byte
+    EXPECT_EQ(cut.breaksAtEnd, 2u);  // of the text before the zero byte
     EXPECT_TRUE(cut.breaksMatch);
     EXPECT_FALSE(ReadInPieces(std::string("[1]\0\xFF", 5), TextEncoding::Utf8, 2, SystemAnsiCodec()).ok);
 }
@@ -123,7 +125,7 @@ public:
                 out += "<" + std::string(ansi.substr(i, 2)) + ">";
                 ++i;
             } else {
-                out += "?";   // a split character
+                out += "?";  // a split character
             }
         }
         return out;
@@ -132,7 +134,7 @@ public:
 };
 
 TEST(InputTextReader, AnsiPiecesNeverSplitACharacter) {
-    const std::string bytes = "[\"\x81\x41\x82\x42\x83\x5C\", \"\x84\x40x\"]";   // trail bytes may be ASCII
+    const std::string bytes = "[\"\x81\x41\x82\x42\x83\x5C\", \"\x84\x40x\"]";  // trail bytes may be ASCII
     const TwoByteCodec codec;
     const std::string whole = ReadInPieces(bytes, TextEncoding::Ansi, 1 << 20, codec).text;
     EXPECT_EQ(whole.find('?'), std::string::npos);

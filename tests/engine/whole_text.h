@@ -42,8 +42,10 @@ public:
     void ValueEnd() override {
         if (valueCount_++ > 0) text_ += "\r\n";
         std::string_view value = value_;
-        while (trimValues_ && !value.empty() && static_cast<unsigned char>(value.front()) <= 0x20) value.remove_prefix(1);
-        while (trimValues_ && !value.empty() && static_cast<unsigned char>(value.back()) <= 0x20) value.remove_suffix(1);
+        while (trimValues_ && !value.empty() && static_cast<unsigned char>(value.front()) <= 0x20)
+            value.remove_prefix(1);
+        while (trimValues_ && !value.empty() && static_cast<unsigned char>(value.back()) <= 0x20)
+            value.remove_suffix(1);
         text_ += value;
         value_.clear();
         firstLine_ = true;
@@ -84,7 +86,7 @@ public:
     }
     void Commit(size_t count) override { used_ += count; }
     void EndRow(uint32_t fieldCount) override {
-        rows_.push_back({std::string(line_.data(), used_ - 2), fieldCount});   // without CR LF
+        rows_.push_back({std::string(line_.data(), used_ - 2), fieldCount});  // without CR LF
         used_ = 0;
     }
     std::string Text(const std::string& separator, uint32_t columns) const {

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "tests/update/memory_settings.h"
 #include "app/program_identity.h"
-#include "winui/program_folder.h"
+#include "tests/update/memory_settings.h"
 #include "tests/win/fake_effects.h"
 #include "ui/new_version_notice.h"
+#include "winui/program_folder.h"
 
 // A shown main window and a freshly created notice about version 2.2, with faked side effects.
 class NoticeTest : public testing::Test {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "winui/link_text.h"
 #include "notice_fixture.h"
+#include "winui/link_text.h"
 
 namespace {
 
@@ -96,7 +96,8 @@ TEST_F(NoticeTest, ClickingTheLinkOpensTheAddressOnlyWhenItIsASafeWebAddress) {
     };
     for (const auto& c : cases) {
         effects.shellCalls.clear();
-        NewVersionNotice link(form.Handle(), {L"Tabulora", L"2.2", c.downloadUrl}, tabulora::MakerSite("tabulora.example"));
+        NewVersionNotice link(form.Handle(), {L"Tabulora", L"2.2", c.downloadUrl},
+                              tabulora::MakerSite("tabulora.example"));
         link.ShowAnimated();
         // A press on the link as the mouse gives it.
         const HWND label = link.Control(NewVersionNotice::DownloadLink);
@@ -132,7 +133,7 @@ TEST_F(NoticeTest, LinkTakesTheMenuHighlightColourWhileTheMouseIsOverIt) {
     ASSERT_TRUE(SetCursorPos(over.x, over.y));
     notice->UpdateLinkColour();
     std::vector<COLORREF> pixels = PaintedLinkPixels(Notice(), link);
-    EXPECT_TRUE(Contains(pixels, highlight));   // the underline is drawn in the text colour
+    EXPECT_TRUE(Contains(pixels, highlight));  // the underline is drawn in the text colour
     EXPECT_FALSE(Contains(pixels, plain));
 
     ASSERT_TRUE(SetCursorPos(over.x, WindowRect().bottom + 40));
@@ -146,15 +147,17 @@ TEST_F(NoticeTest, PressesOnTheHeadingAndIconReachTheWindowThoseOnTheLinkDoNot) 
     notice->ShowAnimated();
     EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::Heading))), Notice());
     EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::AppIcon))), Notice());
-    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::DownloadLink))), Control(NewVersionNotice::DownloadLink));
-    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::CloseButton))), Control(NewVersionNotice::CloseButton));
+    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::DownloadLink))),
+              Control(NewVersionNotice::DownloadLink));
+    EXPECT_EQ(WindowFromPoint(ScreenCentre(Control(NewVersionNotice::CloseButton))),
+              Control(NewVersionNotice::CloseButton));
 }
 
 TEST_F(NoticeTest, DragsWithAnyButtonButTheRightOne) {
     const struct {
         const char* what;
         UINT down, up;
-        POINT at96;   // where the press lands, client coordinates at 96 DPI
+        POINT at96;  // where the press lands, client coordinates at 96 DPI
         bool drags;
     } cases[] = {
         {"left on the heading", WM_LBUTTONDOWN, WM_LBUTTONUP, {180, 10}, true},
@@ -172,7 +175,7 @@ TEST_F(NoticeTest, DragsWithAnyButtonButTheRightOne) {
         SendMessageW(Notice(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x - 30, at.y + 20));
         const RECT moved = WindowRect();
         SendMessageW(Notice(), c.up, 0, 0);
-        SendMessageW(Notice(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x + 50, at.y + 50));   // released: no effect
+        SendMessageW(Notice(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x + 50, at.y + 50));  // released: no effect
         const RECT after = WindowRect();
 
         const int shift = c.drags ? 1 : 0;

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "tests/update/memory_settings.h"
 #include "tests/update/local_servers.h"
+#include "tests/update/memory_settings.h"
 #include "tests/win/fake_effects.h"
-#include "update/checker_win.h"
 #include "ui/new_version_notice.h"
+#include "update/checker_win.h"
 #include "update/settings_registry_win.h"
 
 namespace {
@@ -30,7 +30,9 @@ std::unique_ptr<SettingsStore> Settings() { return OpenSettingsStore(SettingsKey
 
 class UpdateTimerTest : public ::testing::Test {
 protected:
-    UINT ItemState() const { return GetMenuState(form->HelpMenu(), MainWindow::UpdateNotificationsCommand, MF_BYCOMMAND); }
+    UINT ItemState() const {
+        return GetMenuState(form->HelpMenu(), MainWindow::UpdateNotificationsCommand, MF_BYCOMMAND);
+    }
     bool ItemEnabled() const { return !(ItemState() & (MF_DISABLED | MF_GRAYED)); }
     bool ItemChecked() const { return ItemState() & MF_CHECKED; }
 
@@ -77,7 +79,7 @@ TEST_F(UpdateTimerTest, NewVersionShowsTheNoticeOnceAndTheMenuStoresTheChoice) {
     GetWindowTextW(notice->Control(tabulora::ui::NewVersionNotice::DownloadLink), link, 64);
     EXPECT_STREQ(link, L"Click to download Tabulora 2.2");
 
-    form->PollUpdateCheck();   // a stray later tick changes nothing
+    form->PollUpdateCheck();  // a stray later tick changes nothing
     EXPECT_EQ(form->Notice(), notice);
     EXPECT_FALSE(KillTimer(form->Handle(), MainWindow::kUpdateCheckTimer)) << "the timer stops for good";
 

@@ -19,11 +19,10 @@
 namespace {
 
 void Write(HANDLE stream, const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
     DWORD written = 0;
     WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
@@ -43,8 +42,8 @@ int Open(const wchar_t* className, const wchar_t* file) {
     info.lpVerb = L"open";
     info.lpFile = file;
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&info)) return Fail(L"cannot open the file with " + std::wstring(className) + L": " +
-                                             ErrorText(GetLastError()));
+    if (!ShellExecuteExW(&info))
+        return Fail(L"cannot open the file with " + std::wstring(className) + L": " + ErrorText(GetLastError()));
     DWORD id = info.hProcess ? GetProcessId(info.hProcess) : 0;
     if (info.hProcess) CloseHandle(info.hProcess);
     Write(GetStdHandle(STD_OUTPUT_HANDLE), std::to_wstring(id) + L"\n");
@@ -99,8 +98,8 @@ int Shortcut(const wchar_t* link) {
         SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
         SUCCEEDED(shellLink->GetArguments(arguments, 1024)) &&
         SUCCEEDED(shellLink->GetWorkingDirectory(folder, MAX_PATH))) {
-        Write(GetStdHandle(STD_OUTPUT_HANDLE), std::wstring(L"target\t") + target + L"\narguments\t" + arguments +
-                                                   L"\nfolder\t" + folder + L"\n");
+        Write(GetStdHandle(STD_OUTPUT_HANDLE),
+              std::wstring(L"target\t") + target + L"\narguments\t" + arguments + L"\nfolder\t" + folder + L"\n");
         status = 0;
     } else {
         Fail(L"cannot read the shortcut " + std::wstring(link));

@@ -24,15 +24,22 @@ TEST(BuildFeedbackRequest, BuildsTheFieldsInOrder) {
         const char* email;
         RequestFields fields;
     } cases[] = {
-        {FeedbackChoice::Like, "Great", "",
+        {FeedbackChoice::Like,
+         "Great",
+         "",
          {"cmd=feedback", "appname=BRIMTAL - Tabulora", "version=1.1", "feedback=I like it!\rGreat"}},
-        {FeedbackChoice::Dislike, "Too slow", "me@example.com",
+        {FeedbackChoice::Dislike,
+         "Too slow",
+         "me@example.com",
          {"cmd=feedback", "appname=BRIMTAL - Tabulora", "version=1.1", "feedback=I dislike it!\rToo slow",
           "email=me@example.com"}},
-        {FeedbackChoice::None, "Just a note", "  me@example.com\t\r\n",
-         {"cmd=feedback", "appname=BRIMTAL - Tabulora", "version=1.1", "feedback=Just a note",
-          "email=me@example.com"}},
-        {FeedbackChoice::None, "x", " \t ",
+        {FeedbackChoice::None,
+         "Just a note",
+         "  me@example.com\t\r\n",
+         {"cmd=feedback", "appname=BRIMTAL - Tabulora", "version=1.1", "feedback=Just a note", "email=me@example.com"}},
+        {FeedbackChoice::None,
+         "x",
+         " \t ",
          {"cmd=feedback", "appname=BRIMTAL - Tabulora", "version=1.1", "feedback=x"}},
     };
     for (const auto& c : cases) {
@@ -83,10 +90,9 @@ TEST(IsFeedbackDelivered, OnlyAnExactOkAfterTrimming) {
         const char* answer;
         bool delivered;
     } cases[] = {
-        {"OK", true},          {"OK\r\n", true},   {" OK ", true},     {"\r\nOK\n", true},
-        {"\tOK\r", true},      {"ok", false},      {"Ok", false},      {"OK.", false},
-        {"OK\r\nmore", false}, {"OK\nmore", false}, {"O K", false},    {"", false},
-        {"KO", false},
+        {"OK", true},   {"OK\r\n", true}, {" OK ", true}, {"\r\nOK\n", true},    {"\tOK\r", true},
+        {"ok", false},  {"Ok", false},    {"OK.", false}, {"OK\r\nmore", false}, {"OK\nmore", false},
+        {"O K", false}, {"", false},      {"KO", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsFeedbackDelivered(c.answer), c.delivered) << c.answer;
 }
@@ -144,8 +150,6 @@ TEST(SendFeedback, TriesHttpsThenHttpAndAppliesTheOkRule) {
 }
 
 TEST(SendFeedback, AnyErrorCountsAsNotDelivered) {
-    const auto throwsNonStandard = [](const std::string&, const RequestFields&, int) -> std::string {
-        throw 42;
-    };
+    const auto throwsNonStandard = [](const std::string&, const RequestFields&, int) -> std::string { throw 42; };
     EXPECT_FALSE(SendFeedback(kAddress, {"cmd=feedback"}, throwsNonStandard));
 }

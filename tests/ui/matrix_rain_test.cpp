@@ -23,12 +23,8 @@ struct Text {
 
 class RecordingCanvas : public RainCanvas {
 public:
-    void FillBlack(int left, int top, int right, int bottom) override {
-        fills.push_back({left, top, right, bottom});
-    }
-    void DrawChar(int x, int y, char16_t c, RainColour colour) override {
-        texts.push_back({x, y, c, colour});
-    }
+    void FillBlack(int left, int top, int right, int bottom) override { fills.push_back({left, top, right, bottom}); }
+    void DrawChar(int x, int y, char16_t c, RainColour colour) override { texts.push_back({x, y, c, colour}); }
     void Clear() {
         fills.clear();
         texts.clear();
@@ -84,12 +80,11 @@ TEST(MatrixRainDraw, ErasesTheTailCellWrappingOnAShortGrid) {
     const struct {
         int32_t rows, headRow, erasedRow;
     } cases[] = {
-        {33, 10, 4},   // 10 - 40 + 34
-        {33, 0, 28},   // 0 - 40 + 34 + 34
-        {33, 34, 28},  // the lowest head row, below the grid
-        {50, 45, 5},   // a grid taller than the tail needs no wrap
-        {50, 40, 0},
-        {0, 0, 0},     // a window lower than one cell
+        {33, 10, 4},              // 10 - 40 + 34
+        {33, 0, 28},              // 0 - 40 + 34 + 34
+        {33, 34, 28},             // the lowest head row, below the grid
+        {50, 45, 5},              // a grid taller than the tail needs no wrap
+        {50, 40, 0},  {0, 0, 0},  // a window lower than one cell
     };
     for (const auto& c : cases) {
         auto rain = RainWithRows(c.rows);
@@ -162,12 +157,9 @@ TEST(MatrixRainSetup, DealsTwoDropsPerColumnUpToTheTableSize) {
         int32_t outerWidth;
         int32_t drops;
     } cases[] = {
-        {462, 114},    // 57 columns
-        {8, 2},
-        {7, 0},        // narrower than one cell: no columns, no drops
-        {19992, 4998},
-        {20000, 5000},
-        {24000, 5000}, // 3000 columns would want 6000
+        {462, 114},                                   // 57 columns
+        {8, 2},        {7, 0},                        // narrower than one cell: no columns, no drops
+        {19992, 4998}, {20000, 5000}, {24000, 5000},  // 3000 columns would want 6000
     };
     for (const auto& c : cases) {
         auto rain = std::make_unique<MatrixRain>();

@@ -10,9 +10,7 @@ using namespace tabulora::update;
 
 namespace {
 
-bool Valid(const std::string& answer) {
-    return IsValidCheckAnswer(answer, SplitLines(answer));
-}
+bool Valid(const std::string& answer) { return IsValidCheckAnswer(answer, SplitLines(answer)); }
 
 }  // namespace
 
@@ -37,9 +35,9 @@ TEST(CheckAnswer, ValidOnlyWithoutErrorPrefixAndWithResultZeroOrOneOnLineFour) {
 }
 
 TEST(CheckAnswer, FieldsAreReadByLinePosition) {
-    const CheckAnswerFields full = ReadCheckAnswerFields(SplitLines(
-        "<version>2.1</version>\r\n<url>https://x/d</url>\r\n<url>no</url>\r\n<result>0</result>\r\n\r\n"
-        "<important>Read me</important>\r\n<important>not this</important>"));
+    const CheckAnswerFields full = ReadCheckAnswerFields(
+        SplitLines("<version>2.1</version>\r\n<url>https://x/d</url>\r\n<url>no</url>\r\n<result>0</result>\r\n\r\n"
+                   "<important>Read me</important>\r\n<important>not this</important>"));
     EXPECT_EQ(full.version, "2.1");
     EXPECT_EQ(full.url, "https://x/d");
     EXPECT_EQ(full.important, "Read me");
@@ -102,16 +100,16 @@ TEST(NoticeDecision, AnyDifferingNumericVersionWithNoticesOnAndUnderTheDailyCoun
         bool notice;
     } cases[] = {
         {"2.1", "2.0", 1, "", 1, true},
-        {"1.10", "1.1", 1, "", 1, true},        // texts differ, 110 is a number
-        {"2.0 beta", "1.1", 1, "", 1, false},   // not a number without the points
-        {"1.0", "2.1", 1, "", 1, true},           // older but different: shown
-        {"2.1", "2.1", 1, "", 1, false},        // same version
-        {"", "2.1", 1, "", 1, false},           // no version in the answer
-        {"2.2", "2.1", 0, "", 1, false},        // notices off
-        {"2.2", "2.1", 2, "", 1, false},        // only exactly 1 means on
-        {"2.2", "2.1", 1, today, 4, true},      // fourth answer of the day
-        {"2.2", "2.1", 1, today, 5, false},     // fifth answer of the day
-        {"2.2", "2.1", 1, "1/1/2026", 1, true}, // a later day
+        {"1.10", "1.1", 1, "", 1, true},            // texts differ, 110 is a number
+        {"2.0 beta", "1.1", 1, "", 1, false},       // not a number without the points
+        {"1.0", "2.1", 1, "", 1, true},             // older but different: shown
+        {"2.1", "2.1", 1, "", 1, false},            // same version
+        {"", "2.1", 1, "", 1, false},               // no version in the answer
+        {"2.2", "2.1", 0, "", 1, false},            // notices off
+        {"2.2", "2.1", 2, "", 1, false},            // only exactly 1 means on
+        {"2.2", "2.1", 1, today, 4, true},          // fourth answer of the day
+        {"2.2", "2.1", 1, today, 5, false},         // fifth answer of the day
+        {"2.2", "2.1", 1, "1/1/2026", 1, true},     // a later day
         {"99999999999.0", "2.1", 1, "", 1, false},  // does not fit in 32 bits
     };
     for (const auto& c : cases) {

@@ -7,7 +7,9 @@
 #include <iostream>
 #include <thread>
 
+#include "engine/utf.h"
 #include "local_servers.h"
+#include "platform/win32_error.h"
 #include "update/check_rules.h"
 #include "update/checker_win.h"
 #include "update/errors.h"
@@ -15,8 +17,6 @@
 #include "update/notice_link.h"
 #include "update/scramble.h"
 #include "update/settings_registry_win.h"
-#include "engine/utf.h"
-#include "platform/win32_error.h"
 
 using namespace tabulora;
 using namespace tabulora::update;
@@ -27,8 +27,8 @@ namespace {
 const tabulora::AppIdentity kApp = tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "2.1");
 const std::string kDownload = "https://downloads.example/Tabulora-2.2.exe";
 
-std::string Answer(const std::string& version, const std::string& result = "0",
-                   const std::string& important = "", const std::string& url = kDownload) {
+std::string Answer(const std::string& version, const std::string& result = "0", const std::string& important = "",
+                   const std::string& url = kDownload) {
     return "<version>" + version + "</version>\r\n<url>" + url + "</url>\r\n\r\n<result>" + result +
            "</result>\r\n\r\n<important>" + important + "</important>\r\n";
 }
@@ -97,8 +97,8 @@ protected:
         std::wstring buffer(16 * 1024, L'\0');
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
         DWORD type = 0;
-        if (RegGetValueW(HKEY_CURRENT_USER, (KeyPath() + L"\\Settings").c_str(), Utf8ToWide(name).c_str(),
-                         RRF_RT_ANY, &type, buffer.data(), &size) != ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_CURRENT_USER, (KeyPath() + L"\\Settings").c_str(), Utf8ToWide(name).c_str(), RRF_RT_ANY,
+                         &type, buffer.data(), &size) != ERROR_SUCCESS)
             return "(absent)";
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
         return WideToUtf8(buffer.c_str());
@@ -144,9 +144,9 @@ TEST_F(CheckRunTest, AFirstRunAsksOverHttpsAndStoresTheAnswer) {
 
     const CheckRequests seen = CheckRequestsSoFar();
     EXPECT_EQ(seen.lastTransport, "https");
-    EXPECT_EQ(seen.lastBody, EncodeFormBody({"cmd=check", "appname=BRIMTAL - Tabulora", "version=2.1",
-                                             "os=" + GetOSDescription(), "local=en-US",
-                                             "guid=" + GetMachineGuid(), "howmany=1"}));
+    EXPECT_EQ(seen.lastBody,
+              EncodeFormBody({"cmd=check", "appname=BRIMTAL - Tabulora", "version=2.1", "os=" + GetOSDescription(),
+                              "local=en-US", "guid=" + GetMachineGuid(), "howmany=1"}));
     EXPECT_NE(GetMachineGuid(), "");
 
     // The next start counts on and sends the stored address back unscrambled until replaced.
@@ -312,10 +312,12 @@ TEST_F(CheckRunTest, ARedirectionFailsTheAttemptAndItsTargetIsNeverContacted) {
         RegDeleteTreeW(HKEY_CURRENT_USER, KeyPath().c_str());
         ScriptCheckAnswer(Answer("2.2"), status, "RECORDER/php/check2.php");
         const CheckResults& r = Run();
-        EXPECT_TRUE(r.CheckErrors.starts_with("HTTPS Response:\rRedirection refused: HTTP/1.1 " + std::to_string(status)))
+        EXPECT_TRUE(r.CheckErrors.starts_with("HTTPS Response:\rRedirection refused: HTTP/1.1 " +
+                                              std::to_string(status)))
             << r.CheckErrors;
         EXPECT_NE(r.CheckErrors.find("HTTP Response:\rRedirection refused: HTTP/1.1 " + std::to_string(status)),
-                  std::string::npos) << r.CheckErrors;
+                  std::string::npos)
+            << r.CheckErrors;
         ExpectNothingFromTheAnswer(r);
     }
     EXPECT_EQ(RecorderRequestsSoFar(), before) << "the check's fields went to the address the answer named";
@@ -347,8 +349,8 @@ TEST_F(CheckRunTest, AnOverlongVersionOrAddressIsNeitherStoredNorShown) {
         // Compared in full, reported in short.
         const auto same = [](const std::string& seen, const std::string& expected) {
             return seen == expected ? ::testing::AssertionSuccess()
-                                    : ::testing::AssertionFailure() << "got " << seen.size() << " characters: "
-                                                                    << seen.substr(0, 40) << "...";
+                                    : ::testing::AssertionFailure()
+                                          << "got " << seen.size() << " characters: " << seen.substr(0, 40) << "...";
         };
         EXPECT_TRUE(same(r.ServerVersion, c.keptVersion));
         EXPECT_TRUE(same(Stored(kCurrentVersion), c.keptVersion));

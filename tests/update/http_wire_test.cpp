@@ -30,7 +30,8 @@ TEST(HttpResponseReader, FramesTheBodyHoweverTheBytesArrive) {
     } cases[] = {
         {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Type: text/plain\r\n\r\nhello", 200, "hello"},
         {"length ignores extra", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhello", 200, "he"},
-        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3;x=1\r\nhel\r\nA\r\nlo, world!\r\n0\r\nT: v\r\n\r\n",
+        {"chunked",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3;x=1\r\nhel\r\nA\r\nlo, world!\r\n0\r\nT: v\r\n\r\n",
          200, "hello, world!"},
         {"until close", "HTTP/1.0 500 Internal Server Error\r\n\r\nbroken\r\n", 500, "broken\r\n"},
         {"bare LF head", "HTTP/1.1 200 OK\nContent-Length: 2\n\nok", 200, "ok"},
@@ -88,7 +89,8 @@ TEST(HttpResponseReader, EveryByteReceivedCountsTowardsTheLimit) {
     }();
     const std::string trailers = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1\r\nx\r\n0\r\n" +
                                  std::string(1000, 'T') + ": v\r\n\r\n";
-    const std::string headers = "HTTP/1.1 200 OK\r\nX-Filler: " + std::string(1000, 'h') + "\r\nContent-Length: 1\r\n\r\nx";
+    const std::string headers = "HTTP/1.1 200 OK\r\nX-Filler: " + std::string(1000, 'h') +
+                                "\r\nContent-Length: 1\r\n\r\nx";
     const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
     for (const std::string* raw : {&continues, &chunkExtensions, &trailers, &headers}) {
         for (const size_t step : {size_t{1}, size_t{64}, raw->size()}) {
@@ -104,26 +106,14 @@ TEST(HttpResponseReader, EveryByteReceivedCountsTowardsTheLimit) {
 TEST(AnswerHead, StatusLineIsVersionSpaceThreeDigitsThenSpaceOrEnd) {
     const struct {
         const char* line;
-        int status;   // 0: invalid
+        int status;  // 0: invalid
     } cases[] = {
-        {"HTTP/1.1 200 OK", 200},
-        {"HTTP/1.0 404 Not Found", 404},
-        {"HTTP/1.1 200", 200},
-        {"HTTP/1.1 200 ", 200},
-        {"HTTP/1.1 100 Continue", 100},
-        {"HTTP/1.1 599 Odd", 599},
-        {"HTTP/1.1 2000", 0},
-        {"HTTP/1.1 2000 OK", 0},
-        {"HTTP/1.1 200OK", 0},
-        {"HTTP/1.1 20", 0},
-        {"HTTP/1.1 20x OK", 0},
-        {"HTTP/1.1  200 OK", 0},
-        {"HTTP/1.1 099 Low", 0},
-        {"HTTP/1.1 600 High", 0},
-        {"HTTP/11 200 OK", 0},
-        {"http/1.1 200 OK", 0},
-        {"HTTP/1.1 -20 OK", 0},
-        {"", 0},
+        {"HTTP/1.1 200 OK", 200}, {"HTTP/1.0 404 Not Found", 404}, {"HTTP/1.1 200", 200},
+        {"HTTP/1.1 200 ", 200},   {"HTTP/1.1 100 Continue", 100},  {"HTTP/1.1 599 Odd", 599},
+        {"HTTP/1.1 2000", 0},     {"HTTP/1.1 2000 OK", 0},         {"HTTP/1.1 200OK", 0},
+        {"HTTP/1.1 20", 0},       {"HTTP/1.1 20x OK", 0},          {"HTTP/1.1  200 OK", 0},
+        {"HTTP/1.1 099 Low", 0},  {"HTTP/1.1 600 High", 0},        {"HTTP/11 200 OK", 0},
+        {"http/1.1 200 OK", 0},   {"HTTP/1.1 -20 OK", 0},          {"", 0},
     };
     for (const auto& c : cases) {
         const std::string head = std::string(c.line) + "\r\nContent-Length: 0";
@@ -140,11 +130,11 @@ TEST(AnswerHead, OnlyChunkedIsChunkedAndLengthsMustAgree) {
         const char* fields;
         bool valid;
         bool chunked;
-        int length;   // -1: none
+        int length;  // -1: none
     } cases[] = {
         {"Transfer-Encoding: chunked", true, true, -1},
         {"transfer-encoding:   CHUNKED  ", true, true, -1},
-        {"Transfer-Encoding: Chunked\r\nContent-Length: 9", true, true, 9},   // the coding frames the body
+        {"Transfer-Encoding: Chunked\r\nContent-Length: 9", true, true, 9},  // the coding frames the body
         {"Transfer-Encoding: xchunked", false, false, -1},
         {"Transfer-Encoding: chunkedx", false, false, -1},
         {"Transfer-Encoding: gzip, chunked", false, false, -1},
@@ -222,7 +212,11 @@ TEST(BodyDecode, UsesTheNamedCharsetOrTheTransportDefault) {
     EXPECT_EQ(DecodeBody("caf\xE9", BodyCharset::Latin1), "caf\xC3\xA9");
     EXPECT_EQ(DecodeBody("\x80\x81", BodyCharset::Windows1252), "\xE2\x82\xAC\xC2\x81");
     EXPECT_EQ(DecodeBody("caf\xC3\xA9", BodyCharset::Utf8), "caf\xC3\xA9");
-    EXPECT_EQ(DecodeBody("a\xE9" "b", BodyCharset::Utf8), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(DecodeBody("a\xE9"
+                         "b",
+                         BodyCharset::Utf8),
+              "a\xEF\xBF\xBD"
+              "b");
     // Overlong forms and encoded surrogates are not valid UTF-8.
     EXPECT_EQ(DecodeBody("\xC0\xAF", BodyCharset::Utf8), "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(DecodeBody("\xED\xA0\x80", BodyCharset::Utf8), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");

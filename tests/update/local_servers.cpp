@@ -11,8 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "update/postform.h"
 #include "base/text.h"
+#include "update/postform.h"
 
 namespace tabulora::update::testing {
 namespace {
@@ -35,7 +35,7 @@ public:
         const HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
         ASSERT_NE(root, nullptr);
         const BOOL added = CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), size,
-                                                           CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+                                                            CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
         CertCloseStore(root, 0);
         ASSERT_TRUE(added) << GetLastError();
     }
@@ -58,9 +58,7 @@ const char* VariableOf(Listener listener) {
 
 }  // namespace
 
-std::string LocalHost(Listener listener) {
-    return "127.0.0.1:" + RequiredVariable(VariableOf(listener));
-}
+std::string LocalHost(Listener listener) { return "127.0.0.1:" + RequiredVariable(VariableOf(listener)); }
 
 std::string LocalUrl(const char* scheme, Listener listener, const std::string& path) {
     return std::string(scheme) + "://" + LocalHost(listener) + path;

@@ -18,7 +18,9 @@ TEST(NoticeLink, OpensOnlySafeWebAddressesAndOtherwiseTheHomePage) {
         {"https://maker.example", true},
         {"https://user@maker.example:443/get?v=2.2&x=%22#top", true},
         {"https://[2001:db8::1]/get", true},
-        {"https://maker.example/T\xC3\xA9l\xC3\xA9" "charger", true},   // non-ASCII is not refused
+        {"https://maker.example/T\xC3\xA9l\xC3\xA9"
+         "charger",
+         true},  // non-ASCII is not refused
         {longest, true},
         {longest + "a", false},
         {"", false},
@@ -28,7 +30,7 @@ TEST(NoticeLink, OpensOnlySafeWebAddressesAndOtherwiseTheHomePage) {
         {"calc", false},
         {"http:/maker.example", false},
         {"httpx://maker.example", false},
-        {" http://maker.example", false},   // leading blank: not a web address as written
+        {" http://maker.example", false},  // leading blank: not a web address as written
         {"ftp://maker.example/get", false},
         // No host.
         {"http://", false},
@@ -50,7 +52,8 @@ TEST(NoticeLink, OpensOnlySafeWebAddressesAndOtherwiseTheHomePage) {
         {"https://maker.example/\x1F", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NoticeLinkTarget(c.downloadUrl, tabulora::MakerSite("maker.example:8080")), c.opened ? c.downloadUrl : home)
+        EXPECT_EQ(NoticeLinkTarget(c.downloadUrl, tabulora::MakerSite("maker.example:8080")),
+                  c.opened ? c.downloadUrl : home)
             << c.downloadUrl;
     }
 }

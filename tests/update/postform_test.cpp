@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "base/text.h"
 #include "local_servers.h"
 #include "update/errors.h"
 #include "update/http_response_reader.h"
 #include "update/postform.h"
-#include "base/text.h"
 
 using namespace tabulora::update;
 using namespace tabulora::update::testing;
@@ -119,7 +119,8 @@ TEST(PostForm, AcceptsOneMebibyteInAllAndFailsBeyond) {
         EXPECT_EQ(PostForm(LocalUrl(t.scheme, t.listener, "/big/" + std::to_string(within)), {}, 10000).size(), within);
         EXPECT_NE(FailureOf(LocalUrl(t.scheme, t.listener, "/big/" + std::to_string(kMaxAnswerBytes)), 10000)
                       .find("larger than"),
-                  std::string::npos) << t.scheme;
+                  std::string::npos)
+            << t.scheme;
     }
 }
 
@@ -174,7 +175,9 @@ TEST(PostForm, RedirectionsFailTheAttemptAndAreNeverFollowed) {
     }
     EXPECT_EQ(RecorderRequestsSoFar(), before) << "a redirection was followed";
     // The recorder itself answers, so a followed redirection would have been seen there.
-    EXPECT_EQ(GetTagValue(tabulora::SplitLines(PostForm(LocalUrl("https", Listener::Recorder, "/"), {}, 5000))[0], "version"), "9.9");
+    EXPECT_EQ(GetTagValue(tabulora::SplitLines(PostForm(LocalUrl("https", Listener::Recorder, "/"), {}, 5000))[0],
+                          "version"),
+              "9.9");
     EXPECT_EQ(RecorderRequestsSoFar(), before + 1);
 }
 
@@ -224,12 +227,11 @@ TEST(PostFormTwice, FallsBackToPlainHttpWhenHttpsFails) {
     };
     for (const Case& c : cases) {
         std::vector<Transport> failed;
-        const ExchangeResult result = PostFormTwice(
-            LocalHost(c.listener) + "/echo", kFields, 5000, PostForm,
-            [&](Transport transport, const std::string& message) {
-                EXPECT_FALSE(message.empty());
-                failed.push_back(transport);
-            });
+        const ExchangeResult result = PostFormTwice(LocalHost(c.listener) + "/echo", kFields, 5000, PostForm,
+                                                    [&](Transport transport, const std::string& message) {
+                                                        EXPECT_FALSE(message.empty());
+                                                        failed.push_back(transport);
+                                                    });
         EXPECT_EQ(result.answer.has_value(), c.answered);
         if (c.answered) {
             EXPECT_EQ(Split(*result.answer).body, kBody);

@@ -4,11 +4,11 @@
 
 #include <regex>
 
+#include "engine/utf.h"
+#include "platform/win32_error.h"
 #include "update/errors.h"
 #include "update/identity_win.h"
 #include "update/settings_registry_win.h"
-#include "engine/utf.h"
-#include "platform/win32_error.h"
 
 using namespace tabulora;
 using namespace tabulora::update;
@@ -71,8 +71,7 @@ TEST(MachineGuid, ReadsTheStoredTextOrNothingAndRaisesForAnotherType) {
     // The prefix is a throw-away one; the value is put back all the same.
     const wchar_t* path = L"SOFTWARE\\Microsoft\\Cryptography";
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, &key), ERROR_SUCCESS);
     const std::string original = GetMachineGuid();
     EXPECT_TRUE(std::regex_match(original, std::regex("[0-9a-fA-F-]{36}"))) << original;
 

@@ -36,6 +36,9 @@ TEST(Unscramble, ToleratesCaseAndAnOddDigitButRejectsNonHexPairs) {
 }
 
 TEST(Unscramble, BytesThatAreNotUtf8BecomeReplacementCharacters) {
-    EXPECT_EQ(UnscrambleText(ScrambleText("a\xFF" "b")), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(UnscrambleText(ScrambleText("a\xFF"
+                                          "b")),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(UnscrambleText(ScrambleText("\xC3")), "\xEF\xBF\xBD");
 }

@@ -28,11 +28,13 @@ TEST(SettingsKeyName, IsTheDigestOfOneByteForEachUtf16Unit) {
         const char* title;
         const char* bytes;
     } cases[] = {
-        {"Caf\xC3\xA9", "Caf?"},                  // U+00E9: one unit
-        {"\xE2\x82\xAC 1", "? 1"},                // U+20AC: one unit
-        {"x\xF0\x9F\x98\x80y", "x??y"},           // U+1F600: a surrogate pair, two units
-        {"\x7F", "\x7F"},                         // 127 is kept
-        {"a\x80" "b", "a?b"},                     // a stray byte stands for one unit
+        {"Caf\xC3\xA9", "Caf?"},         // U+00E9: one unit
+        {"\xE2\x82\xAC 1", "? 1"},       // U+20AC: one unit
+        {"x\xF0\x9F\x98\x80y", "x??y"},  // U+1F600: a surrogate pair, two units
+        {"\x7F", "\x7F"},                // 127 is kept
+        {"a\x80"
+         "b",
+         "a?b"},  // a stray byte stands for one unit
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SettingsKeyNameBytes(c.title), c.bytes) << c.title;

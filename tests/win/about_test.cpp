@@ -6,14 +6,14 @@
 
 #include "base/app_identity.h"
 #include "base/maker_site.h"
+#include "fake_effects.h"
+#include "ui/about_box.h"
 #include "winui/dpi.h"
 #include "winui/panel.h"
 #include "winui/program_folder.h"
-#include "fake_effects.h"
-#include "ui/about_box.h"
 
-using tabulora::ui::SlidePhase;
 using tabulora::ui::AboutBox;
+using tabulora::ui::SlidePhase;
 
 namespace {
 
@@ -99,7 +99,7 @@ TEST_F(AboutBoxTest, TheRainDrawsOnlyItsGreensAroundThePanel) {
     const RECT panel = ClientRectOf(Control(AboutBox::CentrePanel));
     int green = 0;
     int foreign = 0;
-    for (int y = 0; y < panel.top; y += 1) {   // the strip above the panel
+    for (int y = 0; y < panel.top; y += 1) {  // the strip above the panel
         for (int x = 0; x < ClientWidth(); ++x) {
             const COLORREF pixel = GetPixel(dc, x, y);
             if (pixel == CLR_INVALID) continue;
@@ -120,7 +120,7 @@ TEST_F(AboutBoxTest, ThePictureSlidesOutAndBackWithDoubleClicksIgnoredWhileSlidi
     Tick(AboutBox::kSlideTimer);
     const int left = ClientRectOf(Control(AboutBox::CentrePanel)).left;
     EXPECT_EQ(left, box->Scale(48) + 5);
-    DoubleClick(AboutBox::CentrePanel, IconCentre());       // ignored while sliding
+    DoubleClick(AboutBox::CentrePanel, IconCentre());      // ignored while sliding
     DoubleClick(AboutBox::PicturePanel, PictureCentre());  // ignored too
     EXPECT_EQ(box->Slide().Phase(), SlidePhase::Sliding);
     EXPECT_EQ(ClientRectOf(Control(AboutBox::CentrePanel)).left, left);
@@ -138,13 +138,13 @@ TEST_F(AboutBoxTest, ThePictureSlidesOutAndBackWithDoubleClicksIgnoredWhileSlidi
 }
 
 TEST_F(AboutBoxTest, EscapeClosesOnlyFromTheButtons) {
-    PressKey(box->Handle(), VK_ESCAPE);   // the window itself has the focus
+    PressKey(box->Handle(), VK_ESCAPE);  // the window itself has the focus
     EXPECT_TRUE(box->IsOpen());
     for (int id : {AboutBox::OkButton, AboutBox::InfoButton}) {
         SCOPED_TRACE(id);
         box = std::make_unique<AboutBox>(nullptr, kApp, kSite);
         SetFocus(Control(id));
-        PressKey(Control(id), VK_SPACE + 1);   // some other key
+        PressKey(Control(id), VK_SPACE + 1);  // some other key
         EXPECT_TRUE(box->IsOpen());
         PressKey(Control(id), VK_ESCAPE);
         EXPECT_FALSE(box->IsOpen());
@@ -167,7 +167,7 @@ TEST_F(AboutBoxTest, InfoDropsItsMenuDownButNotAgainFromTheClosingClick) {
     EXPECT_EQ(effects.lastMenuPoint.x, button.left);
     EXPECT_EQ(effects.lastMenuPoint.y, button.bottom);
 
-    effects.tick = 5099;   // the click that closed the menu
+    effects.tick = 5099;  // the click that closed the menu
     SendMessageW(Control(AboutBox::InfoButton), BM_CLICK, 0, 0);
     EXPECT_EQ(effects.menusShown.size(), 1u);
     effects.tick = 5300;
@@ -185,7 +185,7 @@ TEST_F(AboutBoxTest, TheLinksOpenTheMakersPagesFromTheDesktop) {
     const RECT link = winui::PanelItemHitRect(Control(AboutBox::CentrePanel), AboutBox::SiteLink);
     const POINT onLink{(link.left + link.right) / 2, (link.top + link.bottom) / 2};
     Mouse(AboutBox::CentrePanel, WM_LBUTTONDOWN, onLink);
-    EXPECT_FALSE(box->IsDragging());   // the link does not move the window
+    EXPECT_FALSE(box->IsDragging());  // the link does not move the window
     Mouse(AboutBox::CentrePanel, WM_LBUTTONUP, onLink);
 
     const std::wstring expected[] = {
@@ -241,7 +241,7 @@ TEST_F(AboutBoxTest, DraggingMovesTheWindowWithAnyButtonButTheRightOne) {
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left - before.left, 20);
     EXPECT_EQ(after.top - before.top, 10);
-    SendMessageW(Control(AboutBox::CentrePanel), WM_RBUTTONUP, 0, MAKELPARAM(25, 15));   // any button ends it
+    SendMessageW(Control(AboutBox::CentrePanel), WM_RBUTTONUP, 0, MAKELPARAM(25, 15));  // any button ends it
     EXPECT_FALSE(box->IsDragging());
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "winui/dropdown.h"
 #include "fake_effects.h"
+#include "winui/dropdown.h"
 
 namespace {
 
@@ -28,34 +28,34 @@ protected:
 
 TEST_F(DropDownTest, TheClickThatClosesTheMenuDoesNotReopenIt) {
     effects.menuReplies.push_back(42);
-    EXPECT_EQ(winui::DropDownMenu(button, menu), 42u);   // shown; closes at tick 1000
+    EXPECT_EQ(winui::DropDownMenu(button, menu), 42u);  // shown; closes at tick 1000
     EXPECT_EQ(winui::LastPopupTick, 1000u);
 
     effects.tick = 1099;
-    EXPECT_EQ(winui::DropDownMenu(button, menu), 0u);    // the closing click: suppressed
+    EXPECT_EQ(winui::DropDownMenu(button, menu), 0u);  // the closing click: suppressed
     EXPECT_EQ(effects.menusShown.size(), 1u);
     EXPECT_EQ(winui::LastPopupButton, nullptr);
     EXPECT_EQ(winui::LastPopupMenu, nullptr);
 
     effects.tick = 1120;
-    winui::DropDownMenu(button, menu);                    // a later click opens it again
+    winui::DropDownMenu(button, menu);  // a later click opens it again
     EXPECT_EQ(effects.menusShown.size(), 2u);
 }
 
 TEST_F(DropDownTest, OnlyTheSameButtonAndMenuWithin100MsAreSuppressed) {
     winui::DropDownMenu(button, menu);
     effects.tick = 1050;
-    winui::DropDownMenu(button, otherMenu);   // another menu
+    winui::DropDownMenu(button, otherMenu);  // another menu
     EXPECT_EQ(effects.menusShown.size(), 2u);
     effects.tick = 1150;
-    winui::DropDownMenu(button, otherMenu);   // exactly 100 ms later
+    winui::DropDownMenu(button, otherMenu);  // exactly 100 ms later
     EXPECT_EQ(effects.menusShown.size(), 3u);
 }
 
 TEST_F(DropDownTest, TheTickCountMayWrapAround) {
     effects.tick = 0xFFFFFFF0u;
     winui::DropDownMenu(button, menu);
-    effects.tick = 0x20;   // 48 ms later, after the wrap
+    effects.tick = 0x20;  // 48 ms later, after the wrap
     winui::DropDownMenu(button, menu);
     EXPECT_EQ(effects.menusShown.size(), 1u);
 }

@@ -1,10 +1,10 @@
 #include <filesystem>
 
-#include "winui/busy_cursor.h"
-#include "winui/messages.h"
 #include "form_fixture.h"
 #include "platform/ansi_codec.h"
 #include "ui/separator_dialog.h"
+#include "winui/busy_cursor.h"
+#include "winui/messages.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ protected:
     };
     void ExpectUsable(const Usable& usable, const char* when) const {
         EXPECT_EQ(Enabled(Form::LoadButton), usable.load) << when;
-        for (int id : {Form::HeaderCheckBox, Form::Utf8Radio, Form::AnsiRadio, Form::SeparatorLabel,
-                       Form::SeparatorButton}) {
+        for (int id :
+             {Form::HeaderCheckBox, Form::Utf8Radio, Form::AnsiRadio, Form::SeparatorLabel, Form::SeparatorButton}) {
             EXPECT_EQ(Enabled(id), usable.options) << when << ", control " << id;
         }
         EXPECT_EQ(Enabled(Form::ExportButton), usable.exportButton) << when;
@@ -117,7 +117,7 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
         const wchar_t* separator;
         bool header;
         bool ansi;
-        std::string expected;   // UTF-8
+        std::string expected;  // UTF-8
     };
     const std::string input = "[{\"k\": \"a;b\", \"v\": \"Z\u00fcrich \\\"x\\\"\"}]";
     const Case cases[] = {
@@ -132,7 +132,7 @@ TEST_F(ExportTest, OptionsShapeTheOutput) {
         // The input is read in the chosen encoding too.
         form.ClearInputFiles();
         form.AddInputFile(WriteFile("in" + std::to_string(n) + ".json",
-                            c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(input) : input));
+                                    c.ansi ? tabulora::SystemAnsiCodec().FromUtf8(input) : input));
         form.ChooseSeparator(c.separator);
         if (Checked(Form::HeaderCheckBox) != c.header) Click(Form::HeaderCheckBox);
         Click(c.ansi ? Form::AnsiRadio : Form::Utf8Radio);
@@ -272,15 +272,15 @@ TEST_F(ExportTest, WhileAnExportRunsItsButtonCancelsAndNothingElseChangesItsInpu
         for (int id : {Form::LoadButton, Form::HeaderCheckBox, Form::Utf8Radio, Form::SeparatorButton})
             EXPECT_FALSE(Enabled(id)) << id;
         EXPECT_TRUE(GetMenuState(form.OptionsMenu(), Form::FirstChoiceCommand, MF_BYCOMMAND) & MF_GRAYED);
-        SendMessageW(form.Handle(), WM_COMMAND, Form::FileClearCommand, 0);   // ignored
+        SendMessageW(form.Handle(), WM_COMMAND, Form::FileClearCommand, 0);  // ignored
         EXPECT_EQ(form.InputFiles().size(), 1u);
-        SendMessageW(form.Handle(), WM_COMMAND, IDCANCEL, 0);   // Esc
+        SendMessageW(form.Handle(), WM_COMMAND, IDCANCEL, 0);  // Esc
     };
 
     Command(Form::ExportButton);
 
     EXPECT_FALSE(std::filesystem::exists(TempFolder::Native(winui::WideToUtf8(output))));
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"people.json"});   // no temporary file either
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"people.json"});  // no temporary file either
     EXPECT_TRUE(effects.messages.empty());
     EXPECT_EQ(StatusText(form), L"Export cancelled.");
     EXPECT_EQ(Caption(Form::ExportButton), L"Export to CSV...");
@@ -319,7 +319,7 @@ TEST_F(ExportTest, TheOptionsMenuChoicesShapeTheCsv) {
     SendMessageW(form.Control(Form::AnsiRadio), BM_CLICK, 0, 0);
     Command(Form::ExportButton);
     EXPECT_EQ(Read(utf8), "\xEF\xBB\xBFid,user.name,f\r\n1,x,'=1+2\r\n");
-    EXPECT_EQ(Read(ansi), "id,user.name,f\r\n1,x,'=1+2\r\n");   // no byte-order mark in ANSI
+    EXPECT_EQ(Read(ansi), "id,user.name,f\r\n1,x,'=1+2\r\n");  // no byte-order mark in ANSI
 }
 
 TEST_F(ExportTest, TheExportReceivesWhatTheControlsShow) {
@@ -331,8 +331,8 @@ TEST_F(ExportTest, TheExportReceivesWhatTheControlsShow) {
     ChooseInSeparatorDialog(SeparatorDialog::TabRadio);
     Click(Form::AnsiRadio);
     Click(Form::HeaderCheckBox);
-    Command(Form::FirstChoiceCommand);       // Flatten Nested Values
-    Command(Form::FirstChoiceCommand + 2);   // Guard Against Formula Injection
+    Command(Form::FirstChoiceCommand);      // Flatten Nested Values
+    Command(Form::FirstChoiceCommand + 2);  // Guard Against Formula Injection
     ExportOptions expected;
     expected.includeHeader = false;
     expected.encoding = TextEncoding::Ansi;
@@ -353,7 +353,7 @@ TEST_F(ExportTest, TheExportReceivesWhatTheControlsShow) {
     form.AddInputFile(WriteFile("utf8.json", input));
     Click(Form::Utf8Radio);
     Click(Form::HeaderCheckBox);
-    Command(Form::FirstChoiceCommand + 1);   // Excel-Friendly UTF-8 (BOM)
+    Command(Form::FirstChoiceCommand + 1);  // Excel-Friendly UTF-8 (BOM)
     Command(Form::FirstChoiceCommand);
     ChooseInSeparatorDialog(SeparatorDialog::OtherRadio, L"|");
     expected = ExportOptions();
@@ -366,7 +366,7 @@ TEST_F(ExportTest, TheExportReceivesWhatTheControlsShow) {
     effects.saveReplies.push_back(second);
     Command(Form::ExportButton);
     EXPECT_EQ(Read(second), "\xEF\xBB\xBFid|n|f\r\n1|Zo\u00EB|'=1+2\r\n");
-    EXPECT_EQ(effects.messages.size(), 2u);   // the two "Operation completed" boxes
+    EXPECT_EQ(effects.messages.size(), 2u);  // the two "Operation completed" boxes
 }
 
 TEST_F(ExportTest, WhatCanBeUsedFollowsTheFilesAndTheExport) {
@@ -396,12 +396,8 @@ TEST_F(ExportTest, WhatCanBeUsedFollowsTheFilesAndTheExport) {
 
 TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"Disk full", L"Disk full."},
-        {L"Disk full.", L"Disk full."},
-        {L"Disk full!", L"Disk full!"},
-        {L"Code (5)", L"Code (5)"},
-        {L"Line\r\n", L"Line\r\n"},
-        {L"Ends in \u00e9", L"Ends in \u00e9."},
+        {L"Disk full", L"Disk full."}, {L"Disk full.", L"Disk full."}, {L"Disk full!", L"Disk full!"},
+        {L"Code (5)", L"Code (5)"},    {L"Line\r\n", L"Line\r\n"},     {L"Ends in \u00e9", L"Ends in \u00e9."},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(winui::UnhandledErrorText(text), expected);
 }

@@ -16,7 +16,7 @@ public:
         std::wstring text;
         std::wstring caption;
         UINT type;
-        winui::ScreenCursor cursor;   // the cursor while the box was up
+        winui::ScreenCursor cursor;  // the cursor while the box was up
     };
     struct ShellCall {
         HWND parent;
@@ -65,8 +65,8 @@ public:
         folderRequests.push_back(request);
         return Next(folderReplies);
     }
-    bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file,
-                       const std::wstring& parameters, int showCommand) override {
+    bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+                       int showCommand) override {
         shellCalls.push_back({parent, verb, file, parameters, showCommand});
         return true;
     }

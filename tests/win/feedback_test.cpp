@@ -11,12 +11,12 @@
 
 #include "base/app_identity.h"
 #include "base/maker_site.h"
-#include "winui/busy_cursor.h"
-#include "winui/panel.h"
 #include "fake_effects.h"
 #include "tests/update/local_servers.h"
 #include "ui/feedback_window.h"
 #include "update/postform.h"
+#include "winui/busy_cursor.h"
+#include "winui/panel.h"
 
 using tabulora::ui::FeedbackChoice;
 using tabulora::ui::FeedbackWindow;
@@ -51,10 +51,11 @@ protected:
         form = std::make_unique<FeedbackWindow>(nullptr, app, tabulora::MakerSite(kPlaceholderHost),
                                                 [this](std::string url, const tabulora::update::RequestFields& fields,
                                                        int timeoutMs) {
-            url.replace(url.find(kPlaceholderHost), std::string_view(kPlaceholderHost).size(), server);
-            attempts.push_back({url, timeoutMs, winui::CurrentScreenCursor()});
-            return tabulora::update::PostForm(url, fields, timeoutMs);
-        });
+                                                    url.replace(url.find(kPlaceholderHost),
+                                                                std::string_view(kPlaceholderHost).size(), server);
+                                                    attempts.push_back({url, timeoutMs, winui::CurrentScreenCursor()});
+                                                    return tabulora::update::PostForm(url, fields, timeoutMs);
+                                                });
         ShowWindow(form->Handle(), SW_SHOW);
     }
 
@@ -100,8 +101,9 @@ TEST_F(FeedbackTest, ThePanelsChooseOneAtATimeAndCannotBeWithdrawn) {
     ClickPanel(FeedbackWindow::LikeChoice);
     EXPECT_EQ(form->Choice(), FeedbackChoice::Like);
     EXPECT_EQ(winui::GetPanelLook(Control(FeedbackWindow::LikeChoice)),
-              (winui::PanelLook{GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT), winui::Bevel::Lowered}));
-    ClickPanel(FeedbackWindow::LikeChoice);   // again: still chosen
+              (winui::PanelLook{GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT),
+                                winui::Bevel::Lowered}));
+    ClickPanel(FeedbackWindow::LikeChoice);  // again: still chosen
     EXPECT_EQ(form->Choice(), FeedbackChoice::Like);
     ClickPanel(FeedbackWindow::DislikeChoice);
     EXPECT_EQ(form->Choice(), FeedbackChoice::Dislike);
@@ -120,8 +122,11 @@ TEST_F(FeedbackTest, PostsTheFieldsInOrderAndClosesOnOk) {
     const char* head = "cmd=feedback&appname=BRIMTAL+-+Tabulora&version=1.1&feedback=";
     const Case cases[] = {
         {"liked", {FeedbackWindow::LikeChoice}, L"Great", L"", "I+like+it%21%0DGreat"},
-        {"switched to dislike, trimmed", {FeedbackWindow::LikeChoice, FeedbackWindow::DislikeChoice}, L" \r\n Bad\r\nreally \r\n",
-         L"  me.too+x@mail-host.example.org ", "I+dislike+it%21%0DBad%0D%0Areally&email=me.too%2Bx%40mail-host.example.org"},
+        {"switched to dislike, trimmed",
+         {FeedbackWindow::LikeChoice, FeedbackWindow::DislikeChoice},
+         L" \r\n Bad\r\nreally \r\n",
+         L"  me.too+x@mail-host.example.org ",
+         "I+dislike+it%21%0DBad%0D%0Areally&email=me.too%2Bx%40mail-host.example.org"},
         {"no choice", {}, L"Just text", L"", "Just+text"},
     };
     for (const Case& c : cases) {
@@ -169,8 +174,8 @@ TEST_F(FeedbackTest, OnlyAnAnswerOfOkAloneCountsAsDelivered) {
         const char* answer;
         bool delivered;
     } cases[] = {
-        {"OK", true}, {"OK\r\n", true}, {"  OK  ", true}, {"\r\nOK\n", true},
-        {"ok", false}, {"OK.", false}, {"OK\r\nmore", false}, {"", false},
+        {"OK", true},  {"OK\r\n", true}, {"  OK  ", true},      {"\r\nOK\n", true},
+        {"ok", false}, {"OK.", false},   {"OK\r\nmore", false}, {"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -203,7 +208,7 @@ TEST_F(FeedbackTest, WhenBothAttemptsFailTheWindowKeepsEverything) {
     EXPECT_EQ(Text(FeedbackWindow::EmailEdit), L"a@b.cd");
     EXPECT_EQ(form->Choice(), FeedbackChoice::Dislike);
 
-    UseServer(Listener::Plain);   // sending again is possible
+    UseServer(Listener::Plain);  // sending again is possible
     Send();
     EXPECT_FALSE(form->IsOpen());
 }
@@ -227,7 +232,7 @@ TEST_F(FeedbackTest, AServerThatKeepsSendingHoldsTheWindowOnlyForTheDeadlines) {
 }
 
 TEST_F(FeedbackTest, ABlankMessageBeepsAndSendsNothing) {
-    SetText(FeedbackWindow::EmailEdit, L"not an address");   // not even looked at
+    SetText(FeedbackWindow::EmailEdit, L"not an address");  // not even looked at
     SetText(FeedbackWindow::MessageEdit, L"  \r\n\t\r\n ");
     SetFocus(Control(FeedbackWindow::EmailEdit));
     const int before = RequestCount();
@@ -273,11 +278,12 @@ TEST_F(FeedbackTest, EscapeInAnyOfTheThreeControlsClosesWithoutSending) {
 }
 
 HWND focusAtOpen = nullptr;
-int focusIdAtOpen = 0;   // read while the window exists
+int focusIdAtOpen = 0;  // read while the window exists
 
 TEST_F(FeedbackTest, ModalWithTheMemoFocusedAndTheOwnerBackAfterwards) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    form = std::make_unique<FeedbackWindow>(owner, tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite(kPlaceholderHost));
+    form = std::make_unique<FeedbackWindow>(owner, tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"),
+                                            tabulora::MakerSite(kPlaceholderHost));
     focusAtOpen = nullptr;
     focusIdAtOpen = 0;
     // Once the modal loop runs: note the focus, then press Escape where the focus is.

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "tests/update/memory_settings.h"
 #include "app/program_identity.h"
 #include "base/maker_site.h"
-#include "winui/program_folder.h"
-#include "winui/text.h"
 #include "fake_effects.h"
 #include "tests/engine/temp_folder.h"
+#include "tests/update/memory_settings.h"
+#include "winui/program_folder.h"
+#include "winui/text.h"
 
 // A main window with faked dialogs and a scratch folder for input and output files.
 class FormTest : public testing::Test {
@@ -46,7 +46,7 @@ protected:
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT) {   // left for the test to see
+                if (message.message == WM_QUIT) {  // left for the test to see
                     PostQuitMessage(static_cast<int>(message.wParam));
                     break;
                 }

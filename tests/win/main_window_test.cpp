@@ -12,8 +12,8 @@ namespace {
 
 using tabulora::MainWindow;
 
-const int kOptions[] = {MainWindow::HeaderCheckBox, MainWindow::AnsiRadio, MainWindow::Utf8Radio, MainWindow::SeparatorLabel,
-                        MainWindow::SeparatorButton, MainWindow::ExportButton};
+const int kOptions[] = {MainWindow::HeaderCheckBox, MainWindow::AnsiRadio,       MainWindow::Utf8Radio,
+                        MainWindow::SeparatorLabel, MainWindow::SeparatorButton, MainWindow::ExportButton};
 
 // An HDROP as the shell hands it over: DROPFILES followed by the wide paths, double-terminated.
 HDROP MakeDrop(const std::vector<std::wstring>& paths) {
@@ -59,7 +59,7 @@ TEST_F(FormTest, LoadingCountsEveryFileAndEnablesTheOptions) {
     form.AddInputFile(data);
     form.AddInputFile(data);
     form.AddInputFile(Path("missing.json"));
-    form.AddInputFile(winui::Utf8ToWide(folder / ""));   // a folder is not a file
+    form.AddInputFile(winui::Utf8ToWide(folder / ""));  // a folder is not a file
 
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [2]");
     EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{data, data}));
@@ -72,7 +72,7 @@ TEST_F(FormTest, OpenDialogAddsTheChosenFilesInOrder) {
     const std::wstring b = WriteFile("b.txt", "{}");
     effects.openReplies.push_back({a, Path("gone.json"), b});
     form.ChooseInputFiles();
-    form.ChooseInputFiles();   // cancelled: nothing changes
+    form.ChooseInputFiles();  // cancelled: nothing changes
 
     ASSERT_EQ(effects.openRequests.size(), 2u);
     const winui::OpenFilesRequest& request = effects.openRequests[0];
@@ -111,8 +111,8 @@ TEST_F(FormTest, CommandLineFilesLoadAsDroppedOnesPlusJsonLines) {
     const std::wstring json = WriteFile("data.json", "{}");
     const std::wstring lines = WriteFile("log.JSONL", "{}");
     std::filesystem::create_directories(TempFolder::Native(folder / "folder.json"));
-    const std::vector<std::wstring> named = {json, Path("folder.json"), WriteFile("notes.txt", "{}"), lines,
-                                             Path("missing.json"), json};
+    const std::vector<std::wstring> named = {json,  Path("folder.json"),  WriteFile("notes.txt", "{}"),
+                                             lines, Path("missing.json"), json};
     form.AddFilesFromCommandLine(named);
     EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{json, lines, json}));
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [3]");
@@ -122,8 +122,9 @@ TEST(CommandLine, NamesTheFilesAfterTheProgramAsFullPaths) {
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);
     const std::wstring here = std::wstring(current) + (current[wcslen(current) - 1] == L'\\' ? L"" : L"\\");
-    EXPECT_EQ(tabulora::FilesOnCommandLine(L"\"C:\\Program Files\\Tabulora\\Tabulora.exe\" \"C:\\my data\\a.json\" b.json"),
-              (std::vector<std::wstring>{L"C:\\my data\\a.json", here + L"b.json"}));
+    EXPECT_EQ(
+        tabulora::FilesOnCommandLine(L"\"C:\\Program Files\\Tabulora\\Tabulora.exe\" \"C:\\my data\\a.json\" b.json"),
+        (std::vector<std::wstring>{L"C:\\my data\\a.json", here + L"b.json"}));
     EXPECT_TRUE(tabulora::FilesOnCommandLine(L"Tabulora.exe").empty());
 }
 
@@ -151,12 +152,12 @@ TEST_F(FormTest, DropAddsJsonFilesOfAnyCaseAndPathLength) {
     ASSERT_GT(longPath.size(), 260u);
     std::filesystem::create_directories(TempFolder::Native(folder / "folder.json"));
     const std::vector<std::wstring> rejected = {
-        Path("folder.json"), WriteFile("notes.txt", "{}"), WriteFile("data.json5", "{}"),
-        WriteFile("noext", "{}"), WriteFile("json", "{}"), Path("missing.json"),
+        Path("folder.json"),      WriteFile("notes.txt", "{}"), WriteFile("data.json5", "{}"),
+        WriteFile("noext", "{}"), WriteFile("json", "{}"),      Path("missing.json"),
     };
 
-    std::vector<std::wstring> dropped = {rejected[0], upper, rejected[1], mixed, rejected[2], dotted,
-                                         rejected[3], rejected[4], rejected[5], longPath};
+    std::vector<std::wstring> dropped = {rejected[0], upper,       rejected[1], mixed,       rejected[2],
+                                         dotted,      rejected[3], rejected[4], rejected[5], longPath};
     SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
 
     EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{upper, mixed, dotted, longPath}));

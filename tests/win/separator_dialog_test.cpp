@@ -26,9 +26,7 @@ protected:
         GetWindowTextW(dialog.Control(SeparatorDialog::OtherEdit), text, 8);
         return text;
     }
-    static void Choose(SeparatorDialog& dialog, int id) {
-        SendMessageW(dialog.Control(id), BM_CLICK, 0, 0);
-    }
+    static void Choose(SeparatorDialog& dialog, int id) { SendMessageW(dialog.Control(id), BM_CLICK, 0, 0); }
 };
 
 TEST_F(SeparatorTest, OpensWithTheSeparatorSelected) {
@@ -38,9 +36,9 @@ TEST_F(SeparatorTest, OpensWithTheSeparatorSelected) {
         const wchar_t* edit;
     };
     const Case cases[] = {
-        {L"\t", SeparatorDialog::TabRadio, L""}, {L",", SeparatorDialog::CommaRadio, L""},
-        {L";", SeparatorDialog::SemicolonRadio, L""},   {L" ", SeparatorDialog::SpaceRadio, L""},
-        {L"|", SeparatorDialog::OtherRadio, L"|"},  {L"", SeparatorDialog::OtherRadio, L""},
+        {L"\t", SeparatorDialog::TabRadio, L""},      {L",", SeparatorDialog::CommaRadio, L""},
+        {L";", SeparatorDialog::SemicolonRadio, L""}, {L" ", SeparatorDialog::SpaceRadio, L""},
+        {L"|", SeparatorDialog::OtherRadio, L"|"},    {L"", SeparatorDialog::OtherRadio, L""},
         {L"\\", SeparatorDialog::OtherRadio, L"\\"},
     };
     for (const Case& c : cases) {
@@ -68,7 +66,7 @@ TEST_F(SeparatorTest, OkChangesTheSeparatorAndTheButtonShowsIt) {
         const wchar_t* caption;
     };
     const Case cases[] = {
-        {SeparatorDialog::TabRadio, nullptr, "\t", L"\\t"}, {SeparatorDialog::CommaRadio, nullptr, ",", L","},
+        {SeparatorDialog::TabRadio, nullptr, "\t", L"\\t"},    {SeparatorDialog::CommaRadio, nullptr, ",", L","},
         {SeparatorDialog::SemicolonRadio, nullptr, ";", L";"}, {SeparatorDialog::SpaceRadio, nullptr, " ", L" "},
         {SeparatorDialog::OtherRadio, L"|", "|", L"|"},        {SeparatorDialog::OtherRadio, L"", "", L""},
         {SeparatorDialog::OtherRadio, L"\\", "\\", L"\\"},

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "winui/text.h"
 #include "tests/engine/temp_folder.h"
+#include "winui/text.h"
 
 namespace {
 
