@@ -22,6 +22,13 @@ public:
     void Append(std::string_view text) { text_.append(text); }
     void Append(char byte) { text_ += byte; }
     void Separator(char separator);
+    // Appends the compact text of the non-empty array whose "[" is at p straight from its text,
+    // when it is plain JSON (blanks only between tokens, names in double quotes, no raw line break
+    // in a string, at most `levels` and 64 containers deep) and ends before `end`, and returns
+    // where it ends; the events of the same array would give the same text. Otherwise appends
+    // nothing and returns nullptr. The text must be readable past `end` up to a byte that is not
+    // a blank nor part of a number (the reader's buffers end in one).
+    const char* AppendPlainArray(const char* p, const char* end, size_t levels);
 
     const std::string& Text() const { return text_; }
     size_t Size() const { return text_.size(); }

@@ -78,6 +78,10 @@ public:
 //   OpenObject(), EmptyObject(), CloseObject(), OpenArray(), EmptyArray(), CloseArray()
 //   Element()                          an element of the innermost array begins
 //   Separator(byte, inObject)          the byte after a value that does not close its container
+//   TakeWholeArray(p, end, levels)     optional: offered each array at its "[" before any event of
+//                                      it; returns where it ends when the consumer took it whole
+//                                      (at most `levels` containers deep), nullptr to have its
+//                                      events reported as usual
 //   ValueEnd()                         a top-level value has ended, or the reading stopped
 template <class Events>
 class JsonReader final : public PieceReader {

@@ -146,6 +146,16 @@ bool JsonReader<Events>::BeginValue() {
         return true;
     }
     case '[':
+        // A consumer may take a whole array straight from the text instead of event by event.
+        if constexpr (requires(Events & events) { events.TakeWholeArray(p, p, size_t{}); }) {
+            if (open_.size() < kMaxNestingDepth) {
+                if (const char* after = events_.TakeWholeArray(p, end_, kMaxNestingDepth - open_.size())) {
+                    pos_ = after;
+                    step_ = Step::AfterValue;
+                    return true;
+                }
+            }
+        }
         pos_ = p + 1;
         step_ = Step::ArrayFirst;
         return true;

@@ -57,7 +57,7 @@ void LineLayout::Close(char closing) {
 // alone in the output (the character's other bytes start the next element, which cannot be
 // read), so it is written as U+FFFD. The next member begins a line; the next element does so
 // itself.
-void LineLayout::Separator(char separator, bool inObject) {
+void LineLayout::WriteSeparator(char separator, bool inObject) {
     if (static_cast<unsigned char>(separator) >= 0x80)
         line_.Append("\xEF\xBF\xBD", 3);
     else

@@ -47,13 +47,28 @@ public:
     void EmptyArray() { line_.Append("[]", 2); }
     void CloseArray() { Close(']'); }
     void Element() { BreakLine(); }
-    void Separator(char separator, bool inObject);
+    void Separator(char separator, bool inObject) {
+        // After a member line handed over whole, its "," only starts the next line: the short way
+        // of what the general one does then.
+        if (lineHandedOver_ && inObject && separator == ',') {
+            StartLine();
+            return;
+        }
+        WriteSeparator(separator, inObject);
+    }
     void ValueEnd();
 
 private:
     void Close(char closing);
+    void WriteSeparator(char separator, bool inObject);
     void BreakLine();
     void FinishLine();
+    void StartLine() {
+        line_.Clear();
+        lineHandedOver_ = false;
+        rawBreakInLine_ = false;
+        lineTabs_ = level_;
+    }
 
     ReformattedLines& lines_;
     unsigned level_ = 0;           // open containers

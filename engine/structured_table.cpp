@@ -153,6 +153,22 @@ void StructuredTable::OpenArray() {
     frames_.push_back(frame);
 }
 
+// An array that is a cell, when it is plain JSON, is copied in one go: the same cell as its events
+// would give.
+const char* StructuredTable::TakeWholeArray(const char* p, const char* end, size_t levels) {
+    if (Compacting() || !TakesMemberValue() || memberName_.empty() || recordDepth_ < 0 ||
+        static_cast<long>(Depth()) != cellDepth_)
+        return nullptr;
+    const char* after = compact_.AppendPlainArray(p, end, levels);
+    if (!after) return nullptr;
+    memberValue_ = false;
+    std::string_view value = compact_.Text();
+    if (join_ && JoinPlainArray(value, *join_, joined_)) value = joined_;
+    AddCell(Depth(), memberName_, value, CellKind::Array);
+    compact_.Clear();
+    return after;
+}
+
 void StructuredTable::CloseArray() {
     if (Compacting()) compact_.Append(']');
     Release(0);

@@ -48,6 +48,7 @@ public:
     void Element() {}
     void Separator(char separator, bool inObject);
     void ValueEnd();
+    const char* TakeWholeArray(const char* p, const char* end, size_t levels);
 
 private:
     // How an open container is read: an object, or an array whose values are looked into for

@@ -29,7 +29,7 @@ void TableRows::ColumnChoice::Learn(const std::string& name) {
     outputOf.push_back(index);
 }
 
-template <bool kGuard>
+template <bool kGuard, bool kChosen>
 void TableRows::EndRowOf() {
     const std::string& separator = fields_.Separator();
     const uint32_t columnCount = ColumnCount();
@@ -47,7 +47,7 @@ void TableRows::EndRowOf() {
                 out += separator.size();
             }
         }
-        const uint32_t source = choice_ ? choice_->columnAt[column] : column;
+        const uint32_t source = kChosen ? choice_->columnAt[column] : column;
         if (source != kNotWritten && CellSet(source)) {
             const Cell& cell = row_[source];
             const std::string_view text(rowText_.Data() + cell.offset, cell.length);
@@ -72,10 +72,10 @@ void TableRows::EndRowOf() {
 }
 
 void TableRows::EndRow() {
-    if (formulaGuard_)
-        EndRowOf<true>();
+    if (choice_)
+        formulaGuard_ ? EndRowOf<true, true>() : EndRowOf<false, true>();
     else
-        EndRowOf<false>();
+        formulaGuard_ ? EndRowOf<true, false>() : EndRowOf<false, false>();
 }
 
 // A value counts once per row for its column, an empty one not at all.

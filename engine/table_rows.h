@@ -123,7 +123,7 @@ private:
             std::memcpy(to, from, size);
         }
     }
-    template <bool kGuard>
+    template <bool kGuard, bool kChosen>
     void EndRowOf();
     void CountCell(uint32_t column, const Cell& cell, std::string_view value, CellKind kind);
 
