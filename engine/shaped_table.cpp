@@ -232,14 +232,10 @@ void ShapedTable::Close() {
     frames_.pop_back();
     switch (frame.role) {
     case Role::InCell: compact_.Append(frame.object ? '}' : ']'); break;
-    case Role::Cell: {
+    case Role::Cell:
         compact_.Append(']');
-        if (shape_.join && JoinPlainArray(compact_.Text(), *shape_.join, scratch_))
-            CellNamed(cellName_, scratch_, CellKind::Array);
-        else
-            CellNamed(cellName_, compact_.Text(), CellKind::Array);
+        ArrayCell();
         break;
-    }
     case Role::Record: EndRecord(); break;
     case Role::Nested: path_.resize(frame.pathSize); break;
     case Role::Exploded: {
@@ -252,6 +248,32 @@ void ShapedTable::Close() {
     }
     default: break;
     }
+}
+
+// The array read into compact_ as the cell cellName_.
+void ShapedTable::ArrayCell() {
+    if (shape_.join && JoinPlainArray(compact_.Text(), *shape_.join, scratch_))
+        CellNamed(cellName_, scratch_, CellKind::Array);
+    else
+        CellNamed(cellName_, compact_.Text(), CellKind::Array);
+}
+
+// An array that is one cell, when it is plain JSON, is copied in one go: the same cell as its
+// events would give.
+const char* ShapedTable::TakeWholeArray(const char* p, const char* end, size_t levels) {
+    const Role role = frames_.empty() ? Role::Outside : frames_.back().role;
+    if (role == Role::Cell || role == Role::InCell || role == Role::Dropped) return nullptr;
+    int matched;
+    const Place place = PlaceOfValue(matched);
+    const bool element = place == Place::ElementValue;
+    if (!element && !(place == Place::RecordMember && flatten_ && ExplodedPath() < 0)) return nullptr;
+    compact_.Clear();
+    const char* after = compact_.AppendPlainArray(p, end, levels);
+    if (!after) return nullptr;
+    memberValue_ = false;
+    cellName_ = element ? PathColumnName(path_) : ColumnName();
+    ArrayCell();
+    return after;
 }
 
 // An element of an exploded array begins: its cells follow.
@@ -321,7 +343,8 @@ void ShapedTable::CellNamed(std::string_view name, std::string_view value, CellK
         SetCell(name, value, kind);
         return;
     }
-    const HeldCell cell{heldText_.size(), name.size(), heldText_.size() + name.size(), value.size(), kind};
+    const HeldCell cell{heldText_.size(), name.size(), heldText_.size() + name.size(),
+                        value.size(),     kind,        kNoColumnYet};
     heldText_.append(name);
     heldText_.append(value);
     cells_.push_back(cell);
@@ -356,9 +379,10 @@ void ShapedTable::EmitRows() {
     for (const uint64_t count : elementCounts_) rows = std::max(rows, count);
     auto set = [this](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
-            const HeldCell& cell = cells_[i];
-            SetCell(std::string_view(heldText_).substr(cell.nameStart, cell.nameSize),
-                    std::string_view(heldText_).substr(cell.valueStart, cell.valueSize), cell.kind);
+            HeldCell& cell = cells_[i];
+            if (cell.column == kNoColumnYet)
+                cell.column = rows_.ColumnOf(std::string_view(heldText_).substr(cell.nameStart, cell.nameSize));
+            rows_.SetCell(cell.column, std::string_view(heldText_).substr(cell.valueStart, cell.valueSize), cell.kind);
         }
     };
     for (uint64_t row = 0; row < rows; ++row) {

@@ -44,6 +44,7 @@ public:
     void CloseArray() { Close(); }
     void Element();
     void Separator(char separator, bool);
+    const char* TakeWholeArray(const char* p, const char* end, size_t levels);
     void ValueEnd();
 
 private:
@@ -72,6 +73,7 @@ private:
     Place PlaceOfValue(int& matched) const;
     void Open(bool object);
     void Close();
+    void ArrayCell();
     void OpenInRecord(bool object, Place place);
     void BeginRecord();
     void EndRecord();
@@ -110,7 +112,9 @@ private:
     struct HeldCell {
         size_t nameStart, nameSize, valueStart, valueSize;
         CellKind kind;
+        uint32_t column = kNoColumnYet;  // found when the cell is first written, then reused for each row
     };
+    static constexpr uint32_t kNoColumnYet = UINT32_MAX;
     struct Segment {
         bool exploded;
         size_t first, last;  // own cells: [first, last) of cells_; exploded: of elements_
