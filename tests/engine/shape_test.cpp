@@ -30,11 +30,11 @@ JsonPath Path(const std::string& text) {
 // Options as tabulora-cli takes them: --records, repeatable --explode, --join, --columns (split
 // at ","), repeatable --rename OLD=NEW, --flatten.
 struct ShapeArgs {
-    std::string records;
-    std::vector<std::string> explode;
-    std::string join;  // "" for none
-    std::vector<std::string> columns;
-    std::vector<std::pair<std::string, std::string>> renames;
+    std::string records = {};
+    std::vector<std::string> explode = {};
+    std::string join = {};  // "" for none
+    std::vector<std::string> columns = {};
+    std::vector<std::pair<std::string, std::string>> renames = {};
     bool flatten = false;
 };
 
