@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/interrupts.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "engine/csv_export.h"
@@ -103,6 +104,15 @@ int Convert(const Options& options) {
     };
 
     const std::vector<ExportInput> inputs = InputsOf(options);
+    for (const std::string* output : {&options.outputFile, &options.rejectsFile}) {
+        if (output->empty()) continue;
+        if (const ExportInput* input = InputAtPath(inputs, *output)) {
+            Report("the output " + *output + " is the input " + input->name +
+                   ", which would be lost; nothing was written");
+            return kExitUsage;
+        }
+    }
+    InterruptsCancel interrupts(control);
     ExportSummary summary;
     if (options.schema) {
         DiscardedOutput discarded;
@@ -121,7 +131,12 @@ int Convert(const Options& options) {
         summary = ExportToOneCsv(inputs, out, settings, &control);
         out.Flush();
     }
+    interrupts.ExportEnded();
     progress.Clear();
+    if (summary.cancelled) {
+        Report("interrupted; nothing more was written");
+        return interrupts.ExitCode() != 0 ? interrupts.ExitCode() : kExitFailure;
+    }
     for (const std::string& warning : summary.warnings) Report("warning: " + warning);
     if (!summary.failure.empty()) {
         Report(summary.failure);

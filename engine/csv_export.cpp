@@ -279,8 +279,17 @@ private:
     std::unique_ptr<InputReading> reading_;
 };
 
+// Writing over an input would destroy it: refused before anything is read.
+void RefuseInputAsOutput(const std::vector<ExportInput>& inputs, const std::string& path) {
+    if (const ExportInput* input = InputAtPath(inputs, path))
+        throw FileError("Cannot create file \"" + path + "\". It is the input file \"" + input->origin.path +
+                        "\", which would be lost.");
+}
+
 ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget target, const ExportSettings& settings,
                            ExportControl* control) {
+    if (target.kind == CsvTarget::Kind::ReplaceFile) RefuseInputAsOutput(inputs, target.path);
+    if (!settings.rejectsPath.empty()) RefuseInputAsOutput(inputs, settings.rejectsPath);
     ExportSummary summary;
     const bool toStream = target.kind == CsvTarget::Kind::Stream;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
@@ -423,8 +432,16 @@ ExportSummary ExportToOneCsv(const std::vector<ExportInput>& inputs, ByteSink& o
     return ConvertToOne(inputs, std::move(target), settings, control);
 }
 
+const ExportInput* InputAtPath(const std::vector<ExportInput>& inputs, const std::string& path) {
+    for (const ExportInput& input : inputs)
+        if (input.origin.kind == InputOrigin::Kind::File && file_system::SameFile(input.origin.path, path))
+            return &input;
+    return nullptr;
+}
+
 ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std::string& folder,
                               const ExportSettings& settings, ExportControl* control) {
+    if (!settings.rejectsPath.empty()) RefuseInputAsOutput(inputs, settings.rejectsPath);
     ExportSummary summary;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
     const std::unique_ptr<RejectsFile> rejects = OpenRejects(settings);

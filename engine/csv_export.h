@@ -161,4 +161,9 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
 // context's control characters escaped; without ": ..." when the context is empty.
 std::string ReadingStoppedMessage(std::string_view name, const ReadingStop& stop);
 
+// The input file that a file written at `path` would replace (the same file by identity, links
+// and other spellings included), or nullptr. The exports refuse such an output before reading
+// anything, with FileError("Cannot create file ...").
+const ExportInput* InputAtPath(const std::vector<ExportInput>& inputs, const std::string& path);
+
 }  // namespace tabulora

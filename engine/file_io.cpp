@@ -1,6 +1,5 @@
 #include "engine/file_io.h"
 
-#include <atomic>
 #include <system_error>
 
 namespace tabulora {
@@ -9,11 +8,6 @@ namespace {
 std::string ToUtf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
-}
-
-uint32_t NextTempNumber() {
-    static std::atomic<uint32_t> counter{0};
-    return file_system::ProcessNumber() * 2654435761u + ++counter;
 }
 
 }  // namespace
@@ -54,7 +48,7 @@ FileResult ScratchFile::CreateAnonymous() {
     std::error_code folderError;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(folderError);
     for (int attempt = 0;; ++attempt) {
-        const std::string path = file_system::TempPathBeside(ToUtf8(folder / "x"), NextTempNumber());
+        const std::string path = file_system::TempPathBeside(ToUtf8(folder / "x"), file_system::RandomNumber());
         FileResult created = file_system::CreateHidden(path, file_);
         // Only a taken name is worth another try.
         if (!created.Failed() || !IsNameTaken(path) || attempt == 99) return created;
@@ -68,6 +62,8 @@ FileResult ScratchFile::ReadAt(uint64_t offset, char* buffer, size_t size, size_
 }
 
 FileResult ScratchFile::Truncate(uint64_t size) { return file_system::Truncate(file_, size); }
+
+FileResult ScratchFile::FlushToDisk() { return file_system::FlushToDisk(file_); }
 
 FileResult ScratchFile::Close() {
     if (file_ == file_system::kNoFile) return {};
@@ -96,7 +92,7 @@ FileResult OutputFile::Open(const std::string& target) {
     if (FileResult replaceable = file_system::CheckReplaceable(resolved_); replaceable.Failed())
         return Failed(std::move(replaceable));
     for (int attempt = 0;; ++attempt) {
-        const std::string path = file_system::TempPathBeside(resolved_, NextTempNumber());
+        const std::string path = file_system::TempPathBeside(resolved_, file_system::RandomNumber());
         FileResult created = temp_.Create(path);
         if (!created.Failed()) return created;
         // Only a taken name is worth another try.
@@ -114,20 +110,30 @@ FileResult OutputFile::Write(std::string_view bytes) {
     return written.Failed() ? Failed(std::move(written)) : written;
 }
 
+// The whole file reaches the disk before its name does: after a power cut the target holds the
+// old content or the new one, never a short file.
+FileResult OutputFile::Complete() {
+    if (FileResult flushed = temp_.FlushToDisk(); flushed.Failed()) return Failed(std::move(flushed));
+    if (FileResult kept = temp_.Keep(); kept.Failed()) return Failed(std::move(kept));
+    return {};
+}
+
 FileResult OutputFile::CommitReplacing() {
     const std::string temp = temp_.Path();
-    if (FileResult kept = temp_.Keep(); kept.Failed()) return Failed(std::move(kept));
+    if (FileResult completed = Complete(); completed.Failed()) return completed;
     FileResult moved = file_system::MoveReplacing(temp, resolved_);
     if (moved.Failed()) {
         std::error_code ignored;
         std::filesystem::remove(NativePath(temp), ignored);
+    } else {
+        file_system::FlushFolderOf(resolved_);
     }
     return moved;
 }
 
 FileResult OutputFile::CommitAsNew(const std::function<std::string()>& nextName, std::string& name) {
     const std::string temp = temp_.Path();
-    if (FileResult kept = temp_.Keep(); kept.Failed()) return Failed(std::move(kept));
+    if (FileResult completed = Complete(); completed.Failed()) return completed;
     for (name = resolved_;; name = nextName()) {
         bool nameTaken = false;
         FileResult moved = file_system::MoveToFreeName(temp, name, nameTaken);
@@ -135,6 +141,8 @@ FileResult OutputFile::CommitAsNew(const std::function<std::string()>& nextName,
         if (moved.Failed()) {
             std::error_code ignored;
             std::filesystem::remove(NativePath(temp), ignored);
+        } else {
+            file_system::FlushFolderOf(name);
         }
         return moved;
     }

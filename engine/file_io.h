@@ -48,6 +48,7 @@ public:
     FileResult ReadAt(uint64_t offset, char* buffer, size_t size, size_t& got);
     // Cuts the file to `size` bytes; writing goes on there.
     FileResult Truncate(uint64_t size);
+    FileResult FlushToDisk();
     FileResult Close();
     // Closes and removes the file.
     void Remove();
@@ -82,6 +83,7 @@ public:
     FileResult CommitAsNew(const std::function<std::string()>& nextName, std::string& name);
 
 private:
+    FileResult Complete();
     FileResult Failed(FileResult failure);
 
     std::string resolved_;  // the file really written

@@ -34,6 +34,17 @@ FileResult Truncate(Handle file, uint64_t size);
 
 FileResult Close(Handle file);
 
+// Writes what the system still holds of the file to the disk, so that it survives a power cut.
+FileResult FlushToDisk(Handle file);
+
+// Writes the folder of `path` to the disk, so that a name just given in it survives a power cut
+// (on Windows the file system sees to that itself).
+void FlushFolderOf(const std::string& path);
+
+// True when `a` and `b` name the same existing file, whatever the spelling, links included (the
+// device and inode, on Windows the volume and file ID).
+bool SameFile(const std::string& a, const std::string& b);
+
 // Fails with the reason when the file at `path` cannot be replaced by a new one: it is a folder,
 // the user may not write it, or another program holds it open. A missing file is no failure.
 FileResult CheckReplaceable(const std::string& path);
@@ -50,7 +61,7 @@ FileResult MoveReplacing(const std::string& from, const std::string& to);
 // `nameTaken` and leaves the file where it is, which is no failure.
 FileResult MoveToFreeName(const std::string& from, const std::string& to, bool& nameTaken);
 
-// A number that differs between processes, for temporary names.
-uint32_t ProcessNumber();
+// A number from the system's random source, for temporary names that never repeat from run to run.
+uint32_t RandomNumber();
 
 }  // namespace tabulora::file_system

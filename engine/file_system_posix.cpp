@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,6 +70,25 @@ FileResult Close(Handle file) {
     return {};
 }
 
+FileResult FlushToDisk(Handle file) {
+    if (fsync(Descriptor(file)) != 0) return Failure(errno);
+    return {};
+}
+
+void FlushFolderOf(const std::string& path) {
+    const std::string folder = Folder(path);
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)fsync(fd);  // some file systems cannot flush a folder; the file itself is on the disk
+    close(fd);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 FileResult CheckReplaceable(const std::string& path) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return {};  // a new file
@@ -117,6 +138,14 @@ FileResult MoveToFreeName(const std::string& from, const std::string& to, bool& 
     return Failure(errno);
 }
 
-uint32_t ProcessNumber() { return static_cast<uint32_t>(getpid()); }
+uint32_t RandomNumber() {
+    uint32_t number;
+    if (getrandom(&number, sizeof number, GRND_NONBLOCK) == sizeof number) return number;
+    // No random source yet (early at boot): the clock and the process still differ between runs.
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<uint32_t>(now.tv_nsec) ^ static_cast<uint32_t>(now.tv_sec) * 2654435761u ^
+           static_cast<uint32_t>(getpid());
+}
 
 }  // namespace tabulora::file_system

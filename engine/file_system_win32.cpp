@@ -1,4 +1,6 @@
+#define _CRT_RAND_S
 #include <windows.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -98,6 +100,29 @@ FileResult Close(Handle file) {
     return {};
 }
 
+FileResult FlushToDisk(Handle file) {
+    if (!FlushFileBuffers(SystemHandle(file))) return Failure(GetLastError());
+    return {};
+}
+
+void FlushFolderOf(const std::string&) {}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        // No access asked: only the file's identity is read, whoever holds it open.
+        const HANDLE file = CreateFileW(SystemPath(path).c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        const BOOL got = GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return got != FALSE;
+    };
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return identity(a, first) && identity(b, second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
 FileResult CheckReplaceable(const std::string& path) {
     const std::wstring wide = SystemPath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
@@ -139,6 +164,10 @@ FileResult MoveToFreeName(const std::string& from, const std::string& to, bool& 
     return Failure(code);
 }
 
-uint32_t ProcessNumber() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+uint32_t RandomNumber() {
+    unsigned int number = 0;
+    if (rand_s(&number) == 0) return number;
+    return GetTickCount() ^ GetCurrentProcessId() * 2654435761u;
+}
 
 }  // namespace tabulora::file_system

@@ -247,6 +247,47 @@ if native && command -v script >/dev/null; then
   check "no progress off a terminal" "$(wc -c <"$work/stderr")" 0
 fi
 
+# An output that is one of the inputs, however it is spelled, is refused before anything is read;
+# the input stays as it was.
+mkdir -p "$work/same"
+printf '[{"a":1}]' >"$work/same/d.json"
+ln -f "$work/same/d.json" "$work/same/hard.json"
+ln -sf d.json "$work/same/link.json"
+for spelling in d.json ./d.json hard.json link.json; do
+  run "$(arg_path "$work/same/d.json")" -o "$(arg_path "$work/same/$spelling")"
+  check "-o names the input ($spelling)" \
+    "$status:$(grep -c 'is the input .*which would be lost' "$work/stderr"):$(cat "$work/same/d.json")" '2:1:[{"a":1}]'
+done
+run --skip-bad-lines "$(arg_path "$work/same/d.json")" --rejects "$(arg_path "$work/same/hard.json")"
+check "--rejects names the input" "$status:$(cat "$work/same/d.json")" '2:[{"a":1}]'
+
+# An interrupt cancels: the conventional exit code, a line saying so, the old target as it was and
+# no file left beside it or in the temporary folder.
+if native; then
+  mkdir -p "$work/stop" "$work/stop-tmp"
+  printf 'old' >"$work/stop/out.csv"
+  for signal in INT:130 TERM:143 HUP:129; do
+    (printf '['; while :; do printf '{"a":1,"b":"%s"},' "$RANDOM"; done) 2>/dev/null |
+      TMPDIR="$work/stop-tmp" "$cli" - -o "$work/stop/out.csv" 2>"$work/stderr" &
+    pid=$!
+    sleep 1
+    kill -"${signal%:*}" "$pid"
+    wait "$pid"
+    status=$?
+    check "SIG${signal%:*} cancels" \
+      "$status:$(grep -c '^tabulora-cli: interrupted' "$work/stderr"):$(ls -A "$work/stop" "$work/stop-tmp" | tr '\n' ' '):$(cat "$work/stop/out.csv")" \
+      "${signal#*:}:1:$work/stop: out.csv  $work/stop-tmp: :old"
+  done
+fi
+
+# The whole file is on the disk before it takes the target's name, and the folder after it.
+if native && command -v strace >/dev/null && strace -f -o /dev/null true 2>/dev/null; then
+  strace -f -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" "$cli" "$A" -o "$work/out/synced.csv" 2>/dev/null
+  check "flushed before the rename" \
+    "$(grep -oE '^[0-9]+ +(fsync|rename[a-z0-9]*)\(' "$work/trace" | awk '{print $2}' | tr -d '(' | tr '\n' ' ')" \
+    "fsync rename fsync "
+fi
+
 # The options: nested values kept, a byte-order mark, formulas guarded.
 mkdir -p "$work/opts"
 printf '[{"id":1,"user":{"name":"x","age":3},"tags":["a","b"]},{"id":2,"user":{"name":"y"},"tags":[]}]' >"$work/in/nested.json"
