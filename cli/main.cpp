@@ -9,6 +9,7 @@
 #include "engine/csv_export.h"
 #include "engine/csv_writer.h"
 #include "engine/file_error.h"
+#include "engine/recipe.h"
 #include "platform/ansi_codec.h"
 #include "version.h"
 
@@ -80,10 +81,10 @@ std::vector<ExportInput> InputsOf(const Options& options) {
 
 int Convert(const Options& options) {
     ExportSettings settings;
-    settings.csv = options.csv;
-    settings.encoding = options.encoding;
+    settings.csv = options.settings.csv;
+    settings.encoding = options.settings.encoding;
     settings.ansi = &SystemAnsiCodec();
-    settings.skipBadLines = options.skipBadLines;
+    settings.skipBadLines = options.settings.skipBadLines;
     settings.rejectsPath = options.rejectsFile;
 
     ProgressLine progress(!options.quiet && ProgressLine::StandardErrorIsTerminal());
@@ -167,6 +168,13 @@ int Run(const std::vector<std::string>& args) {
         return 0;
     }
     try {
+        if (!options.saveRecipeFile.empty()) {
+            // The settings in force, and nothing converted.
+            const std::string failure = SaveRecipeFile(options.saveRecipeFile, options.settings);
+            if (failure.empty()) return 0;
+            Report(failure);
+            return kExitFailure;
+        }
         return Convert(options);
     } catch (const FileError& error) {
         Report(error.what());

@@ -44,7 +44,7 @@ const char* const kUsage =
     "-o or --output-dir, one CSV of all inputs is written to standard output. A FILE of - is\n"
     "standard input.\n"
     "\n"
-    "  --no-header          leave out the column header line\n"
+    "  --no-header          leave out the column header line (--header: keep it)\n"
     "  --separator S        field separator: one character, \\t or tab for TAB, \"\" for none\n"
     "                       (default: ,)\n"
     "  --encoding E         utf-8 (default) or ansi: how inputs are read and the CSV is written;\n"
@@ -56,6 +56,8 @@ const char* const kUsage =
     "                       programs (ignored with --encoding ansi)\n"
     "  --formula-guard      put an apostrophe before cells and column names that begin\n"
     "                       with = + - @ (numbers excepted), so spreadsheets do not run them\n"
+    "  --no-flatten, --no-bom, --no-formula-guard, --no-skip-bad-lines\n"
+    "                       turn off what a recipe turns on\n"
     "\n"
     "Shaping the table (a PATH is member names joined by \".\", \\. for a dot in a name):\n"
     "  --records PATH       the values at PATH are the records, one row each: an array gives\n"
@@ -78,6 +80,18 @@ const char* const kUsage =
     "  --rejects FILE       with --skip-bad-lines: write the skipped lines to FILE as they\n"
     "                       were (replaced only when complete)\n"
     "\n"
+    "Recipes (the settings above in a JSON file, to run the same conversion again; the files,\n"
+    "--schema and --rejects stay on the command line):\n"
+    "  --recipe FILE        take the settings from FILE; options on the command line win, a\n"
+    "                       list given there (--explode, --rename) replaces the recipe's\n"
+    "  --save-recipe FILE   write the settings in force (with --recipe, merged) to FILE as a\n"
+    "                       recipe, and convert nothing\n"
+    "  A recipe is one JSON object: {\"tabulora-recipe\": 1, \"records\": \"data\", \"explode\":\n"
+    "  [\"items\"], \"join\": \";\", \"columns\": [\"id\", \"items.sku\"], \"rename\": {\"items.sku\":\n"
+    "  \"sku\"}, \"separator\": \";\"}; its other keys are \"header\", \"encoding\", \"flatten\",\n"
+    "  \"bom\", \"formulaGuard\" and \"skipBadLines\" (true or false); a path may also be an array\n"
+    "  of names, which needs no \\. ([\"data\", \"items\"]).\n"
+    "\n"
     "  -o, --output FILE    write one CSV of all inputs to FILE (replaced only when complete)\n"
     "  --output-dir DIR     write one CSV per input into DIR, named after the input; existing\n"
     "                       files are never replaced: data.csv, data (2).csv, ...\n"
@@ -95,7 +109,7 @@ const char* const kUsage =
     "Exit status:\n"
     "  0  success\n"
     "  1  an input could not be read, no input held a line, or the output could not be written\n"
-    "  2  usage error\n";
+    "  2  usage error (a recipe that cannot be read or used included)\n";
 
 std::string QuotedValue(const std::string& value) {
     const std::string text = SanitizeUtf8(value);
@@ -110,6 +124,11 @@ std::string QuotedValue(const std::string& value) {
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult result;
     Options& options = result.options;
+    // The command line's settings, and which of them it gives: those win over the recipe's.
+    RecipeSettings& settings = options.settings;
+    CsvOptions& csv = settings.csv;
+    RecipeKeys given;
+    std::string recipeFile;
     bool optionsEnded = false;
     bool hasOutputFile = false, hasOutputFolder = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -134,10 +153,23 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             value = args[++i];
             return true;
         };
+        // A setting's value as text the engine can match: valid UTF-8.
+        auto takeText = [&]() -> bool {
+            if (!takeValue()) return false;
+            if (IsValidUtf8(value)) return true;
+            Fail(result, "the value of " + name + " is not valid UTF-8: " + QuotedValue(value));
+            return false;
+        };
+        // A flag that sets a recipe's true-or-false setting.
+        auto setFlag = [&](bool& flag, bool on, RecipeKey key) {
+            flag = on;
+            Mark(given, key);
+        };
         const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
-                          name == "--quiet" || name == "-q" || name == "--no-header" || name == "--flatten" ||
-                          name == "--bom" || name == "--formula-guard" || name == "--schema" ||
-                          name == "--skip-bad-lines";
+                          name == "--quiet" || name == "-q" || name == "--no-header" || name == "--header" ||
+                          name == "--flatten" || name == "--no-flatten" || name == "--bom" || name == "--no-bom" ||
+                          name == "--formula-guard" || name == "--no-formula-guard" || name == "--schema" ||
+                          name == "--skip-bad-lines" || name == "--no-skip-bad-lines";
         if (flag && hasValue) return Fail(result, "option " + name + " takes no value");
         if (name == "--") {
             optionsEnded = true;
@@ -147,68 +179,75 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             options.version = true;
         } else if (name == "--quiet" || name == "-q") {
             options.quiet = true;
-        } else if (name == "--no-header") {
-            options.csv.includeHeader = false;
-        } else if (name == "--flatten") {
-            options.csv.flattenNested = true;
-        } else if (name == "--bom") {
-            options.csv.utf8Bom = true;
-        } else if (name == "--formula-guard") {
-            options.csv.formulaGuard = true;
+        } else if (name == "--no-header" || name == "--header") {
+            setFlag(csv.includeHeader, name == "--header", RecipeKey::Header);
+        } else if (name == "--flatten" || name == "--no-flatten") {
+            setFlag(csv.flattenNested, name == "--flatten", RecipeKey::Flatten);
+        } else if (name == "--bom" || name == "--no-bom") {
+            setFlag(csv.utf8Bom, name == "--bom", RecipeKey::Bom);
+        } else if (name == "--formula-guard" || name == "--no-formula-guard") {
+            setFlag(csv.formulaGuard, name == "--formula-guard", RecipeKey::FormulaGuard);
+        } else if (name == "--skip-bad-lines" || name == "--no-skip-bad-lines") {
+            setFlag(settings.skipBadLines, name == "--skip-bad-lines", RecipeKey::SkipBadLines);
         } else if (name == "--schema") {
             options.schema = true;
-            options.csv.shape.countColumns = true;
-        } else if (name == "--skip-bad-lines") {
-            options.skipBadLines = true;
         } else if (name == "--rejects") {
             if (!takeValue()) return result;
             if (value.empty()) return Fail(result, "option --rejects needs a file name");
             options.rejectsFile = value;
+        } else if (name == "--recipe" || name == "--save-recipe") {
+            if (!takeValue()) return result;
+            if (value.empty()) return Fail(result, "option " + name + " needs a file name");
+            (name == "--recipe" ? recipeFile : options.saveRecipeFile) = value;
         } else if (name == "--separator") {
             if (!takeValue()) return result;
             if (!IsValidUtf8(value)) return Fail(result, "the separator is not valid UTF-8: " + QuotedValue(value));
             if (value == "\\t" || value == "tab")
-                options.csv.separator = "\t";
+                csv.separator = "\t";
             else if (CountCharacters(value) <= 1)
-                options.csv.separator = value;
+                csv.separator = value;
             else
                 return Fail(result, "the separator must be one character, \\t, tab or empty: " + QuotedValue(value));
+            Mark(given, RecipeKey::Separator);
         } else if (name == "--encoding") {
             if (!takeValue()) return result;
-            if (value == "utf-8" || value == "utf8" || value == "UTF-8")
-                options.encoding = TextEncoding::Utf8;
-            else if (value == "ansi" || value == "ANSI")
-                options.encoding = TextEncoding::Ansi;
-            else
+            if (!ReadEncodingName(value, settings.encoding))
                 return Fail(result, "unknown encoding " + QuotedValue(value) + " (use utf-8 or ansi)");
+            Mark(given, RecipeKey::Encoding);
         } else if (name == "--records" || name == "--explode") {
-            if (!takeValue()) return result;
+            if (!takeText()) return result;
             JsonPath path;
             std::string why;
             if (!ParseJsonPath(value, path, why))
                 return Fail(result, "option " + name + ": " + why + ": " + QuotedValue(value));
-            if (name == "--records")
-                options.csv.shape.records = std::move(path);
-            else
-                options.csv.shape.explode.push_back(std::move(path));
+            if (name == "--records") {
+                csv.shape.records = std::move(path);
+                Mark(given, RecipeKey::Records);
+            } else {
+                csv.shape.explode.push_back(std::move(path));
+                Mark(given, RecipeKey::Explode);
+            }
         } else if (name == "--join") {
             if (!takeValue()) return result;
             if (!IsValidUtf8(value))
                 return Fail(result, "the --join separator is not valid UTF-8: " + QuotedValue(value));
-            options.csv.shape.join = value;
+            csv.shape.join = value;
+            Mark(given, RecipeKey::Join);
         } else if (name == "--columns") {
-            if (!takeValue()) return result;
+            if (!takeText()) return result;
             std::vector<std::string> columns = SplitEscaped(value, ',');
             for (const std::string& column : columns)
                 if (column.empty())
                     return Fail(result, "option --columns: a column name is empty: " + QuotedValue(value));
-            options.csv.shape.columns = std::move(columns);
+            csv.shape.columns = std::move(columns);
+            Mark(given, RecipeKey::Columns);
         } else if (name == "--rename") {
-            if (!takeValue()) return result;
+            if (!takeText()) return result;
             const std::vector<std::string> parts = SplitEscaped(value, '=');
             if (parts.size() != 2 || parts[0].empty() || parts[1].empty())
                 return Fail(result, "option --rename wants OLD=NEW: " + QuotedValue(value));
-            options.csv.shape.renames.emplace_back(parts[0], parts[1]);
+            csv.shape.renames.emplace_back(parts[0], parts[1]);
+            Mark(given, RecipeKey::Rename);
         } else if (name == "-o" || name == "--output") {
             if (!takeValue()) return result;
             if (value.empty()) return Fail(result, "option " + name + " needs a file name");
@@ -224,16 +263,28 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
     }
     if (options.help || options.version) return result;
-    if (const std::string why = ShapeError(options.csv.shape); !why.empty())
+    if (!recipeFile.empty()) {
+        RecipeSettings merged;
+        if (!LoadRecipeFile(recipeFile, merged, result.error)) return result;
+        CopyRecipeSettings(settings, given, merged);
+        settings = std::move(merged);
+    }
+    const bool saving = !options.saveRecipeFile.empty();
+    if (const std::string why = ShapeError(settings.csv.shape); !why.empty())
         result.error = why;
+    else if (saving && (!options.inputs.empty() || hasOutputFile || hasOutputFolder || options.schema ||
+                        !options.rejectsFile.empty()))
+        result.error = "--save-recipe writes the recipe and converts nothing: no FILE, -o, --output-dir, "
+                       "--schema or --rejects with it";
     else if (options.schema && (hasOutputFile || hasOutputFolder))
         result.error = "--schema writes to standard output, not with -o or --output-dir";
     else if (hasOutputFile && hasOutputFolder)
         result.error = "-o and --output-dir cannot be used together";
-    else if (!options.rejectsFile.empty() && !options.skipBadLines)
+    else if (!options.rejectsFile.empty() && !settings.skipBadLines)
         result.error = "--rejects needs --skip-bad-lines";
-    else if (options.inputs.empty())
+    else if (options.inputs.empty() && !saving)
         result.error = "no input files";
+    settings.csv.shape.countColumns = options.schema;
     return result;
 }
 

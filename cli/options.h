@@ -2,18 +2,17 @@
 #include <string>
 #include <vector>
 
-#include "engine/conversion.h"
-#include "engine/text_codec.h"
+#include "engine/recipe.h"
 
 namespace tabulora::cli {
 
 struct Options {
-    CsvOptions csv;
-    TextEncoding encoding = TextEncoding::Utf8;
+    // How inputs are read and the table made: the --recipe file's, the command line's over it.
+    RecipeSettings settings;
+    std::string saveRecipeFile;       // --save-recipe: write the settings there instead of converting
     std::string outputFile;           // -o: one CSV of all inputs
     std::string outputFolder;         // --output-dir: one CSV per input
     std::vector<std::string> inputs;  // "-" is the standard input
-    bool skipBadLines = false;        // read inputs as JSON Lines, skipping the lines that are no JSON value
     std::string rejectsFile;          // --rejects: where the skipped lines go
     bool quiet = false;
     bool schema = false;  // the columns and what they hold instead of the CSV
@@ -26,7 +25,7 @@ struct ParseResult {
     std::string error;  // a usage error when not empty
 };
 
-// Parses the arguments after the program name (UTF-8).
+// Parses the arguments after the program name (UTF-8) and reads the --recipe file, if any.
 ParseResult ParseArguments(const std::vector<std::string>& args);
 
 // A value as a usage error quotes it: in single quotes, cut after 80 characters.

@@ -88,29 +88,6 @@ private:
     std::optional<JsonLinesFilter> lines_;
 };
 
-// Control characters as \t, \r, \n or \u00XX, so that a message stays on one line and shows them.
-std::string WithControlsEscaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            out += "\\u00";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // The file of skipped lines, when one is wanted; created at once, so that a file that cannot be
 // written fails before any work.
 std::unique_ptr<RejectsFile> OpenRejects(const ExportSettings& settings) {

@@ -60,4 +60,43 @@ std::string LineAround(std::string_view before, std::string_view after) {
     return std::string(before.substr(start)) + std::string(after.substr(0, stop));
 }
 
+TextPlace PlaceInText(std::string_view text, size_t offset) {
+    const std::string_view before = text.substr(0, offset);
+    TextPlace place;
+    place.line = 1;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (!IsLineBreak(before[i])) continue;
+        // A CR LF is one line break.
+        if (before[i] == '\r' && i + 1 < before.size() && before[i + 1] == '\n') ++i;
+        ++place.line;
+        lineStart = i + 1;
+    }
+    place.column = CountUtf8Characters(text.data() + lineStart, text.data() + offset) + 1;
+    place.context = LineAround(text.substr(lineStart, offset - lineStart), text.substr(offset));
+    return place;
+}
+
+std::string WithControlsEscaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace tabulora

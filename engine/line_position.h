@@ -38,4 +38,10 @@ private:
 // it (from `after`, the text that follows), neither going past a line break or its text's end.
 std::string LineAround(std::string_view before, std::string_view after);
 
+// The place of the byte at `offset` in a whole UTF-8 text, with the text around it.
+TextPlace PlaceInText(std::string_view text, size_t offset);
+
+// Control characters as \t, \r, \n or \u00XX, so that a message stays on one line and shows them.
+std::string WithControlsEscaped(std::string_view text);
+
 }  // namespace tabulora

@@ -1,8 +1,6 @@
 #pragma once
-// Strict JSON (RFC 8259) for a text that must hold exactly one value, such as a line of a JSON
-// Lines file: no trailing commas, no single quotes or bare names, nothing after the value, no
-// leading zeros, only the escapes JSON knows, no raw control bytes in strings, and at most
-// kMaxNestingDepth containers one inside another. The text is taken to be valid UTF-8.
+// Strict JSON (RFC 8259, see engine/json_grammar.h) for a text that must hold exactly one value,
+// such as a line of a JSON Lines file.
 #include <string_view>
 
 namespace tabulora {

@@ -10,7 +10,9 @@
 //
 // Checks, besides crashes and what the sanitizers find:
 // - the input can be read exactly when fuzz::TextOf says so, and the text read is that text;
-// - its CSV is the reference CSV of that text, and valid UTF-8.
+// - its CSV is the reference CSV of that text, and valid UTF-8;
+// - the document reader accepts the bytes exactly when the line check calls them one JSON value
+//   (one grammar), and a recipe read from them is saved to a text that reads back the same.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -18,14 +20,40 @@
 #include <string>
 
 #include "engine/input_pipeline.h"
+#include "engine/json_document.h"
 #include "engine/json_table.h"
+#include "engine/recipe.h"
+#include "engine/strict_json.h"
 #include "engine/text_feeder.h"
 #include "engine/utf.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/engine/whole_text.h"
 
+namespace {
+
+// The checks of the strict grammar and of recipes, on UTF-8 bytes.
+void CheckDocument(std::string_view bytes) {
+    tabulora::JsonValue root;
+    tabulora::JsonDocumentError syntax;
+    const bool document = tabulora::ParseJsonDocument(bytes, root, syntax);
+    if (document != (tabulora::ClassifyJsonText(bytes) == tabulora::JsonTextKind::OneValue)) std::abort();
+    if (!document && syntax.offset > bytes.size()) std::abort();
+    tabulora::RecipeSettings settings;
+    std::string error;
+    if (!tabulora::ReadRecipe(bytes, "fuzz.json", settings, error)) {
+        if (error.empty()) std::abort();
+        return;
+    }
+    const std::string saved = tabulora::RecipeText(settings);
+    tabulora::RecipeSettings again;
+    if (!tabulora::ReadRecipe(saved, "saved.json", again, error) || tabulora::RecipeText(again) != saved) std::abort();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    if (tabulora::IsValidUtf8(bytes)) CheckDocument(bytes);
     const tabulora::CsvOptions options = tabulora::fuzz::OptionsFor(size);
     const std::optional<std::string> expected = tabulora::fuzz::TextOf(bytes);
 

@@ -366,11 +366,83 @@ run --rejects "$(arg_path "$work/out/r.jsonl")" "$L"
 check "--rejects alone: message" "$status:$(grep -c -- '--rejects needs --skip-bad-lines' "$work/stderr")" "2:1"
 check "usage errors write no rejects file" "$(ls "$work/out" | grep -c '^r\.jsonl')" 0
 
+# Recipes: the settings from a file, the command line over them, and saved back.
+mkdir -p "$work/recipes"
+R=$work/recipes
+printf '{"tabulora-recipe": 1, "records": "data", "explode": ["items"], "join": ";",\n "columns": ["id", "items.sku", "tags"], "rename": {"items.sku": "sku"}, "separator": ";"}\n' >"$R/shape.json"
+run --recipe "$(arg_path "$R/shape.json")" "$P"
+check "--recipe: the recipe's settings" "$status:$(cat -v "$work/stdout")" "0:$(crlf 'id;sku;tags' '1;p;"x;y"' '1;q;"x;y"' '2;;' | cat -v)"
+run --recipe "$(arg_path "$R/shape.json")" --separator , --explode tags --rename id=key "$P"
+check "--recipe: the command line wins, lists whole" "$(cat -v "$work/stdout")" \
+  "$(crlf 'key,items.sku,tags' '1,,x' '1,,y' '2,,' | cat -v)"
+printf '{"tabulora-recipe": 1, "header": false, "flatten": true, "bom": true, "formulaGuard": true, "separator": "\\t"}' >"$R/flags.json"
+run --recipe "$(arg_path "$R/flags.json")" "$(arg_path "$work/in/formulas.json")"
+check "--recipe: flags on" "$(cat -v "$work/stdout")" "$({ printf '\xef\xbb\xbf'; printf "'=1+2\t-5\t'-x\t'@SUM(A1)\t1\r\n"; } | cat -v)"
+run --recipe "$(arg_path "$R/flags.json")" --header --no-flatten --no-bom --no-formula-guard "$(arg_path "$work/in/nested.json")"
+check "--recipe: flags turned off from the command line" "$(cat -v "$work/stdout")" "$(printf 'id\ttags\r\n1\t\r\n2\t[]\r\n' | cat -v)"
+printf '{"tabulora-recipe": 1, "skipBadLines": true}' >"$R/lines.json"
+run --recipe "$(arg_path "$R/lines.json")" "$L"
+check "--recipe: skipping bad lines" "$status:$(tr -d '\r' <"$work/stdout" | tr '\n' ' ')" "0:id 1 3 5 7 "
+run --recipe "$(arg_path "$R/lines.json")" --no-skip-bad-lines "$L"
+check "--no-skip-bad-lines" "$status:$(tr -d '\r' <"$work/stdout" | tr '\n' ' ')" "0:id 1 2 "
+
+# Saved, then loaded: the same CSV, and saving again the same file. Names with dots are kept.
+printf '{"x.y":[{"id":1,"t":["p","q"],"u":{"v":1}},{"id":2,"t":[]}]}' >"$work/in/dotted.json"
+D=$(arg_path "$work/in/dotted.json")
+shaping=(--records 'x\.y' --explode t --columns 'id,t,u.v,e\,mail' --rename 't=a\=b' --join / --separator tab --encoding ansi --formula-guard)
+run "${shaping[@]}" "$D"
+direct=$(cat -v "$work/stdout")
+check "round trip: the command line's CSV" "$direct" "$(printf 'id\ta=b\tu.v\te,mail\r\n1\tp\t1\t\r\n1\tq\t1\t\r\n2\t\t\t\r\n' | cat -v)"
+run "${shaping[@]}" --save-recipe "$(arg_path "$R/saved.json")"
+check "--save-recipe: converts nothing" "$status:$(cat "$work/stdout")$(cat "$work/stderr")" "0:"
+check "--save-recipe: a dotted name as an array of names" "$(grep -c '"records": \["x.y"\],$' "$R/saved.json")" 1
+run --recipe "$(arg_path "$R/saved.json")" "$D"
+check "round trip: the recipe's CSV" "$(cat -v "$work/stdout")" "$direct"
+run --recipe "$(arg_path "$R/saved.json")" --save-recipe "$(arg_path "$R/again.json")"
+check "round trip: saved again, the same file" "$status:$(cmp "$R/saved.json" "$R/again.json" && echo same)" "0:same"
+printf 'old' >"$R/replaced.json"
+run --recipe "$(arg_path "$R/shape.json")" --columns id --save-recipe "$(arg_path "$R/replaced.json")"
+check "--save-recipe: the merged settings replace the file" \
+  "$status:$(grep -c '"columns": \["id"\],$' "$R/replaced.json"):$(grep -c '"records": "data",$' "$R/replaced.json")" "0:1:1"
+run --records data --save-recipe "$(arg_path "$work/no-such-folder/r.json")"
+check "--save-recipe unwritable" "$status:$(grep -c '^tabulora-cli: Cannot create file ".*r.json"\. ' "$work/stderr")" "1:1"
+
+# A recipe that cannot be used is a usage error naming the file and the key.
+recipe_error() {   # recipe_error NAME RECIPE-TEXT EXPECTED-PATTERN
+  printf '%s' "$2" >"$R/bad.json"
+  run --recipe "$(arg_path "$R/bad.json")" "$P"
+  check "recipe error: $1" "$status:$(cat "$work/stdout"):$(tr -d '\r' <"$work/stderr" | grep -c "^tabulora-cli: .*bad.json: $3")" "2::1"
+}
+recipe_error "bad JSON" $'{"tabulora-recipe": 1,\n "join": ";",,}' 'not valid JSON at line 2, column 14, expected a name in double quotes:  "join": ";",,}$'
+recipe_error "wrong version" '{"tabulora-recipe": 2, "records": "data"}' 'line 1, column 21: the recipe.s version "tabulora-recipe" is 2; this program reads version 1$'
+recipe_error "no version" '{"records": "data"}' 'not a recipe: the key "tabulora-recipe" (the recipe.s version, 1) is missing$'
+recipe_error "unknown key" '{"tabulora-recipe": 1, "record": "data"}' 'line 1, column 24: unknown key "record" (a recipe knows header, '
+recipe_error "wrong type" '{"tabulora-recipe": 1, "explode": "items"}' 'line 1, column 35: "explode" must be an array of paths, not text$'
+recipe_error "not an object" '"data"' 'line 1, column 1: a recipe is one JSON object'
+run --recipe "$(arg_path "$R/missing.json")" "$P"
+check "recipe error: missing file" "$status:$(grep -c '^tabulora-cli: cannot read the recipe .*missing.json: ' "$work/stderr")" "2:1"
+printf '{"tabulora-recipe": 1, "explode": ["items"]}' >"$R/explode-only.json"
+run --recipe "$(arg_path "$R/explode-only.json")" "$P"
+check "recipe error: a shape that needs the command line" "$status:$(grep -c 'explode needs --records' "$work/stderr")" "2:1"
+run --recipe "$(arg_path "$R/explode-only.json")" --records data --columns id "$P"
+check "recipe: completed on the command line" "$status:$(cat -v "$work/stdout")" "0:$(crlf id 1 1 2 | cat -v)"
+for usage in "--recipe" "--recipe= $P" "--save-recipe" "--save-recipe= " "--save-recipe $R/x.json $P" \
+  "--save-recipe $R/x.json -o $R/x.csv" "--save-recipe $R/x.json --schema" "--header=1 $P" "--no-flatten=1 $P"; do
+  # shellcheck disable=SC2086
+  run $usage
+  check "usage error '$usage'" "$status" 2
+done
+check "usage errors save no recipe" "$(ls "$R" | grep -c '^x\.')" 0
+if native; then   # Windows hands the arguments over as UTF-16, always valid
+  run --records $'\xff' --save-recipe "$R/x.json"
+  check "path not UTF-8" "$status:$(grep -c 'not valid UTF-8' "$work/stderr")" "2:1"
+fi
+
 run --version
 check "version" "$(tr -d '\r' <"$work/stdout")" "tabulora-cli 1.1"
 run --help
 check "help" "$status:$(grep -c -- '^  --output-dir DIR' "$work/stdout")" "0:1"
-for topic in '^  --skip-bad-lines ' '^  --rejects FILE' '^  --records PATH' '^  --explode PATH' '^  --join SEP' '^  --columns LIST' '^  --rename OLD=NEW' '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
+for topic in '^  --recipe FILE' '^  --save-recipe FILE' '"tabulora-recipe": 1' '(--header: keep it)' '^  --no-flatten, --no-bom, --no-formula-guard, --no-skip-bad-lines$' '^  --skip-bad-lines ' '^  --rejects FILE' '^  --records PATH' '^  --explode PATH' '^  --join SEP' '^  --columns LIST' '^  --rename OLD=NEW' '^  --flatten ' '^  --bom ' '^  --formula-guard ' '^  -o, --output FILE' '^  -h, --help' '^  --  ' '--option=value' 'still' '^  2  usage error' '^  1  ' '^  0  success'; do
   check "help mentions $topic" "$(grep -c -- "$topic" "$work/stdout")" 1
 done
 

@@ -1,10 +1,12 @@
-// The strict check of one JSON value that decides which JSON Lines are skipped.
+// The strict check of one JSON value that decides which JSON Lines are skipped, and the document
+// reader that shares its grammar.
 #include "engine/strict_json.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "engine/json_document.h"
 #include "engine/json_reader.h"
 
 namespace tabulora {
@@ -125,6 +127,16 @@ TEST(StrictJson, ClassifiesEachText) {
         EXPECT_EQ(ClassifyJsonText(c.text), c.kind) << "text: " << ::testing::PrintToString(c.text);
 }
 
+// One grammar: a document is read exactly when its text is one value.
+TEST(StrictJson, TheDocumentReaderAcceptsTheSameTexts) {
+    for (const KindCase& c : kCases) {
+        JsonValue root;
+        JsonDocumentError error;
+        EXPECT_EQ(ParseJsonDocument(c.text, root, error), c.kind == kOne)
+            << "text: " << ::testing::PrintToString(c.text) << " error: " << error.reason;
+    }
+}
+
 // Every string in the middle of a long text, where the scan goes sixteen bytes at a time.
 TEST(StrictJson, StringRulesHoldInsideLongStrings) {
     const std::string pad(40, 'x');
@@ -153,6 +165,12 @@ TEST(StrictJson, NestingIsBoundedByTheReadersDepth) {
     EXPECT_EQ(ClassifyJsonText(nested(kMaxNestingDepth / 2, "{\"a\":[", "]}", "0")), kOne);
     EXPECT_EQ(ClassifyJsonText(nested(kMaxNestingDepth / 2 + 1, "{\"a\":[", "]}", "0")), kBad);
     EXPECT_EQ(ClassifyJsonText(nested(kMaxNestingDepth + 10, "[", "", "")), kBad);
+
+    JsonValue root;
+    JsonDocumentError error;
+    EXPECT_TRUE(ParseJsonDocument(nested(kMaxNestingDepth, "[", "]", "1"), root, error));
+    EXPECT_FALSE(ParseJsonDocument(nested(kMaxNestingDepth + 1, "[", "]", "1"), root, error));
+    EXPECT_EQ(error.offset, kMaxNestingDepth);
 }
 
 }  // namespace
