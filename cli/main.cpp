@@ -72,6 +72,13 @@ std::string ColumnSummaryCsv(const std::vector<std::pair<std::string, ColumnStat
     return csv;
 }
 
+// The names of the inputs from `first` on, joined with ", ".
+std::string NamesFrom(const std::vector<ExportInput>& inputs, size_t first) {
+    std::string names;
+    for (size_t i = first; i < inputs.size(); ++i) names += (names.empty() ? "" : ", ") + inputs[i].name;
+    return names;
+}
+
 std::vector<ExportInput> InputsOf(const Options& options) {
     std::vector<ExportInput> inputs;
     for (const std::string& path : options.inputs)
@@ -91,7 +98,9 @@ int Convert(const Options& options) {
     bool readFailed = false;
     ExportControl control;
     control.onProgress = [&](const ExportProgress& p) { progress.Update(p); };
+    size_t inputsDone = 0;  // in order: the inputs before this one are done with
     control.onInputDone = [&](const InputOutcome& outcome) {
+        inputsDone = outcome.index + 1;
         if (outcome.readable && !outcome.stop && outcome.warnings.empty() && outcome.skipped.count == 0) return;
         progress.Clear();
         if (!outcome.readable) {
@@ -124,7 +133,14 @@ int Convert(const Options& options) {
             out.Flush();
         }
     } else if (!options.outputFolder.empty()) {
-        summary = ExportEachToCsv(inputs, options.outputFolder, settings, &control);
+        try {
+            summary = ExportEachToCsv(inputs, options.outputFolder, settings, &control);
+        } catch (const FileError& error) {
+            progress.Clear();
+            Report(error.what());
+            Report("not converted: " + NamesFrom(inputs, inputsDone));
+            return kExitFailure;
+        }
     } else if (!options.outputFile.empty()) {
         summary = ExportToOneCsv(inputs, options.outputFile, settings, &control);
     } else {

@@ -236,6 +236,20 @@ else
   check "full disk: nothing left" "$(cat "$work/full-left")" ""
 fi
 
+# A CSV per input on a disk that fills at the second of three: the first stays, and one line names
+# the inputs not converted.
+if native && [ -e "$work/full-left" ]; then
+  printf '[{"a":1}]' >"$work/in/small.json"
+  # shellcheck disable=SC2016
+  unshare -m sh -c 'mount -t tmpfs -o size=64k tabulora-full "$1" || exit 125; folder=$1; shift
+    "$@"; status=$?; ls -A "$folder" >&2; exit $status' sh "$work/full" \
+    "$cli" "$work/in/small.json" "$work/in/big.json" "$work/in/a/data.json" --output-dir "$work/full" \
+    >"$work/stdout" 2>"$work/stderr"
+  check "full disk, a CSV per input: what was not converted" \
+    "$?:$(grep -c "^tabulora-cli: not converted: $work/in/big.json, $work/in/a/data.json\$" "$work/stderr"):$(tail -1 "$work/stderr")" \
+    "1:1:small.csv"
+fi
+
 # A progress line on a terminal once the work takes a while; none with --quiet or off a terminal.
 if native && command -v script >/dev/null; then
   slow="(sleep 1; printf '{\"a\":1}') | '$cli'"
