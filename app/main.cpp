@@ -17,9 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     int exitCode = 0;
     {
         const tabulora::AppIdentity identity = tabulora::ReadProgramIdentity(winui::ExecutablePath());
-        tabulora::MainWindow window(
-            identity, tabulora::MakerSite::FromEnvironment(),
-            tabulora::update::OpenSettingsStore(tabulora::update::SettingsKeyName(identity.title)));
+        tabulora::MainWindow window(identity, tabulora::MakerSite::FromEnvironment(),
+                                    tabulora::update::OpenSettingsStoreOfProgram(identity.title));
         window.AddFilesFromCommandLine(tabulora::FilesOnCommandLine(GetCommandLineW()));
         ShowWindow(window.Handle(), showCommand);
         UpdateWindow(window.Handle());

@@ -76,8 +76,10 @@ void MatrixRain::DrawDrop(RainCanvas& canvas, RainDrop& drop, char16_t c) {
     while (tailRow < 0) tailRow += matrixHeight + 1;
     canvas.FillBlack(x, tailRow * charHeight, x + charWidth, tailRow * charHeight + charHeight);
 
-    // A slot that never drew anything has no trail character yet (code 0 would show as a box).
-    if (drop.Row > 0 && drop.LastChar != 0) {
+    // A slot that never drew anything still holds code 0 and draws it as its trail. Fonts
+    // without a glyph for it show their missing-glyph box there, in the dim trail colour, until
+    // the drop's tail erases the cell; it happens only on a slot's first pass.
+    if (drop.Row > 0) {
         canvas.DrawChar(x, (drop.Row - 1) * charHeight, drop.LastChar, TrailColour(drop.Brightness));
     }
     canvas.DrawChar(x, drop.Row * charHeight, c, HeadColour(drop.Brightness));

@@ -93,12 +93,21 @@ void SeparatorDialog::Accept() {
 
 void SeparatorDialog::Cancel() { ShowWindow(Handle(), SW_HIDE); }
 
+// Enter reaches the window as IDOK from the dialog manager, since no button is the default.
+// On a focused button it presses that button, as Enter does on any focused push button;
+// anywhere else it does nothing.
+void SeparatorDialog::PressFocusedButton() {
+    const HWND focus = GetFocus();
+    if (focus && (focus == Control(OkButton) || focus == Control(CancelButton))) SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
 LRESULT SeparatorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case OkButton: Accept(); return 0;
         case CancelButton: Cancel(); return 0;
+        case IDOK: PressFocusedButton(); return 0;
         case TabRadio:
         case CommaRadio:
         case SemicolonRadio:

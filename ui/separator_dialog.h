@@ -9,7 +9,8 @@
 namespace tabulora::ui {
 
 // The modeless dialog that picks the CSV separator. OK hands the chosen separator (a TAB as
-// itself) to its owner; Cancel, Esc and the close box hand over nothing.
+// itself) to its owner; Cancel, Esc and the close box hand over nothing. OK is no default
+// button: Enter presses a button only while that button has the focus.
 class SeparatorDialog : public winui::Window {
 public:
     enum ControlId : int {
@@ -19,7 +20,7 @@ public:
         SpaceRadio,      // Space
         OtherRadio,      // Other
         OtherEdit,
-        OkButton = IDOK,          // OK
+        OkButton,                 // OK; not IDOK, which the dialog manager sends for Enter
         CancelButton = IDCANCEL,  // Cancel; Esc presses it
     };
 
@@ -45,6 +46,7 @@ private:
     void CheckRadio(int id);
     bool IsChecked(int id) const;
     void UpdateEditState();
+    void PressFocusedButton();
 
     ChosenHandler onChosen_;
 };

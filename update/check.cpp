@@ -53,8 +53,10 @@ private:
     void OpenStore() {
         std::string keyName;
         try {
-            keyName = SettingsKeyName(app_.title);
+            keyName = platform_.SettingsKeyName(app_.title);
         } catch (const std::exception&) {
+            // The run goes on with the empty key name.
+            keyName.clear();
             r_.AddCheckError("Error: MD5 generate problem!");
         }
         try {

@@ -37,6 +37,9 @@ struct CheckResults {
 class CheckPlatform {
 public:
     virtual ~CheckPlatform() = default;
+    // The name of the settings key for the program titled `appTitle`; raises when its digest
+    // cannot be computed.
+    virtual std::string SettingsKeyName(const std::string& appTitle) = 0;
     // The machine GUID, empty when absent; raises when it cannot be read as text.
     virtual std::string MachineGuid() = 0;
     // Opens (creating when missing) the settings key of that name; raises when that fails badly.

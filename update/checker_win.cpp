@@ -29,6 +29,10 @@ CheckResults& UpdateCheckState() {
     return *state;
 }
 
+std::string WindowsCheckPlatform::SettingsKeyName(const std::string& appTitle) {
+    return update::SettingsKeyName(appTitle);
+}
+
 std::string WindowsCheckPlatform::MachineGuid() { return GetMachineGuid(); }
 
 std::unique_ptr<SettingsStore> WindowsCheckPlatform::OpenSettingsStore(const std::string& keyName) {

@@ -18,6 +18,7 @@ public:
     // "IMPORTANT" box when no other window of the program is active.
     WindowsCheckPlatform(LCID startupLocale, HWND mainWindow) : locale_(startupLocale), mainWindow_(mainWindow) {}
 
+    std::string SettingsKeyName(const std::string& appTitle) override;
     std::string MachineGuid() override;
     std::unique_ptr<SettingsStore> OpenSettingsStore(const std::string& keyName) override;
     std::string OsDescription() override;

@@ -81,12 +81,27 @@ void RegistrySettings::WriteString(std::string_view section, std::string_view na
 }
 
 std::unique_ptr<SettingsStore> OpenSettingsStore(const std::string& keyName) {
-    const std::wstring path = Utf8ToWide(std::string(kSettingsKeyParent) + "\\" + keyName);
+    std::string keyPath = kSettingsKeyParent;
+    if (!keyName.empty()) keyPath += "\\" + keyName;
+    const std::wstring path = Utf8ToWide(keyPath);
     KeyHandle key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.Receive(), nullptr) != ERROR_SUCCESS)
         return std::make_unique<UnavailableSettings>();
     return std::make_unique<RegistrySettings>(key.Release());
+}
+
+std::unique_ptr<SettingsStore> OpenSettingsStoreOfProgram(const std::string& appTitle,
+                                                          SettingsKeyNameFunction keyName) {
+    std::string name;
+    try {
+        name = keyName(appTitle);
+    } catch (const std::exception&) {
+        // The update check records this failure when it computes the same name; here the
+        // program only goes on with the empty key name, as the check does.
+        name.clear();
+    }
+    return OpenSettingsStore(name);
 }
 
 }  // namespace tabulora::update

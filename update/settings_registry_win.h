@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "update/settings.h"
 
@@ -24,7 +25,17 @@ private:
 };
 
 // Opens (creating when missing) HKEY_CURRENT_USER\<kSettingsKeyParent>\<keyName> with full
-// access. When the key can be neither opened nor created the store reads nothing and refuses writes.
+// access; the empty key name is kSettingsKeyParent itself. When the key can be neither opened nor
+// created the store reads nothing and refuses writes.
 std::unique_ptr<SettingsStore> OpenSettingsStore(const std::string& keyName);
+
+// Computes the key name of a program's settings from its title.
+using SettingsKeyNameFunction = std::string (*)(std::string_view appTitleUtf8);
+
+// The settings store of the program titled `appTitle`, opened the way the update check opens
+// it: when `keyName` raises, the empty key name is used and the program goes on. Never raises
+// for a failed digest.
+std::unique_ptr<SettingsStore> OpenSettingsStoreOfProgram(const std::string& appTitle,
+                                                          SettingsKeyNameFunction keyName = SettingsKeyName);
 
 }  // namespace tabulora::update

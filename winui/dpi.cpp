@@ -15,8 +15,44 @@ UINT DpiOverride() {
     return value;
 }
 
-UINT SystemFrameDpi(HWND window) {
-    UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+namespace {
+
+template <typename Function>
+void LookUp(HMODULE module, const char* name, Function& function) {
+    function = module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+}  // namespace
+
+const DpiFunctions& SystemDpiFunctions() {
+    static const DpiFunctions functions = [] {
+        DpiFunctions found;
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        LookUp(user32, "GetDpiForWindow", found.getDpiForWindow);
+        LookUp(user32, "GetDpiForSystem", found.getDpiForSystem);
+        LookUp(user32, "AdjustWindowRectExForDpi", found.adjustWindowRectExForDpi);
+        return found;
+    }();
+    return functions;
+}
+
+UINT ScreenDpi() {
+    const HDC screen = GetDC(nullptr);
+    if (!screen) return 96;
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+UINT SystemFrameDpi(HWND window, const DpiFunctions& functions) {
+    UINT dpi = 0;
+    if (window && functions.getDpiForWindow) {
+        dpi = functions.getDpiForWindow(window);
+    } else if (functions.getDpiForSystem) {
+        dpi = functions.getDpiForSystem();
+    } else {
+        dpi = ScreenDpi();
+    }
     return dpi ? dpi : 96;
 }
 
@@ -30,9 +66,14 @@ UINT DpiForNewWindows() {
     return forced ? forced : SystemFrameDpi(nullptr);
 }
 
-SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, UINT frameDpi) {
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, UINT frameDpi,
+                         const DpiFunctions& functions) {
     RECT rect{0, 0, client.cx, client.cy};
-    AdjustWindowRectExForDpi(&rect, style, hasMenu, exStyle, frameDpi);
+    if (functions.adjustWindowRectExForDpi) {
+        functions.adjustWindowRectExForDpi(&rect, style, hasMenu, exStyle, frameDpi);
+    } else {
+        AdjustWindowRectEx(&rect, style, hasMenu, exStyle);
+    }
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 

@@ -12,11 +12,28 @@ UINT DpiOverride();              // 0 when not set
 UINT DpiForWindow(HWND window);  // the override, else the window's monitor DPI
 UINT DpiForNewWindows();         // the override, else the system DPI
 
-// The monitor DPI that Windows itself uses for the window frame (ignores the override).
-UINT SystemFrameDpi(HWND window);
+// The DPI functions of user32 that Windows 7 lacks, each null where the running system has none.
+// They are looked up at run time so that the program starts on Windows 7 SP1 and later.
+struct DpiFunctions {
+    UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;                                      // Windows 10 1607
+    UINT(WINAPI* getDpiForSystem)() = nullptr;                                          // Windows 10 1607
+    BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;  // Windows 10 1607
+};
 
-// The outer size of a window with the given client size.
-SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, UINT frameDpi);
+// The running system's DPI functions, looked up once.
+const DpiFunctions& SystemDpiFunctions();
+
+// The system DPI as the screen's device context reports it (96 when it reports nothing).
+UINT ScreenDpi();
+
+// The monitor DPI that Windows itself uses for the window frame (ignores the override). Without
+// the per-window function (before Windows 10 1607) it is the system DPI of the screen.
+UINT SystemFrameDpi(HWND window, const DpiFunctions& functions = SystemDpiFunctions());
+
+// The outer size of a window with the given client size. Without the DPI-aware frame function
+// the frame is measured for the system DPI, which is what Windows draws there.
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, UINT frameDpi,
+                         const DpiFunctions& functions = SystemDpiFunctions());
 
 // Left-top corner that centres a window of `size` in the work area of the monitor nearest to
 // `neighbour` (the primary monitor when `neighbour` is null).

@@ -112,11 +112,40 @@ TEST(MatrixRainDraw, DrawsTheTrailAboveTheHeadExceptOnTheTopRow) {
     EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 48, u'b', {49, 84, 32}}, {16, 60, u'm', {148, 252, 98}}}));
     EXPECT_EQ(lower.LastChar, u'm');
 
-    // A slot that never drew a character has no trail to draw yet.
+    // A slot that never drew a character still draws the code 0 it holds as its trail.
     canvas.Clear();
     RainDrop fresh{2, 5, 1, 99, u'\0'};
     rain->DrawDrop(canvas, fresh, u'b');
-    EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 60, u'b', {148, 252, 98}}}));
+    EXPECT_EQ(canvas.texts, (std::vector<Text>{{16, 48, u'\0', {49, 84, 32}}, {16, 60, u'b', {148, 252, 98}}}));
+    EXPECT_EQ(fresh.LastChar, u'b');
+}
+
+// The first tick after the first start: no slot has drawn yet, so each drop below the top row
+// draws code 0 above its head, and a drop on the top row draws its head alone.
+TEST(MatrixRainUpdate, TheFirstTickDrawsTheNeverUsedCharacterAsTheTrail) {
+    auto rain = std::make_unique<MatrixRain>();
+    RecordingCanvas canvas;
+    ScriptedRandom random;
+    random.values = {0, 0, 50, 6, 2, 99};  // one column: drop 0 at row 0, drop 1 at row 6
+    rain->StartMatrix(canvas, random, 8, 413);
+    ASSERT_EQ(rain->MatrixDropCount, 2);
+
+    canvas.Clear();
+    random.values = {2, 1};  // 'm' for drop 0, 'r' for drop 1
+    rain->UpdateMatrix(canvas, random);
+    EXPECT_EQ(canvas.texts, (std::vector<Text>{
+                                {0, 0, u'm', HeadColour(50)},
+                                {0, 5 * 12, u'\0', TrailColour(99)},
+                                {0, 6 * 12, u'r', HeadColour(99)},
+                            }));
+
+    // From then on the trail is the character the head showed.
+    canvas.Clear();
+    random.values = {0, 0};
+    rain->UpdateMatrix(canvas, random);
+    ASSERT_GE(canvas.texts.size(), 3u);
+    EXPECT_EQ(canvas.texts[0].c, u'm');  // drop 0 moved to row 1: its trail is row 0's 'm'
+    EXPECT_EQ(canvas.texts[0].y, 0);
 }
 
 TEST(MatrixRainUpdate, MovesEverySpeedTicksAndRestartsBelowTheLastRow) {

@@ -39,7 +39,14 @@ public:
     TestPlatform() : WindowsCheckPlatform(1033, nullptr) {}
     bool guidFails = false;
     bool howManyWriteFails = false;
+    bool keyNameFails = false;
     std::vector<std::string> boxes;
+    std::vector<std::string> openedKeyNames;
+
+    std::string SettingsKeyName(const std::string& appTitle) override {
+        if (keyNameFails) throw Md5Error("BCryptOpenAlgorithmProvider failed with status 3221225473");
+        return WindowsCheckPlatform::SettingsKeyName(appTitle);
+    }
 
     std::string MachineGuid() override {
         if (guidFails) throw SettingsError("Invalid data type for MachineGuid");
@@ -66,6 +73,7 @@ private:
 };
 
 std::unique_ptr<SettingsStore> TestPlatform::OpenSettingsStore(const std::string& keyName) {
+    openedKeyNames.push_back(keyName);
     auto store = WindowsCheckPlatform::OpenSettingsStore(keyName);
     if (howManyWriteFails) return std::make_unique<HowManyWriteFails>(std::move(store));
     return store;
@@ -93,11 +101,11 @@ protected:
     }
 
     // A stored settings value, or "(absent)"; every value must be a string.
-    static std::string Stored(const char* name) {
+    static std::string Stored(const char* name, const std::wstring& keyPath = KeyPath()) {
         std::wstring buffer(16 * 1024, L'\0');
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
         DWORD type = 0;
-        if (RegGetValueW(HKEY_CURRENT_USER, (KeyPath() + L"\\Settings").c_str(), Utf8ToWide(name).c_str(), RRF_RT_ANY,
+        if (RegGetValueW(HKEY_CURRENT_USER, (keyPath + L"\\Settings").c_str(), Utf8ToWide(name).c_str(), RRF_RT_ANY,
                          &type, buffer.data(), &size) != ERROR_SUCCESS)
             return "(absent)";
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
@@ -276,6 +284,35 @@ TEST_F(CheckRunTest, AnErrorBeforeTheExchangeDiscardsAnHttpsAnswerButNotAPlainOn
     const CheckResults& overHttp = Run();
     EXPECT_EQ(overHttp.CheckErrors, "");
     EXPECT_TRUE(overHttp.NewVersionAvailable);
+}
+
+std::string DigestFails(std::string_view) { throw Md5Error("the digest service is missing"); }
+
+TEST_F(CheckRunTest, AKeyNameThatCannotBeComputedIsRecordedAndTheRunGoesOnWithTheEmptyName) {
+    const std::wstring parentKey = Utf8ToWide(kSettingsKeyParent);
+    RegDeleteTreeW(HKEY_CURRENT_USER, (parentKey + L"\\Settings").c_str());
+    platform_.keyNameFails = true;
+    const int requestsBefore = CheckRequestsSoFar().count;
+
+    const CheckResults& r = Run();
+    EXPECT_EQ(r.CheckErrors, "Error: MD5 generate problem!");
+    EXPECT_EQ(platform_.openedKeyNames, std::vector<std::string>{""});
+    EXPECT_EQ(CheckRequestsSoFar().count, requestsBefore + 1);
+    EXPECT_NE(CheckRequestsSoFar().lastBody.find("&howmany=1"), std::string::npos);
+    EXPECT_EQ(r.HowMany, 1);
+    EXPECT_EQ(Stored(kHowMany, parentKey), "1");
+    EXPECT_EQ(Stored(kInstalledVersion, parentKey), "2.1");
+    EXPECT_EQ(Stored(kHowMany), "(absent)");
+
+    // The program's windows open the same key when the digest fails, so a choice they store is
+    // the one the next check reads.
+    OpenSettingsStoreOfProgram(kApp.title, DigestFails)->WriteInteger(kSettingsSection, kShowUpdate, 0);
+    const CheckResults& switchedOff = Run();
+    EXPECT_EQ(switchedOff.CheckErrors, "Error: MD5 generate problem!");
+    EXPECT_EQ(switchedOff.ShowUpdate, 0);
+    EXPECT_EQ(switchedOff.HowMany, 2);
+    EXPECT_EQ(CheckRequestsSoFar().count, requestsBefore + 1);
+    RegDeleteTreeW(HKEY_CURRENT_USER, (parentKey + L"\\Settings").c_str());
 }
 
 TEST_F(CheckRunTest, AFailedStartCounterWriteIsRecordedAndTheRunGoesOn) {

@@ -67,6 +67,40 @@ TEST_F(RegistrySettingsTest, AValueOfAnotherTypeRaisesAndTextThatIsNoNumberReads
     EXPECT_EQ(store->ReadInteger("Settings", "HowMany", 0), 4);
 }
 
+std::string DigestMissing(std::string_view) { throw Md5Error("BCryptOpenAlgorithmProvider failed"); }
+std::string OutOfMemory(std::string_view) { throw std::bad_alloc(); }
+
+TEST(ProgramSettingsStore, UsesTheDigestKeyAndTheEmptyKeyNameWhenTheDigestFails) {
+    const std::wstring parent = Utf8ToWide(kSettingsKeyParent);
+    const std::string title = "BRIMTAL - Tabulora";
+    struct Case {
+        const char* what;
+        SettingsKeyNameFunction keyName;
+        std::wstring expectedKey;
+    } cases[] = {
+        {"digest computed", SettingsKeyName, parent + L"\\" + Utf8ToWide(SettingsKeyName(title))},
+        {"digest service fails", DigestMissing, parent},
+        {"memory runs out", OutOfMemory, parent},
+    };
+    for (const Case& c : cases) {
+        const std::wstring section = c.expectedKey + L"\\Settings";
+        RegDeleteTreeW(HKEY_CURRENT_USER, section.c_str());
+        std::unique_ptr<SettingsStore> store;
+        ASSERT_NO_THROW(store = OpenSettingsStoreOfProgram(title, c.keyName)) << c.what;
+        store->WriteString("Settings", "FlattenNested", c.what);
+
+        wchar_t stored[64] = {};
+        DWORD size = sizeof(stored);
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, section.c_str(), L"FlattenNested", RRF_RT_REG_SZ, nullptr, stored,
+                               &size),
+                  ERROR_SUCCESS)
+            << c.what;
+        EXPECT_EQ(WideToUtf8(stored), c.what);
+        EXPECT_EQ(store->ReadString("Settings", "FlattenNested"), c.what);
+        RegDeleteTreeW(HKEY_CURRENT_USER, section.c_str());
+    }
+}
+
 TEST(MachineGuid, ReadsTheStoredTextOrNothingAndRaisesForAnotherType) {
     // The prefix is a throw-away one; the value is put back all the same.
     const wchar_t* path = L"SOFTWARE\\Microsoft\\Cryptography";

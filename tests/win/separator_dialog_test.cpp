@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "winui/message_loop.h"
 
 namespace {
 
@@ -27,6 +28,18 @@ protected:
         return text;
     }
     static void Choose(SeparatorDialog& dialog, int id) { SendMessageW(dialog.Control(id), BM_CLICK, 0, 0); }
+
+    // Presses `key` with the focus on `control`, as the keyboard does: the key's down and up
+    // messages go into the thread's queue and the program's own message loop handles them.
+    void PressKey(HWND control, WPARAM key) {
+        SetFocus(control);
+        ASSERT_EQ(GetFocus(), control);
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+        PostMessageW(control, WM_KEYDOWN, key, scan | 1);
+        PostMessageW(control, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
+        PostQuitMessage(0);
+        winui::RunMessageLoop(form.Handle(), form.Accelerators());
+    }
 };
 
 TEST_F(SeparatorTest, OpensWithTheSeparatorSelected) {
@@ -93,6 +106,47 @@ TEST_F(SeparatorTest, CancelEscAndCloseBoxLeaveTheSeparatorAlone) {
         EXPECT_EQ(form.Options().separator, ";");
         EXPECT_EQ(Caption(Form::SeparatorButton), L";");
         EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+    }
+}
+
+// Only Cancel is a dialog key: Esc presses it wherever the focus is, while Enter presses no
+// button but the one that has the focus.
+TEST_F(SeparatorTest, EnterPressesOnlyTheFocusedButtonAndEscapeCancelsFromAnywhere) {
+    struct Case {
+        const wchar_t* shown;  // the separator when the dialog opens
+        const wchar_t* typed;  // typed into "Other" before the key, or nothing
+        int focus;
+        WPARAM key;
+        bool staysOpen;
+        const wchar_t* caption;  // the separator button afterwards
+    };
+    const Case cases[] = {
+        {L",", nullptr, SeparatorDialog::CommaRadio, VK_RETURN, true, L","},
+        {L";", L"|", SeparatorDialog::OtherRadio, VK_RETURN, true, L";"},
+        {L";", L"|", SeparatorDialog::OtherEdit, VK_RETURN, true, L";"},
+        {L";", L"|", SeparatorDialog::OkButton, VK_RETURN, false, L"|"},
+        {L";", L"|", SeparatorDialog::CancelButton, VK_RETURN, false, L";"},
+        {L",", nullptr, SeparatorDialog::CommaRadio, VK_ESCAPE, false, L","},
+        {L";", L"|", SeparatorDialog::OtherEdit, VK_ESCAPE, false, L";"},
+        {L";", L"|", SeparatorDialog::OkButton, VK_ESCAPE, false, L";"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "focus " << c.focus << ", key " << c.key << ", typed "
+                                        << (c.typed != nullptr));
+        SeparatorDialog& dialog = Open(c.shown);
+        if (c.typed) {
+            Choose(dialog, SeparatorDialog::OtherRadio);
+            SetWindowTextW(dialog.Control(SeparatorDialog::OtherEdit), c.typed);
+        }
+        PressKey(dialog.Control(c.focus), c.key);
+        EXPECT_EQ(dialog.IsOpen(), c.staysOpen);
+        EXPECT_EQ(Caption(Form::SeparatorButton), c.caption);
+        if (c.staysOpen) {
+            // Still usable: OK takes what the dialog shows.
+            Choose(dialog, SeparatorDialog::OkButton);
+            EXPECT_FALSE(dialog.IsOpen());
+            EXPECT_EQ(Caption(Form::SeparatorButton), c.typed ? c.typed : c.shown);
+        }
     }
 }
 
