@@ -44,6 +44,16 @@ FileResult ScratchFile::Create(const std::string& path) {
     return created;
 }
 
+FileResult ScratchFile::CreateUnnamed(const std::string& path) {
+    bool named = false;
+    FileResult created = file_system::CreateUnnamed(path, file_, named);
+    if (!created.Failed()) {
+        path_ = path;
+        unnamed_ = !named;
+    }
+    return created;
+}
+
 FileResult ScratchFile::CreateAnonymous() {
     std::error_code folderError;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(folderError);
@@ -72,14 +82,31 @@ FileResult ScratchFile::Close() {
     return file_system::Close(file);
 }
 
-FileResult ScratchFile::Keep() {
+FileResult ScratchFile::Keep(std::string& path) {
+    for (int attempt = 0; unnamed_; ++attempt) {
+        FileResult named = file_system::GiveName(file_, path_);
+        if (!named.Failed()) {
+            unnamed_ = false;
+        } else if (IsNameTaken(path_) && attempt < 100) {
+            path_ = file_system::TempPathBeside(path_, file_system::RandomNumber());
+        } else {
+            return named;
+        }
+    }
     FileResult closed = Close();
-    if (!closed.Failed()) path_.clear();
+    if (!closed.Failed()) {
+        path = std::move(path_);
+        path_.clear();
+    }
     return closed;
 }
 
 void ScratchFile::Remove() {
     (void)Close();  // the file goes anyway
+    if (unnamed_) {
+        unnamed_ = false;
+        path_.clear();
+    }
     if (!path_.empty()) {
         std::error_code error;
         std::filesystem::remove(NativePath(path_), error);
@@ -93,7 +120,7 @@ FileResult OutputFile::Open(const std::string& target) {
         return Failed(std::move(replaceable));
     for (int attempt = 0;; ++attempt) {
         const std::string path = file_system::TempPathBeside(resolved_, file_system::RandomNumber());
-        FileResult created = temp_.Create(path);
+        FileResult created = temp_.CreateUnnamed(path);
         if (!created.Failed()) return created;
         // Only a taken name is worth another try.
         if (!IsNameTaken(path) || attempt == 100) return Failed(std::move(created));
@@ -112,15 +139,15 @@ FileResult OutputFile::Write(std::string_view bytes) {
 
 // The whole file reaches the disk before its name does: after a power cut the target holds the
 // old content or the new one, never a short file.
-FileResult OutputFile::Complete() {
+FileResult OutputFile::Complete(std::string& temp) {
     if (FileResult flushed = temp_.FlushToDisk(); flushed.Failed()) return Failed(std::move(flushed));
-    if (FileResult kept = temp_.Keep(); kept.Failed()) return Failed(std::move(kept));
+    if (FileResult kept = temp_.Keep(temp); kept.Failed()) return Failed(std::move(kept));
     return {};
 }
 
 FileResult OutputFile::CommitReplacing() {
-    const std::string temp = temp_.Path();
-    if (FileResult completed = Complete(); completed.Failed()) return completed;
+    std::string temp;
+    if (FileResult completed = Complete(temp); completed.Failed()) return completed;
     FileResult moved = file_system::MoveReplacing(temp, resolved_);
     if (moved.Failed()) {
         std::error_code ignored;
@@ -132,8 +159,8 @@ FileResult OutputFile::CommitReplacing() {
 }
 
 FileResult OutputFile::CommitAsNew(const std::function<std::string()>& nextName, std::string& name) {
-    const std::string temp = temp_.Path();
-    if (FileResult completed = Complete(); completed.Failed()) return completed;
+    std::string temp;
+    if (FileResult completed = Complete(temp); completed.Failed()) return completed;
     for (name = resolved_;; name = nextName()) {
         bool nameTaken = false;
         FileResult moved = file_system::MoveToFreeName(temp, name, nameTaken);

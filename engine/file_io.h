@@ -40,6 +40,10 @@ public:
 
     // Creates a new file at `path`; fails when anything exists there.
     FileResult Create(const std::string& path);
+    // Creates a file that takes the name `path` (or, when that is taken by then, another
+    // temporary name beside it) only when kept; where the system allows it, nothing of it can be
+    // left behind before that, even when the process is killed.
+    FileResult CreateUnnamed(const std::string& path);
     // A file in the system's temporary folder that nobody else sees and that goes away with it.
     FileResult CreateAnonymous();
 
@@ -52,13 +56,14 @@ public:
     FileResult Close();
     // Closes and removes the file.
     void Remove();
-    // Closes it and leaves it where it is, under `Path()`.
-    FileResult Keep();
+    // Closes it and leaves it where it is; `path` is set to its name.
+    FileResult Keep(std::string& path);
     const std::string& Path() const { return path_; }
 
 private:
     file_system::Handle file_ = file_system::kNoFile;
-    std::string path_;  // removed when the object goes, unless kept
+    std::string path_;      // removed when the object goes, unless kept
+    bool unnamed_ = false;  // path_ is the name the file takes when kept
 };
 
 // Writes an output file through a temporary file in its folder, which takes the output's place
@@ -83,7 +88,7 @@ public:
     FileResult CommitAsNew(const std::function<std::string()>& nextName, std::string& name);
 
 private:
-    FileResult Complete();
+    FileResult Complete(std::string& temp);
     FileResult Failed(FileResult failure);
 
     std::string resolved_;  // the file really written

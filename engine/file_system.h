@@ -23,6 +23,15 @@ FileResult CreateNew(const std::string& path, Handle& file);
 // closed (on POSIX systems its name goes at once); fails when anything exists there.
 FileResult CreateHidden(const std::string& path, Handle& file);
 
+// Creates a file in the folder of `path` that has no name yet, where the system allows it (Linux:
+// then nothing of it can outlive this process), else creates it at `path` as CreateNew does;
+// `named` tells which.
+FileResult CreateUnnamed(const std::string& path, Handle& file, bool& named);
+
+// Gives a file made by CreateUnnamed without a name the name `path`; fails when anything exists
+// there.
+FileResult GiveName(Handle file, const std::string& path);
+
 // Writes all of `bytes` at the file's position.
 FileResult WriteAll(Handle file, std::string_view bytes);
 

@@ -35,9 +35,33 @@ FileResult CreateNew(const std::string& path, Handle& file) {
 }
 
 FileResult CreateHidden(const std::string& path, Handle& file) {
-    FileResult created = CreateNew(path, file);
-    if (!created.Failed()) unlink(path.c_str());  // gone already; the open descriptor keeps it alive
+    bool named = false;
+    FileResult created = CreateUnnamed(path, file, named);
+    if (!created.Failed() && named) unlink(path.c_str());  // gone already; the open descriptor keeps it alive
     return created;
+}
+
+FileResult CreateUnnamed(const std::string& path, Handle& file, bool& named) {
+    const std::string folder = Folder(path);
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        file = fd;
+        named = false;
+        return {};
+    }
+    // A file system or a kernel without unnamed files.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Failure(errno);
+    named = true;
+    return CreateNew(path, file);
+}
+
+FileResult GiveName(Handle file, const std::string& path) {
+    char link[32];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", Descriptor(file));
+    if (linkat(AT_FDCWD, link, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+    // Without /proc the descriptor itself can be linked, where the process may do so.
+    if (errno == ENOENT && linkat(Descriptor(file), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return {};
+    return Failure(errno);
 }
 
 FileResult WriteAll(Handle file, std::string_view bytes) {

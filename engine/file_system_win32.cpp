@@ -61,6 +61,13 @@ FileResult CreateHidden(const std::string& path, Handle& file) {
     return Create(path, 0, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, file);
 }
 
+FileResult CreateUnnamed(const std::string& path, Handle& file, bool& named) {
+    named = true;
+    return CreateNew(path, file);
+}
+
+FileResult GiveName(Handle, const std::string&) { return Failure(ERROR_NOT_SUPPORTED); }
+
 FileResult WriteAll(Handle file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD written = 0;

@@ -292,6 +292,18 @@ if native; then
       "$status:$(grep -c '^tabulora-cli: interrupted' "$work/stderr"):$(ls -A "$work/stop" "$work/stop-tmp" | tr '\n' ' '):$(cat "$work/stop/out.csv")" \
       "${signal#*:}:1:$work/stop: out.csv  $work/stop-tmp: :old"
   done
+  # Killed, it leaves nothing either (its files had no name yet), and the next run goes through.
+  (printf '['; while :; do printf '{"a":1,"b":"%s"},' "$RANDOM"; done) 2>/dev/null |
+    TMPDIR="$work/stop-tmp" "$cli" - -o "$work/stop/out.csv" 2>"$work/stderr" &
+  pid=$!
+  sleep 1
+  kill -KILL "$pid"
+  { wait "$pid"; } 2>/dev/null
+  check "SIGKILL leaves nothing" "$?:$(ls -A "$work/stop" "$work/stop-tmp" | tr '\n' ' '):$(cat "$work/stop/out.csv")" \
+    "137:$work/stop: out.csv  $work/stop-tmp: :old"
+  run "$A" -o "$work/stop/out.csv"
+  check "the run after a kill" "$status:$(ls -A "$work/stop" | tr '\n' ' '):$(head -1 "$work/stop/out.csv" | tr -d '\r')" \
+    "0:out.csv :id,name,t"
 fi
 
 # The whole file is on the disk before it takes the target's name, and the folder after it.
