@@ -276,22 +276,28 @@ run --skip-bad-lines "$(arg_path "$work/same/d.json")" --rejects "$(arg_path "$w
 check "--rejects names the input" "$status:$(cat "$work/same/d.json")" '2:[{"a":1}]'
 
 # An interrupt cancels: the conventional exit code, a line saying so, the old target as it was and
-# no file left beside it or in the temporary folder.
+# no file left beside it or in the temporary folder. Wine hands SIGINT to the program as Ctrl+C.
+mkdir -p "$work/stop" "$work/stop-tmp"
+printf 'old' >"$work/stop/out.csv"
+# (Under Wine the temporary folder is the prefix's own; Wine keeps files of its own in TMPDIR.)
 if native; then
-  mkdir -p "$work/stop" "$work/stop-tmp"
-  printf 'old' >"$work/stop/out.csv"
-  for signal in INT:130 TERM:143 HUP:129; do
-    (printf '['; while :; do printf '{"a":1,"b":"%s"},' "$RANDOM"; done) 2>/dev/null |
-      TMPDIR="$work/stop-tmp" "$cli" - -o "$work/stop/out.csv" 2>"$work/stderr" &
-    pid=$!
-    sleep 1
-    kill -"${signal%:*}" "$pid"
-    wait "$pid"
-    status=$?
-    check "SIG${signal%:*} cancels" \
-      "$status:$(grep -c '^tabulora-cli: interrupted' "$work/stderr"):$(ls -A "$work/stop" "$work/stop-tmp" | tr '\n' ' '):$(cat "$work/stop/out.csv")" \
-      "${signal#*:}:1:$work/stop: out.csv  $work/stop-tmp: :old"
-  done
+  signals=(INT:130 TERM:143 HUP:129) started=1 temp_folder=(env TMPDIR="$work/stop-tmp")
+else
+  signals=(INT:130) started=4 temp_folder=()
+fi
+for signal in "${signals[@]}"; do
+  (printf '['; while :; do printf '{"a":1,"b":"%s"},' "$RANDOM"; done) 2>/dev/null |
+    "${temp_folder[@]}" "${runner[@]}" "$cli" - -o "$(arg_path "$work/stop/out.csv")" 2>"$work/stderr" &
+  pid=$!
+  sleep "$started"
+  kill -"${signal%:*}" "$pid"
+  wait "$pid"
+  status=$?
+  check "SIG${signal%:*} cancels" \
+    "$status:$(tr -d '\r' <"$work/stderr" | grep -c '^tabulora-cli: interrupted'):$(ls -A "$work/stop" "$work/stop-tmp" | tr '\n' ' '):$(cat "$work/stop/out.csv")" \
+    "${signal#*:}:1:$work/stop: out.csv  $work/stop-tmp: :old"
+done
+if native; then
   # Killed, it leaves nothing either (its files had no name yet), and the next run goes through.
   (printf '['; while :; do printf '{"a":1,"b":"%s"},' "$RANDOM"; done) 2>/dev/null |
     TMPDIR="$work/stop-tmp" "$cli" - -o "$work/stop/out.csv" 2>"$work/stderr" &
