@@ -23,13 +23,14 @@ FileResult CreateNew(const std::string& path, Handle& file);
 // closed (on POSIX systems its name goes at once); fails when anything exists there.
 FileResult CreateHidden(const std::string& path, Handle& file);
 
-// Creates a file in the folder of `path` that has no name yet, where the system allows it (Linux:
-// then nothing of it can outlive this process), else creates it at `path` as CreateNew does;
+// Creates a file for `path` that nothing of can outlive this process until it is given its name,
+// where the system allows it (Linux: a file without a name in the folder of `path`; Windows: the
+// file at `path`, marked to be deleted when closed), else creates it at `path` as CreateNew does;
 // `named` tells which.
 FileResult CreateUnnamed(const std::string& path, Handle& file, bool& named);
 
-// Gives a file made by CreateUnnamed without a name the name `path`; fails when anything exists
-// there.
+// Gives a file made by CreateUnnamed, not named yet, the name `path` (on Windows the name it has);
+// fails when anything else exists there.
 FileResult GiveName(Handle file, const std::string& path);
 
 // Writes all of `bytes` at the file's position.

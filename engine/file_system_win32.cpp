@@ -61,12 +61,25 @@ FileResult CreateHidden(const std::string& path, Handle& file) {
     return Create(path, 0, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, file);
 }
 
+// Windows has no unnamed files: the file gets its name at once but is marked to be deleted when
+// its last handle goes, which the system does even when the process is killed. Naming it clears
+// the mark.
 FileResult CreateUnnamed(const std::string& path, Handle& file, bool& named) {
-    named = true;
-    return CreateNew(path, file);
+    const HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Failure(GetLastError());
+    file = reinterpret_cast<Handle>(handle);
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    named = !SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+    return {};
 }
 
-FileResult GiveName(Handle, const std::string&) { return Failure(ERROR_NOT_SUPPORTED); }
+FileResult GiveName(Handle file, const std::string&) {
+    FILE_DISPOSITION_INFO disposition = {FALSE};
+    if (!SetFileInformationByHandle(SystemHandle(file), FileDispositionInfo, &disposition, sizeof disposition))
+        return Failure(GetLastError());
+    return {};
+}
 
 FileResult WriteAll(Handle file, std::string_view bytes) {
     while (!bytes.empty()) {
