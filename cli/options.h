@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/output_format.h"
 #include "engine/conversion.h"
 #include "engine/text_codec.h"
 
@@ -19,6 +20,7 @@ struct Options {
     bool schema = false;  // the columns and what they hold instead of the CSV
     bool help = false;
     bool version = false;
+    OutputChoice output;  // CSV or workbook (cli/output_format.h)
 };
 
 struct ParseResult {
