@@ -41,10 +41,19 @@ def arg_path(path):
 last_run = None
 
 
-def run(*args, stdin=None):
+def run(*args, stdin=None, env=None):
+    """Runs the CLI; its output goes through files, not pipes: under Wine the helper processes
+    that the first run starts would hold a pipe open and the run would never end."""
     global last_run
-    last_run = subprocess.run(runner + [cli] + list(args), input=stdin, capture_output=True)
-    last_run.stderr = last_run.stderr.decode("utf-8", "replace").replace("\r", "")
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err, tempfile.TemporaryFile() as given:
+        given.write(stdin or b"")
+        given.seek(0)
+        status = subprocess.run(runner + [cli] + list(args), stdin=given, stdout=out, stderr=err,
+                                env=env).returncode
+        out.seek(0)
+        err.seek(0)
+        last_run = subprocess.CompletedProcess(args, status, out.read(),
+                                               err.read().decode("utf-8", "replace").replace("\r", ""))
     return last_run
 
 
@@ -206,6 +215,15 @@ try:
     result = run("-o", arg_path(target), arg_path(exact))
     check("column limit: 16,384 columns fit", (result.returncode, openpyxl.load_workbook(target, read_only=True)["keep"].max_column),
           (0, 16384))
+    # A folder and file name beyond ASCII (and beyond any ANSI code page). Under Wine the arguments
+    # pass as UTF-8 only with a UTF-8 locale.
+    wide_env = dict(os.environ, TABULORA_WINE_LANG="C.UTF-8")
+    unicode_target = os.path.join(work, "ünï 日本", "wb 日本.xlsx")
+    os.makedirs(os.path.dirname(unicode_target))
+    result = run("-o", arg_path(unicode_target), arg_path(first), env=wide_env)
+    check("unicode path: written", (result.returncode, entries(os.path.dirname(unicode_target))), (0, ["wb 日本.xlsx"]))
+    check("unicode path: sheet name and cells", (openpyxl.load_workbook(unicode_target).sheetnames,
+          cells(openpyxl.load_workbook(unicode_target).active)), (["wb 日本"], [["a"], [1]]))
     result = run("-o", arg_path(os.path.join(work, "no-such-folder", "x.xlsx")), arg_path(source))
     check("unwritable target: error, exit 1", (result.returncode, "Cannot create file" in result.stderr), (1, True))
 
