@@ -93,6 +93,9 @@ int Convert(const Options& options) {
     settings.ansi = &SystemAnsiCodec();
     settings.skipBadLines = options.settings.skipBadLines;
     settings.rejectsPath = options.rejectsFile;
+    settings.format = options.output.format;
+    settings.dates = options.output.dates;
+    for (const std::string& note : options.output.notes) Report("warning: " + note);
 
     ProgressLine progress(!options.quiet && ProgressLine::StandardErrorIsTerminal());
     bool readFailed = false;
@@ -156,7 +159,7 @@ int Convert(const Options& options) {
     }
     for (const std::string& warning : summary.warnings) Report("warning: " + warning);
     if (!summary.failure.empty()) {
-        Report(summary.failure);
+        Report(summary.failure + (summary.tooManyColumns ? " (keep fewer with --columns)" : ""));
         return kExitFailure;
     }
     if (options.outputFolder.empty() && !summary.anyLine) {

@@ -100,6 +100,19 @@ const char* const kUsage =
     "  --version            show the version\n"
     "  --                   end of options: every later argument is a FILE\n"
     "\n"
+    "Excel workbooks:\n"
+    "  --format F           csv (default) or xlsx: an Excel workbook with typed cells; -o\n"
+    "                       NAME.xlsx chooses xlsx too. Strings stay text (01234, =1+2), numbers\n"
+    "                       are numbers when Excel shows the same value (at most 15 significant\n"
+    "                       digits), else text as written; true/false are booleans, null empty.\n"
+    "                       A bold, frozen header row with a filter; beyond 1,048,576 rows the\n"
+    "                       rows go on to sheets \"NAME (2)\", ...; a workbook needs -o or\n"
+    "                       --output-dir (DIR/NAME.xlsx per input); separator, BOM and formula\n"
+    "                       guard do not apply\n"
+    "  --dates              with xlsx: strings that are exactly YYYY-MM-DD or YYYY-MM-DD\n"
+    "                       hh:mm[:ss[.fff]] (T or a space between, Z at the end or not) become\n"
+    "                       date cells\n"
+    "\n"
     "Options with a value also take the form --option=value.\n"
     "\n"
     "An input that cannot be read is reported on standard error and the readable ones are still\n"
@@ -165,6 +178,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             flag = on;
             Mark(given, key);
         };
+        if (IsOutputFormatOption(name)) {
+            if (name == "--format" && !takeValue()) return result;
+            if (std::string why = ReadOutputFormatOption(name, hasValue, value, options.output); !why.empty())
+                return Fail(result, std::move(why));
+            continue;
+        }
         const bool flag = name == "--" || name == "--help" || name == "-h" || name == "--version" ||
                           name == "--quiet" || name == "-q" || name == "--no-header" || name == "--header" ||
                           name == "--flatten" || name == "--no-flatten" || name == "--bom" || name == "--no-bom" ||
@@ -284,6 +303,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         result.error = "--rejects needs --skip-bad-lines";
     else if (options.inputs.empty() && !saving)
         result.error = "no input files";
+    else
+        result.error = SettleOutputFormat(options);
     settings.csv.shape.countColumns = options.schema;
     return result;
 }

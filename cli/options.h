@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/output_format.h"
 #include "engine/recipe.h"
 
 namespace tabulora::cli {
@@ -18,6 +19,7 @@ struct Options {
     bool schema = false;  // the columns and what they hold instead of the CSV
     bool help = false;
     bool version = false;
+    OutputChoice output;  // CSV or workbook (cli/output_format.h)
 };
 
 struct ParseResult {

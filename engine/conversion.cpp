@@ -41,14 +41,14 @@ std::string UniqueFileName(const std::string& path) {
     }
 }
 
-std::string CsvNameInFolder(const std::string& folder, const std::string& inputPath) {
+std::string CsvNameInFolder(const std::string& folder, const std::string& inputPath, const std::string& extension) {
     std::string name = folder;
 #ifdef _WIN32
     if (!name.empty() && name.back() != '\\' && name.back() != '/') name += '\\';
 #else
     if (!name.empty() && name.back() != '/') name += '/';
 #endif
-    return name + SplitPath(inputPath).base + ".csv";
+    return name + SplitPath(inputPath).base + extension;
 }
 
 }  // namespace tabulora

@@ -28,7 +28,8 @@ struct CsvOptions {
 std::string UniqueFileName(const std::string& path);
 
 // The multiple-files export's output for `inputPath` in `folder`: the input's file name without
-// its last extension, plus ".csv" (not yet made unique).
-std::string CsvNameInFolder(const std::string& folder, const std::string& inputPath);
+// its last extension, plus `extension` (not yet made unique).
+std::string CsvNameInFolder(const std::string& folder, const std::string& inputPath,
+                            const std::string& extension = ".csv");
 
 }  // namespace tabulora

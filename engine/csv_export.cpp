@@ -10,19 +10,46 @@
 #include "engine/json_table.h"
 #include "engine/rejects_file.h"
 #include "engine/text_feeder.h"
+#include "engine/workbook_cells.h"
+#include "engine/workbook_output.h"
 
 namespace tabulora {
 namespace {
 
-// A table and the CSV output it writes its rows to.
+// A table and the output it writes its rows to: a CSV, or a workbook.
 struct CsvTable {
-    CsvTable(CsvTarget target, const ExportSettings& settings)
-        : output(std::move(target),
-                 CsvFormat{settings.csv.separator, settings.csv.includeHeader, settings.encoding, settings.ansi,
-                           settings.rowsInMemory, settings.csv.utf8Bom},
-                 columns),
-          table(MakeJsonTable(settings.csv, output)) {
+    CsvTable(CsvTarget target, const ExportSettings& settings) {
+        if (settings.format == OutputFormat::Workbook) {
+            workbook = std::make_unique<WorkbookOutput>(std::move(target),
+                                                        WorkbookFormat{settings.csv.includeHeader, settings.dates,
+                                                                       settings.rowsInMemory},
+                                                        columns);
+            table = MakeJsonTable(settings.csv, *workbook);
+        } else {
+            output = std::make_unique<CsvOutput>(std::move(target),
+                                                 CsvFormat{settings.csv.separator, settings.csv.includeHeader,
+                                                           settings.encoding, settings.ansi, settings.rowsInMemory,
+                                                           settings.csv.utf8Bom},
+                                                 columns);
+            table = MakeJsonTable(settings.csv, *output);
+        }
         columns.table = table.get();
+    }
+
+    void MarkInputStart() { workbook ? workbook->MarkInputStart() : output->MarkInputStart(); }
+    void TakeBackToMark() { workbook ? workbook->TakeBackToMark() : output->TakeBackToMark(); }
+    // The file written, or "" for a stream or when a workbook's writing was cancelled.
+    std::string Finish(const std::function<bool()>& cancelled) {
+        return workbook ? workbook->Finish(cancelled) : output->Finish();
+    }
+    uint64_t BytesWritten() const { return workbook ? workbook->BytesWritten() : output->BytesWritten(); }
+    // What the output changed of the input's cells since MarkInputStart.
+    void NoteWarnings(const std::string& inputName, std::vector<std::string>& warnings) const {
+        if (!workbook || workbook->CutSinceMark() == 0) return;
+        const uint64_t cut = workbook->CutSinceMark();
+        warnings.push_back(inputName + ": " + GroupedNumber(cut) + (cut == 1 ? " text was" : " texts were") +
+                           " longer than " + GroupedNumber(workbook::kMaxCellText) +
+                           " characters, the most a workbook cell holds, and cut to fit");
     }
 
     // The output learns the columns only once rows come, from the table made after it.
@@ -30,9 +57,11 @@ struct CsvTable {
         const JsonTable* table = nullptr;
         uint32_t ColumnCount() const override { return table->Rows().ColumnCount(); }
         std::string HeaderLine() const override { return table->Rows().HeaderLine(); }
+        std::vector<std::string> HeaderNames() const override { return table->Rows().HeaderNames(); }
     };
     Columns columns;
-    CsvOutput output;
+    std::unique_ptr<CsvOutput> output;         // or
+    std::unique_ptr<WorkbookOutput> workbook;  // declared before the table, which writes to them
     std::unique_ptr<JsonTable> table;
 };
 
@@ -44,7 +73,7 @@ public:
     InputReading(CsvTable& csv, const ExportSettings& settings, RejectsFile* rejects)
         : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)), rejects_(rejects) {
         csv_.table->MarkTextStart();
-        csv_.output.MarkInputStart();
+        csv_.MarkInputStart();
         if (settings.skipBadLines) lines_.emplace(feeder_, rejects_);
         if (rejects_) rejects_->MarkInputStart();
     }
@@ -68,10 +97,11 @@ public:
         else if (end.cutByZero)
             outcome.stop = ReadingStop{place.line, place.column, place.context, StopReason::ZeroByte};
         outcome.warnings = csv_.table->TextWarnings(outcome.name);
+        csv_.NoteWarnings(outcome.name, outcome.warnings);
     }
     void TakeBack() {
         csv_.table->TakeBackText();
-        csv_.output.TakeBackToMark();
+        csv_.TakeBackToMark();
         TakeBackRejects();
     }
     void TakeBackRejects() {
@@ -217,13 +247,19 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
 
 // The warnings about the columns chosen, once the table is complete; false when its header
 // cannot be written (two columns would share a name), which writes nothing.
-bool NoteColumns(const TableRows& rows, ExportSummary& summary) {
+bool NoteColumns(const TableRows& rows, const ExportSettings& settings, ExportSummary& summary) {
     for (const std::string& name : rows.MissingColumns())
         summary.warnings.push_back("the column \"" + name + "\" never appears; it is written empty");
     for (const std::string& name : rows.UnusedRenames())
         summary.warnings.push_back("the column \"" + name + "\" to rename never appears");
     if (const std::string clash = rows.HeaderClash(); !clash.empty()) {
         summary.failure = "two columns would both be called \"" + clash + "\"; nothing was written";
+        return false;
+    }
+    if (settings.format == OutputFormat::Workbook && rows.ColumnCount() > workbook::kMaxSheetColumns) {
+        summary.failure = "the table has " + GroupedNumber(rows.ColumnCount()) + " columns, more than the " +
+                          GroupedNumber(workbook::kMaxSheetColumns) + " a workbook sheet holds; nothing was written";
+        summary.tooManyColumns = true;
         return false;
     }
     return true;
@@ -277,12 +313,15 @@ ExportSummary ConvertToOne(const std::vector<ExportInput>& inputs, CsvTarget tar
     if (!summary.cancelled && summary.anyLine) {
         CsvTable& csv = destination.Csv();
         csv.table->Finish();
-        if (NoteColumns(csv.table->Rows(), summary)) {
-            csv.output.Finish();
+        if (NoteColumns(csv.table->Rows(), settings, summary)) {
+            const bool written = !csv.Finish([&progress] { return progress.Cancelled(); }).empty() || toStream;
+            summary.cancelled = !written;
+        }
+        if (!summary.cancelled && summary.failure.empty()) {
             if (settings.csv.shape.countColumns) summary.columnSummary = csv.table->Rows().ColumnSummary();
             summary.rows = csv.table->Rows().RowCount();
             summary.columns = csv.table->Rows().ColumnCount();
-            summary.bytesWritten = csv.output.BytesWritten();
+            summary.bytesWritten = csv.BytesWritten();
             summary.filesWritten = toStream ? 0 : 1;
         }
     }
@@ -300,11 +339,18 @@ std::string PerFileBaseName(const ExportInput& input) {
 class EachCsvDestination {
 public:
     EachCsvDestination(const std::vector<ExportInput>& inputs, const std::string& folder,
-                       const ExportSettings& settings, RejectsFile* rejects, ExportSummary& summary)
-        : inputs_(inputs), folder_(folder), settings_(settings), rejects_(rejects), summary_(summary) {}
+                       const ExportSettings& settings, RejectsFile* rejects, ExportSummary& summary,
+                       const ProgressTracker& progress)
+        : inputs_(inputs),
+          folder_(folder),
+          settings_(settings),
+          rejects_(rejects),
+          summary_(summary),
+          progress_(progress) {}
 
     InputReading& Begin(size_t input) {
-        const std::string name = CsvNameInFolder(folder_, PerFileBaseName(inputs_[input]));
+        const std::string name = CsvNameInFolder(folder_, PerFileBaseName(inputs_[input]),
+                                                 settings_.format == OutputFormat::Workbook ? ".xlsx" : ".csv");
         CsvTarget target;
         target.kind = CsvTarget::Kind::NewFile;
         target.path = UniqueFileName(name);
@@ -319,15 +365,19 @@ public:
             reading_->Finish(event, outcome);
             reading_.reset();
             csv_->table->Finish();
-            if (!NoteColumns(csv_->table->Rows(), summary_)) {
+            if (!NoteColumns(csv_->table->Rows(), settings_, summary_)) {
                 csv_.reset();
                 return;
             }
-            outcome.outputPath = csv_->output.Finish();
+            outcome.outputPath = csv_->Finish([this] { return progress_.Cancelled(); });
+            if (outcome.outputPath.empty()) {  // cancelled while the workbook was written
+                csv_.reset();
+                return;
+            }
             outcome.rows = csv_->table->Rows().RowCount();
             summary_.rows += outcome.rows;
             summary_.columns = std::max(summary_.columns, csv_->table->Rows().ColumnCount());
-            summary_.bytesWritten += csv_->output.BytesWritten();
+            summary_.bytesWritten += csv_->BytesWritten();
             ++summary_.filesWritten;
         }
         reading_.reset();
@@ -340,6 +390,7 @@ private:
     const ExportSettings& settings_;
     RejectsFile* rejects_;
     ExportSummary& summary_;
+    const ProgressTracker& progress_;
     std::unique_ptr<CsvTable> csv_;
     std::unique_ptr<InputReading> reading_;
 };
@@ -422,7 +473,7 @@ ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std:
     ExportSummary summary;
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
     const std::unique_ptr<RejectsFile> rejects = OpenRejects(settings);
-    EachCsvDestination destination(inputs, folder, settings, rejects.get(), summary);
+    EachCsvDestination destination(inputs, folder, settings, rejects.get(), summary, progress);
     ReadInputs(inputs, settings, destination, progress, summary);
     if (rejects && !summary.cancelled) rejects->Commit();
     summary.seconds = progress.Seconds();

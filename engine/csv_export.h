@@ -1,6 +1,7 @@
 #pragma once
-// JSON files to CSV files, streaming in bounded memory, with progress, cancellation and a report
-// per input: the conversion behind tabulora-cli, made for the program to run on a worker thread.
+// JSON files to CSV files (or Excel workbooks, ExportSettings::format), streaming in bounded
+// memory, with progress, cancellation and a report per input: the conversion behind tabulora-cli,
+// made for the program to run on a worker thread.
 //
 // Single-file export ("Single CSV File..."), on the worker thread:
 //   ExportControl control;   // shared with the window thread, which may call control.Cancel()
@@ -50,6 +51,11 @@ struct ExportInput {
     static ExportInput Memory(std::string name, std::string_view bytes);
 };
 
+enum class OutputFormat {
+    Csv,
+    Workbook,  // an Excel workbook (.xlsx) per output file, never to a stream (engine/workbook_output.h)
+};
+
 struct ExportSettings {
     CsvOptions csv;                              // header line, separator, flattening, BOM, formula guard
     TextEncoding encoding = TextEncoding::Utf8;  // of the inputs (a byte-order mark wins) and the CSV
@@ -63,6 +69,12 @@ struct ExportSettings {
     // With skipBadLines: the file that receives the skipped lines as they were; written like an
     // output file (temporary file, put in place when the export completes).
     std::string rejectsPath;
+    // What the outputs are. A workbook takes the header, flattening and shaping choices of `csv`;
+    // separator, BOM, formula guard and the ANSI encoding of the output do not apply to it.
+    OutputFormat format = OutputFormat::Csv;
+    // Workbook: a string that is exactly a date or a date-time (workbook::ReadDateTime) becomes a
+    // date cell.
+    bool dates = false;
 };
 
 struct ExportProgress {
@@ -126,6 +138,7 @@ struct ExportSummary {
     size_t filesWritten = 0;
     std::vector<std::string> warnings;  // about the columns chosen: one never appears, ...
     std::string failure;                // why nothing was written although the inputs were read
+    bool tooManyColumns = false;        // a workbook would have more columns than a sheet holds
     // With TableShape::countColumns (ExportToOneCsv): each column written and what it held.
     std::vector<std::pair<std::string, ColumnStats>> columnSummary;
 };
@@ -151,7 +164,8 @@ ExportSummary ExportToOneCsv(const std::vector<ExportInput>& inputs, const std::
 ExportSummary ExportToOneCsv(const std::vector<ExportInput>& inputs, ByteSink& output, const ExportSettings& settings,
                              ExportControl* control = nullptr);
 
-// One CSV per input in `folder`, named UniqueFileName(CsvNameInFolder(folder, name)); an existing
+// One CSV per input in `folder`, named UniqueFileName(CsvNameInFolder(folder, name)) (a workbook
+// ends in .xlsx instead of .csv); an existing
 // file is never replaced, a name taken meanwhile gives way to the next free one. An input that
 // cannot be read gets no CSV. Cancelling keeps the CSVs finished before.
 ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std::string& folder,

@@ -73,7 +73,9 @@ FileResult ScratchFile::ReadAt(uint64_t offset, char* buffer, size_t size, size_
 
 FileResult ScratchFile::Truncate(uint64_t size) { return file_system::Truncate(file_, size); }
 
-FileResult ScratchFile::FlushToDisk() { return file_system::FlushToDisk(file_); }
+FileResult ScratchFile::FlushToDisk() {
+    return file_ != file_system::kNoFile ? file_system::FlushToDisk(file_) : file_system::FlushFileAt(path_);
+}
 
 FileResult ScratchFile::Close() {
     if (file_ == file_system::kNoFile) return {};
@@ -82,7 +84,7 @@ FileResult ScratchFile::Close() {
     return file_system::Close(file);
 }
 
-FileResult ScratchFile::Keep(std::string& path) {
+FileResult ScratchFile::TakeName() {
     for (int attempt = 0; unnamed_; ++attempt) {
         FileResult named = file_system::GiveName(file_, path_);
         if (!named.Failed()) {
@@ -93,6 +95,16 @@ FileResult ScratchFile::Keep(std::string& path) {
             return named;
         }
     }
+    return {};
+}
+
+FileResult ScratchFile::CloseNamed() {
+    if (FileResult named = TakeName(); named.Failed()) return named;
+    return Close();
+}
+
+FileResult ScratchFile::Keep(std::string& path) {
+    if (FileResult named = TakeName(); named.Failed()) return named;
     FileResult closed = Close();
     if (!closed.Failed()) {
         path = std::move(path_);

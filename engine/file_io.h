@@ -52,8 +52,12 @@ public:
     FileResult ReadAt(uint64_t offset, char* buffer, size_t size, size_t& got);
     // Cuts the file to `size` bytes; writing goes on there.
     FileResult Truncate(uint64_t size);
+    // Writes the file to the disk (when closed, the file at `Path()`).
     FileResult FlushToDisk();
     FileResult Close();
+    // Gives the file its name and closes it, for a writer that opens it again by name; unless
+    // kept, it is still removed.
+    FileResult CloseNamed();
     // Closes and removes the file.
     void Remove();
     // Closes it and leaves it where it is; `path` is set to its name.
@@ -61,6 +65,8 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
+    FileResult TakeName();
+
     file_system::Handle file_ = file_system::kNoFile;
     std::string path_;      // removed when the object goes, unless kept
     bool unnamed_ = false;  // path_ is the name the file takes when kept

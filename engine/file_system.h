@@ -47,6 +47,9 @@ FileResult Close(Handle file);
 // Writes what the system still holds of the file to the disk, so that it survives a power cut.
 FileResult FlushToDisk(Handle file);
 
+// The same for the file at `path`, which this process does not hold open.
+FileResult FlushFileAt(const std::string& path);
+
 // Writes the folder of `path` to the disk, so that a name just given in it survives a power cut
 // (on Windows the file system sees to that itself).
 void FlushFolderOf(const std::string& path);

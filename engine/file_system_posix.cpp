@@ -99,6 +99,14 @@ FileResult FlushToDisk(Handle file) {
     return {};
 }
 
+FileResult FlushFileAt(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return Failure(errno);
+    FileResult flushed = FlushToDisk(fd);
+    close(fd);
+    return flushed;
+}
+
 void FlushFolderOf(const std::string& path) {
     const std::string folder = Folder(path);
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

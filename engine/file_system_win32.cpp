@@ -125,6 +125,15 @@ FileResult FlushToDisk(Handle file) {
     return {};
 }
 
+FileResult FlushFileAt(const std::string& path) {
+    const HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Failure(GetLastError());
+    FileResult flushed = FlushToDisk(reinterpret_cast<Handle>(file));
+    CloseHandle(file);
+    return flushed;
+}
+
 void FlushFolderOf(const std::string&) {}
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -6,7 +6,7 @@
 
 namespace tabulora {
 
-std::unique_ptr<JsonTable> MakeJsonTable(const CsvOptions& options, RowSink& rows) {
+std::unique_ptr<JsonTable> MakeJsonTable(const CsvOptions& options, RowTarget rows) {
     if (options.shape.records) return std::make_unique<ShapedTable>(options, rows);
     if (options.flattenNested || options.shape.KeepsNested()) return std::make_unique<StructuredTable>(options, rows);
     return std::make_unique<LineTable>(options, rows);

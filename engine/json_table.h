@@ -41,6 +41,6 @@ public:
 
 // The table that `options` ask for: the line table of the default conversion, the structured
 // table when nested values are kept, the shaped table when the records are named by a path.
-std::unique_ptr<JsonTable> MakeJsonTable(const CsvOptions& options, RowSink& rows);
+std::unique_ptr<JsonTable> MakeJsonTable(const CsvOptions& options, RowTarget rows);
 
 }  // namespace tabulora

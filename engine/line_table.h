@@ -15,7 +15,7 @@ namespace tabulora {
 // sink as its CSV line at once. Nested values are left out.
 class LineTable final : public ReformattedLines, public JsonTable {
 public:
-    LineTable(const CsvOptions& options, RowSink& rows) : rows_(options, rows) {}
+    LineTable(const CsvOptions& options, RowTarget rows) : rows_(options, rows) {}
 
     // One line without its line break.
     void AddLine(std::string_view line);

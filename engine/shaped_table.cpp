@@ -9,7 +9,7 @@ namespace tabulora {
 
 template class JsonReader<ShapedTable>;
 
-ShapedTable::ShapedTable(const CsvOptions& options, RowSink& rows)
+ShapedTable::ShapedTable(const CsvOptions& options, RowTarget rows)
     : rows_(options, rows), shape_(options.shape), flatten_(options.flattenNested || options.shape.KeepsNested()) {}
 
 std::unique_ptr<PieceReader> ShapedTable::NewReader(const ReaderOptions& options) {

@@ -23,7 +23,7 @@ namespace tabulora {
 // record, never with the number of records.
 class ShapedTable final : public JsonTable {
 public:
-    ShapedTable(const CsvOptions& options, RowSink& rows);
+    ShapedTable(const CsvOptions& options, RowTarget rows);
 
     std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) override;
     void MarkTextStart() override;

@@ -26,7 +26,7 @@ namespace tabulora {
 // without either, its first array (the first to end) decides.
 class StructuredTable final : public JsonTable {
 public:
-    StructuredTable(const CsvOptions& options, RowSink& rows) : rows_(options, rows), join_(options.shape.join) {}
+    StructuredTable(const CsvOptions& options, RowTarget rows) : rows_(options, rows), join_(options.shape.join) {}
 
     std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) override;
     void MarkTextStart() override;

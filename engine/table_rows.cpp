@@ -5,9 +5,10 @@
 
 namespace tabulora {
 
-TableRows::TableRows(const CsvOptions& options, RowSink& rows)
+TableRows::TableRows(const CsvOptions& options, RowTarget rows)
     : fields_(options.separator, options.formulaGuard),
-      rows_(rows),
+      rows_(rows.lines),
+      cellRows_(rows.cells),
       renames_(options.shape.renames),
       formulaGuard_(options.formulaGuard),
       countColumns_(options.shape.countColumns) {
@@ -35,8 +36,8 @@ void TableRows::EndRowOf() {
     const uint32_t columnCount = ColumnCount();
     // Room for every cell quoted with all its bytes doubled (and an apostrophe before it), the
     // separators and the line break, and for the bytes written past a field's end.
-    char* const start = rows_.Reserve(rowText_.Size() * 2 + columnCount * (separator.size() + 3) + 2 +
-                                      CsvFieldWriter::kFieldSlack);
+    char* const start = rows_->Reserve(rowText_.Size() * 2 + columnCount * (separator.size() + 3) + 2 +
+                                       CsvFieldWriter::kFieldSlack);
     char* out = start;
     for (uint32_t column = 0; column < columnCount; ++column) {
         if (column > 0) {
@@ -59,10 +60,30 @@ void TableRows::EndRowOf() {
     }
     *out++ = '\r';
     *out++ = '\n';
-    rows_.Commit(out - start);
-    rows_.EndRow(columnCount);
-    ++rowCount_;
+    rows_->Commit(out - start);
+    rows_->EndRow(columnCount);
+    StartNextRow();
+}
 
+// The cells of the row in the order written; a cell the row does not set is empty Null.
+void TableRows::EndRowAsCells() {
+    const uint32_t columnCount = ColumnCount();
+    cells_.resize(columnCount);
+    for (uint32_t column = 0; column < columnCount; ++column) {
+        const uint32_t source = choice_ ? choice_->columnAt[column] : column;
+        if (source != kNotWritten && CellSet(source)) {
+            const Cell& cell = row_[source];
+            cells_[column] = CellValue{std::string_view(rowText_.Data() + cell.offset, cell.length), cell.kind};
+        } else {
+            cells_[column] = CellValue{};
+        }
+    }
+    cellRows_->WriteRow(cells_);
+    StartNextRow();
+}
+
+void TableRows::StartNextRow() {
+    ++rowCount_;
     rowText_.Clear();
     rowHasCell_ = false;
     if (++rowGeneration_ == 0) {  // after 2^32 rows: forget old generations explicitly
@@ -72,7 +93,9 @@ void TableRows::EndRowOf() {
 }
 
 void TableRows::EndRow() {
-    if (choice_)
+    if (cellRows_)
+        EndRowAsCells();
+    else if (choice_)
         formulaGuard_ ? EndRowOf<true, true>() : EndRowOf<false, true>();
     else
         formulaGuard_ ? EndRowOf<true, false>() : EndRowOf<false, false>();
@@ -110,6 +133,12 @@ std::string TableRows::HeaderLine() const {
         if (column > 0) header += fields_.Separator();
         fields_.AppendField(header, renames_.empty() ? names[column] : RenamedHeader(names[column]));
     }
+    return header;
+}
+
+std::vector<std::string> TableRows::HeaderNames() const {
+    std::vector<std::string> header;
+    for (const std::string& name : choice_ ? choice_->names : columns_.Names()) header.push_back(RenamedHeader(name));
     return header;
 }
 

@@ -14,9 +14,6 @@
 
 namespace tabulora {
 
-// The kind of JSON value a cell holds.
-enum class CellKind : uint8_t { String, Number, Boolean, Null, Object, Array };
-
 // What a column held over all rows: in how many rows it was not empty, and which kinds of value
 // (bit 1 << CellKind).
 struct ColumnStats {
@@ -24,8 +21,9 @@ struct ColumnStats {
     uint8_t kinds = 0;
 };
 
-// The columns of a table and the row being filled, written to a RowSink as CSV row lines: every
-// distinct cell name is a column (order of first appearance, exact comparison).
+// The columns of a table and the row being filled, written to a RowSink as CSV row lines, or to a
+// CellRowSink as typed cells: every distinct cell name is a column (order of first appearance,
+// exact comparison).
 class TableRows final : public ColumnSource {
     // A cell of the row being filled: its value lives in `rowText_`; it counts as set when its
     // generation equals the row's.
@@ -37,7 +35,7 @@ class TableRows final : public ColumnSource {
     };
 
 public:
-    TableRows(const CsvOptions& options, RowSink& rows);
+    TableRows(const CsvOptions& options, RowTarget rows);
 
     // The column named `name`, added when it is new. Columns count in order of first appearance
     // whether or not they are written.
@@ -61,7 +59,7 @@ public:
     }
     bool CellSet(uint32_t column) const { return column < row_.size() && row_[column].generation == rowGeneration_; }
     bool RowHasCell() const { return rowHasCell_; }
-    // Writes the row being filled as a CSV row line and starts an empty row.
+    // Writes the row being filled (as a CSV row line or as cells) and starts an empty row.
     void EndRow();
     // Completes the last row. A table without any row still gets one (empty) row line.
     void Finish() {
@@ -74,6 +72,7 @@ public:
     }
     uint64_t RowCount() const { return rowCount_; }
     std::string HeaderLine() const override;
+    std::vector<std::string> HeaderNames() const override;
 
     // With chosen columns: those that never appeared (written empty), the renames of columns
     // that never appeared, and a header name that two written columns would share.
@@ -125,10 +124,14 @@ private:
     }
     template <bool kGuard, bool kChosen>
     void EndRowOf();
+    void EndRowAsCells();
+    void StartNextRow();
     void CountCell(uint32_t column, const Cell& cell, std::string_view value, CellKind kind);
 
     CsvFieldWriter fields_;
-    RowSink& rows_;
+    RowSink* rows_;                         // CSV row lines, or
+    CellRowSink* cellRows_;                 // typed cells
+    std::vector<CellValue> cells_;          // the row handed to cellRows_
     std::unique_ptr<ColumnChoice> choice_;  // null: every column, as named
     std::vector<std::pair<std::string, std::string>> renames_;
     ColumnIndex columns_;
