@@ -3,17 +3,12 @@
 # library that scripts/build-pcre2-mingw builds from Debian's pcre2 source package into
 # build/pcre2-mingw; configuring runs the script when that library is missing.
 include_guard(GLOBAL)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw_library.cmake)
 
 if(WIN32)
   set(TABULORA_PCRE2_MINGW_DIR ${PROJECT_SOURCE_DIR}/build/pcre2-mingw)
   set(pcre2_library ${TABULORA_PCRE2_MINGW_DIR}/lib/libpcre2-16.a)
-  if(NOT EXISTS ${pcre2_library})
-    message(STATUS "Building PCRE2 for MinGW (scripts/build-pcre2-mingw)")
-    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-pcre2-mingw RESULT_VARIABLE pcre2_result)
-    if(NOT pcre2_result EQUAL 0 OR NOT EXISTS ${pcre2_library})
-      message(FATAL_ERROR "scripts/build-pcre2-mingw failed; PCRE2 for MinGW is missing")
-    endif()
-  endif()
+  tabulora_require_mingw_library(build-pcre2-mingw ${pcre2_library} PCRE2)
   add_library(tabulora::pcre2_16 STATIC IMPORTED GLOBAL)
   set_target_properties(tabulora::pcre2_16 PROPERTIES
     IMPORTED_LOCATION ${pcre2_library}

@@ -4,17 +4,12 @@
 # into build/xlsxwriter-mingw, with the static zlib of libz-mingw-w64-dev; configuring runs the
 # script when that library is missing.
 include_guard(GLOBAL)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw_library.cmake)
 
 if(WIN32)
   set(TABULORA_XLSXWRITER_MINGW_DIR ${PROJECT_SOURCE_DIR}/build/xlsxwriter-mingw)
   set(xlsxwriter_library ${TABULORA_XLSXWRITER_MINGW_DIR}/lib/libxlsxwriter.a)
-  if(NOT EXISTS ${xlsxwriter_library})
-    message(STATUS "Building libxlsxwriter for MinGW (scripts/build-xlsxwriter-mingw)")
-    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-xlsxwriter-mingw RESULT_VARIABLE xlsxwriter_result)
-    if(NOT xlsxwriter_result EQUAL 0 OR NOT EXISTS ${xlsxwriter_library})
-      message(FATAL_ERROR "scripts/build-xlsxwriter-mingw failed; libxlsxwriter for MinGW is missing")
-    endif()
-  endif()
+  tabulora_require_mingw_library(build-xlsxwriter-mingw ${xlsxwriter_library} libxlsxwriter)
   find_library(TABULORA_MINGW_ZLIB NAMES libz.a REQUIRED)
   add_library(tabulora::xlsxwriter STATIC IMPORTED GLOBAL)
   set_target_properties(tabulora::xlsxwriter PROPERTIES
