@@ -112,14 +112,20 @@ CsvOutput::CsvOutput(CsvTarget target, CsvFormat format, const ColumnSource& col
     current_ = TakeBlock(blockSize_);
 }
 
+std::string CommitToTarget(OutputFile& file, const CsvTarget& target) {
+    std::string name = target.path;
+    const FileResult committed = target.kind == CsvTarget::Kind::NewFile ? file.CommitAsNew(target.nextFreeName, name)
+                                                                         : file.CommitReplacing();
+    if (committed.Failed()) throw FileError("Cannot create file \"" + name + "\". " + committed.Reason());
+    return name;
+}
+
 CsvOutput::~CsvOutput() = default;
 
-void CsvOutput::Check(const FileResult& result) { Check(result, target_.path); }
-
-void CsvOutput::Check(const FileResult& result, const std::string& path) {
+void CsvOutput::Check(const FileResult& result) {
     if (!result.Failed()) return;
     if (target_.kind == CsvTarget::Kind::Stream) throw FileError("Cannot create a temporary file. " + result.Reason());
-    throw FileError("Cannot create file \"" + path + "\". " + result.Reason());
+    throw FileError("Cannot create file \"" + target_.path + "\". " + result.Reason());
 }
 
 std::string_view CsvOutput::ByteOrderMark() const {
@@ -328,13 +334,7 @@ std::string CsvOutput::Finish() {
         bytesWritten_ = out.Written();
     }
     if (!rewrite) return {};
-    if (target_.kind == CsvTarget::Kind::NewFile) {
-        std::string name = target_.path;
-        Check(rewrite->CommitAsNew(target_.nextFreeName, name), name);
-        return name;
-    }
-    Check(rewrite->CommitReplacing());
-    return target_.path;
+    return CommitToTarget(*rewrite, target_);
 }
 
 void CsvOutput::WriteBody(FinalWriter& out, const std::string& header, uint32_t fields) {

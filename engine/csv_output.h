@@ -34,6 +34,11 @@ struct CsvTarget {
     ByteSink* stream = nullptr;
 };
 
+// Puts a complete output file in place as `target` (a file) says: under a new free name or
+// replacing the file there. Returns the name used; a failure throws FileError("Cannot create file
+// "<name>". <reason>").
+std::string CommitToTarget(OutputFile& file, const CsvTarget& target);
+
 struct CsvFormat {
     std::string separator = ",";
     bool includeHeader = true;
@@ -95,7 +100,6 @@ private:
     void WriteBody(FinalWriter& out, const std::string& header, uint32_t fields);
     // Throws FileError when `result` is a failure, naming `path` (the target's, unless given).
     void Check(const FileResult& result);
-    void Check(const FileResult& result, const std::string& path);
 
     CsvTarget target_;
     CsvFormat format_;

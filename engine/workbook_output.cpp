@@ -271,10 +271,8 @@ WorkbookOutput::WorkbookOutput(CsvTarget target, WorkbookFormat format, const Co
 
 WorkbookOutput::~WorkbookOutput() = default;
 
-void WorkbookOutput::Check(const FileResult& result) const { Check(result, target_.path); }
-
-void WorkbookOutput::Check(const FileResult& result, const std::string& path) const {
-    if (result.Failed()) throw FileError("Cannot create file \"" + path + "\". " + result.Reason());
+void WorkbookOutput::Check(const FileResult& result) const {
+    if (result.Failed()) throw FileError("Cannot create file \"" + target_.path + "\". " + result.Reason());
 }
 
 // Keeps a text with its length and a zero byte after it; a zero byte in the text itself is kept as
@@ -379,13 +377,7 @@ std::string WorkbookOutput::Finish(const std::function<bool()>& cancelled) {
     }
     std::error_code sizeError;
     bytesWritten_ = std::filesystem::file_size(NativePath(tempPath), sizeError);
-    if (target_.kind == CsvTarget::Kind::NewFile) {
-        std::string name = target_.path;
-        Check(file_->CommitAsNew(target_.nextFreeName, name), name);
-        return name;
-    }
-    Check(file_->CommitReplacing());
-    return target_.path;
+    return CommitToTarget(*file_, target_);
 }
 
 }  // namespace tabulora

@@ -59,7 +59,6 @@ private:
     class SpoolReader;
 
     void Check(const FileResult& result) const;
-    void Check(const FileResult& result, const std::string& path) const;
     void SpoolText(std::string_view text);
     void Spill();
 
