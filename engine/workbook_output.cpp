@@ -138,7 +138,7 @@ public:
         options.tmpdir = nullptr;  // the system's temporary folder
         options.use_zip64 = zip64 ? LXW_TRUE : LXW_FALSE;
         workbook_ = workbook_new_opt(path.c_str(), &options);
-        if (!workbook_) throw Failure("the workbook could not be started (out of memory?)");
+        if (!workbook_) throw Failure{"the workbook could not be started (out of memory?)"};
         bold_ = workbook_add_format(workbook_);
         format_set_bold(bold_);
         date_ = workbook_add_format(workbook_);
