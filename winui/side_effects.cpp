@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "winui/file_dialogs.h"
+#include "winui/title_bar.h"
 
 namespace winui {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 class Win32SideEffects final : public SideEffects {
 public:
     int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
+        ThemedMessageBoxes themed;
         return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
     }
     std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const OpenFilesRequest& request) override {

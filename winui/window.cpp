@@ -11,6 +11,7 @@
 #include "winui/dpi.h"
 #include "winui/messages.h"
 #include "winui/panel.h"
+#include "winui/title_bar.h"
 
 namespace winui {
 namespace {
@@ -97,6 +98,7 @@ void Window::CreateFrame(const FrameSpec& frame) {
                          frame.owner, frame.menu, GetModuleHandleW(nullptr), this)) {
         FailedToCreate(frame.className);
     }
+    ApplyTitleBarTheme(hwnd_);  // before the window is first shown
 }
 
 void Window::CentreOnScreen(HWND neighbour) {
@@ -189,6 +191,8 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->menu_.Release();  // destroyed with the window
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+    // Here rather than in HandleMessage, so that no window can miss a switch of the theme.
+    if (message == WM_SETTINGCHANGE) FollowThemeChange(hwnd, lParam);
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& error) {
