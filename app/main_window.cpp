@@ -282,6 +282,7 @@ void MainWindow::AddInputFile(const std::wstring& path) {
     if (!winui::FileExists(path)) return;
     inputFiles_.push_back(path);
     ++loadedFileCount_;
+    winui::Effects().AddToRecentDocuments(path);
     UpdateControls();
 }
 
@@ -419,6 +420,8 @@ void MainWindow::FinishExport() {
     UpdateControls();
     exportCursor_.reset();
     taskbarProgress_->Clear();
+    for (const std::string& written : result.writtenFiles)
+        winui::Effects().AddToRecentDocuments(winui::Utf8ToWide(written));
     SetStatusText(winui::Utf8ToWide(SummaryText(result)));
     const std::wstring target = winui::Utf8ToWide(result.target);
     switch (result.outcome) {

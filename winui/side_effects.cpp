@@ -1,6 +1,7 @@
 #include "winui/side_effects.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "winui/file_dialogs.h"
 #include "winui/title_bar.h"
@@ -30,6 +31,7 @@ public:
                                          parameters.empty() ? nullptr : parameters.c_str(), nullptr, showCommand);
         return reinterpret_cast<INT_PTR>(result) > 32;
     }
+    void AddToRecentDocuments(const std::wstring& path) override { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }
     UINT TrackMenu(HMENU menu, POINT screenPoint, HWND owner) override {
         return static_cast<UINT>(TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
                                                 screenPoint.x, screenPoint.y, 0, owner, nullptr));

@@ -248,6 +248,42 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
     ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
 }
 
+TEST_F(ExportTest, EveryWrittenCsvGoesToTheRecentList) {
+    const std::wstring a = WriteFile("a.json", kPeople);
+    const std::wstring b = WriteFile("b.json", kMorePeople);
+    const std::wstring empty = WriteFile("empty.json", "");
+    form.AddInputFile(a);
+    form.AddInputFile(b);
+    ASSERT_EQ(effects.recentDocuments, (std::vector<std::wstring>{a, b}));
+    effects.recentDocuments.clear();
+
+    // Nothing written: the save dialog cancelled.
+    form.ExportSingleCsvFile();
+    WaitForExport();
+    EXPECT_TRUE(effects.recentDocuments.empty());
+
+    const std::wstring single = Path("all.csv");
+    effects.saveReplies.push_back(single);
+    form.ExportSingleCsvFile();
+    WaitForExport();
+    EXPECT_EQ(effects.recentDocuments, std::vector<std::wstring>{single});
+
+    TempFolder target;
+    effects.recentDocuments.clear();
+    form.ExportMultipleCsvFilesTo(winui::Utf8ToWide(target / ""));
+    WaitForExport();
+    EXPECT_EQ(effects.recentDocuments,
+              (std::vector<std::wstring>{winui::Utf8ToWide(target / "a.csv"), winui::Utf8ToWide(target / "b.csv")}));
+
+    // Nothing to export: no output.
+    form.ClearInputFiles();
+    form.AddInputFile(empty);
+    effects.recentDocuments.clear();
+    form.ExportSingleCsvFile();
+    WaitForExport();
+    EXPECT_TRUE(effects.recentDocuments.empty());
+}
+
 TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {
     form.AddInputFile(WriteFile("a.json", kPeople));
     form.ExportMultipleCsvFiles();

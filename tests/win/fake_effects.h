@@ -47,6 +47,7 @@ public:
     POINT lastMenuPoint{};
     std::vector<ShellCall> shellCalls;
     std::vector<UINT> beeps;
+    std::vector<std::wstring> recentDocuments;
 
     int ShowMessage(HWND, const std::wstring& text, const std::wstring& caption, UINT type) override {
         messages.push_back({text, caption, type, winui::CurrentScreenCursor()});
@@ -70,6 +71,7 @@ public:
         shellCalls.push_back({parent, verb, file, parameters, showCommand});
         return true;
     }
+    void AddToRecentDocuments(const std::wstring& path) override { recentDocuments.push_back(path); }
     UINT TrackMenu(HMENU menu, POINT point, HWND) override {
         menusShown.push_back(menu);
         lastMenuPoint = point;
