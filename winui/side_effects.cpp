@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "winui/file_dialogs.h"
+#include "winui/show_in_folder.h"
 #include "winui/title_bar.h"
 
 namespace winui {
@@ -32,6 +33,9 @@ public:
         return reinterpret_cast<INT_PTR>(result) > 32;
     }
     void AddToRecentDocuments(const std::wstring& path) override { SHAddToRecentDocs(SHARD_PATHW, path.c_str()); }
+    bool ShowInFolder(HWND owner, const std::wstring& folder, const std::vector<std::wstring>& items) override {
+        return ShowItemsInFolder(owner, folder, items);
+    }
     UINT TrackMenu(HMENU menu, POINT screenPoint, HWND owner) override {
         return static_cast<UINT>(TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD,
                                                 screenPoint.x, screenPoint.y, 0, owner, nullptr));

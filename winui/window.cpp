@@ -55,6 +55,7 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Panel: return {RegisterPanelClass(), 0, WS_EX_CONTROLPARENT};
     case ControlKind::Memo:
         return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Link: return {WC_LINK, WS_TABSTOP, 0};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -69,7 +70,8 @@ ControlClass ClassOf(ControlKind kind) {
 }  // namespace
 
 void InitCommonControls6() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 }
 

@@ -226,6 +226,8 @@ TEST_F(FormTest, MenuHasTheCommandsAndTheUpdateItemStartsCheckedAndDisabled) {
     EXPECT_EQ(text(file, Form::FileClearCommand), L"Clear");
     EXPECT_EQ(text(file, Form::FileLoadCommand), L"Load JSON file...");
     EXPECT_EQ(text(file, Form::FileExportCommand), L"Export to CSV...");
+    EXPECT_EQ(text(file, Form::ShowExportedFileCommand), L"&Show Exported File");
+    EXPECT_TRUE(GetMenuState(file, Form::ShowExportedFileCommand, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(text(file, Form::FileExitCommand), L"Exit");
     EXPECT_EQ(text(help, Form::OnlineHelpCommand), L"Online Help\tF1");
     EXPECT_EQ(text(help, Form::SendFeedbackCommand), L"Send &Feedback...");
