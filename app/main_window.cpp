@@ -651,7 +651,9 @@ void MainWindow::UpdateControls() {
                    MF_BYCOMMAND | (look.showExportedOutput ? MF_ENABLED : MF_GRAYED));
     const HWND link = Control(ShowInFolderLink);
     if (((GetWindowLongPtrW(link, GWL_STYLE) & WS_VISIBLE) != 0) != look.showExportedOutput) {
-        if (!look.showExportedOutput && GetFocus() == link) SetFocus(Control(ExportButton));
+        // The focus leaves the link before it goes, for a control that can take it.
+        if (!look.showExportedOutput && GetFocus() == link)
+            SetFocus(Control(look.exportEnabled ? ExportButton : LoadButton));
         EnableWindow(link, look.showExportedOutput);
         ShowWindow(link, look.showExportedOutput ? SW_SHOWNA : SW_HIDE);
         LayoutStatusBar();
