@@ -71,7 +71,9 @@ ExportResult ExportToSingleFile(const std::vector<std::string>& inputs, const Ex
     try {
         const ExportSummary summary = ExportToOneCsv(FileInputs(readable), *target, settings, &control);
         if (summary.cancelled) return Ended(ExportResult::Outcome::Cancelled);
-        return Saved(summary, *target, false);
+        ExportResult result = Saved(summary, *target, false);
+        result.writtenFiles.push_back(*target);
+        return result;
     } catch (const FileError& error) {
         return Ended(ExportResult::Outcome::Failed, error.what());
     }
@@ -84,16 +86,20 @@ ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, cons
         named.name = FileNameOf(progress.name);
         host.Progress(named, true);
     };
+    std::vector<std::string> written;
     control.onInputDone = [&](const InputOutcome& input) {
         if (!input.readable) host.ReportUnreadableFile(input.name);
+        if (!input.outputPath.empty()) written.push_back(input.outputPath);
     };
+    ExportResult result;
     try {
         const ExportSummary summary = ExportEachToCsv(FileInputs(inputs), folder, settings, &control);
-        if (summary.cancelled) return Ended(ExportResult::Outcome::Cancelled);
-        return Saved(summary, folder, true);
+        result = summary.cancelled ? Ended(ExportResult::Outcome::Cancelled) : Saved(summary, folder, true);
     } catch (const FileError& error) {
-        return Ended(ExportResult::Outcome::Failed, error.what());
+        result = Ended(ExportResult::Outcome::Failed, error.what());
     }
+    result.writtenFiles = std::move(written);
+    return result;
 }
 
 }  // namespace tabulora

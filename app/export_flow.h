@@ -38,6 +38,9 @@ struct ExportResult {
     size_t filesWritten = 0;
     double seconds = 0;
     std::vector<std::string> warnings;  // inputs whose JSON could not be read to the end
+    // Every CSV file the export completed, in order; also those that a multiple-files export
+    // finished before it was cancelled or failed.
+    std::vector<std::string> writtenFiles;
 };
 
 // One CSV of all inputs. Every input is checked first (an unreadable one is reported and left

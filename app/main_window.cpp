@@ -40,6 +40,7 @@ constexpr int kClientHeight = 201;
 constexpr int kBigButtonHeight = 49;
 constexpr int kButtonImageSize = 32;
 constexpr int kButtonImageMargin = 5;
+constexpr int kShowInFolderWidth = 90;  // the status bar's part that holds the link
 
 enum Fonts { kWindowFont, kLargeFont };
 const winui::FontSpec kFonts[] = {{L"Tahoma", 11}, {L"Tahoma", 19}};
@@ -77,13 +78,20 @@ const ControlSpec kControls[] = {
      {0, 122, kClientWidth, kBigButtonHeight},
      kLargeFont,
      WS_DISABLED},
-    {MainWindow::StatusBar, ControlKind::StatusBar, L"", {}, kWindowFont},
+    // The status bar does not paint over the link placed on it.
+    {MainWindow::StatusBar, ControlKind::StatusBar, L"", {}, kWindowFont, WS_CLIPSIBLINGS},
+    {MainWindow::ShowInFolderLink,
+     ControlKind::Link,
+     L"<a>Show in Folder</a>",
+     {0, 0, kShowInFolderWidth, 16},
+     kWindowFont},  // hidden until offered; not made disabled, which leaves it unusable under Wine
 };
 
 const MenuItemSpec kFileMenu[] = {
     {MainWindow::FileClearCommand, L"Clear"},
     {MainWindow::FileLoadCommand, L"Load JSON file...", L"IMG_FOLDER48"},
     {MainWindow::FileExportCommand, L"Export to CSV...", L"IMG_SAVE48"},
+    {MainWindow::ShowExportedFileCommand, L"&Show Exported File", nullptr, MFS_DISABLED},
     {0, nullptr},
     {MainWindow::FileExitCommand, L"Exit", L"IMG_EXIT"},
 };
@@ -182,8 +190,26 @@ void MainWindow::LayoutControls() {
     int height = Scale(kBigButtonHeight);
     SetWindowPos(Control(ExportButton), nullptr, 0, client.bottom - statusHeight - height, client.right, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    int edge = -1;  // one panel; the last panel always reaches the right end
-    SendMessageW(Control(StatusBar), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&edge));
+    LayoutStatusBar();
+}
+
+// One part for the texts; a second at the right holds "Show in Folder" while it is offered.
+void MainWindow::LayoutStatusBar() {
+    const HWND status = Control(StatusBar);
+    const HWND link = Control(ShowInFolderLink);
+    const bool offered = (GetWindowLongPtrW(link, GWL_STYLE) & WS_VISIBLE) != 0;
+    RECT client{};
+    GetClientRect(status, &client);
+    int edges[2] = {offered ? std::max(0, static_cast<int>(client.right) - Scale(kShowInFolderWidth)) : -1, -1};
+    SendMessageW(status, SB_SETPARTS, offered ? 2 : 1, reinterpret_cast<LPARAM>(edges));
+    if (!offered) return;
+    RECT part{};
+    SendMessageW(status, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
+    MapWindowPoints(status, Handle(), reinterpret_cast<POINT*>(&part), 2);
+    const int inset = Scale(3);
+    // Right after the export button in the z-order: above the status bar, and next in the tab order.
+    SetWindowPos(link, Control(ExportButton), part.left + inset, part.top + Scale(1),
+                 part.right - part.left - 2 * inset, part.bottom - part.top - Scale(2), SWP_NOACTIVATE);
 }
 
 void MainWindow::AfterDpiChange() {
@@ -224,6 +250,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (menuImages_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
         break;
     case WM_DROPFILES: AddDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_NOTIFY: {
+        const auto& notice = *reinterpret_cast<const NMHDR*>(lParam);
+        if (notice.idFrom == ShowInFolderLink && (notice.code == NM_CLICK || notice.code == NM_RETURN)) {
+            ShowExportedFile();
+            return 0;
+        }
+        break;
+    }
     case WM_TIMER:
         if (wParam == kUpdateCheckTimer) {
             PollUpdateCheck();
@@ -268,6 +302,7 @@ void MainWindow::RunCommand(UINT id) {
     case AboutCommand: OpenAboutBox(); break;
     case SingleCsvFileCommand: ExportSingleCsvFile(); break;
     case MultipleCsvFilesCommand: ExportMultipleCsvFiles(); break;
+    case ShowExportedFileCommand: ShowExportedFile(); break;
     default:
         if (id >= FirstChoiceCommand && id < FirstChoiceCommand + kConversionChoices.size()) {
             ToggleChoice(kConversionChoices[id - FirstChoiceCommand].choice);
@@ -282,6 +317,7 @@ void MainWindow::AddInputFile(const std::wstring& path) {
     if (!winui::FileExists(path)) return;
     inputFiles_.push_back(path);
     ++loadedFileCount_;
+    winui::Effects().AddToRecentDocuments(path);
     UpdateControls();
 }
 
@@ -320,7 +356,7 @@ void MainWindow::ClearInputFiles() {
     if (ExportRunning()) return;
     inputFiles_.clear();
     loadedFileCount_ = 0;
-    SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
+    SetStatusText(L"");
     UpdateControls();
 }
 
@@ -375,6 +411,7 @@ void MainWindow::StartExport(ExportWorker::Job job) {
         [this] { return ChooseCsvFileToSave(); },
     };
     exportWorker_ = std::make_unique<ExportWorker>(Handle(), std::move(user), std::move(job));
+    exported_.reset();  // the summary it was about gives way to the new export's progress
     UpdateControls();
     exportCursor_.emplace();
 }
@@ -419,8 +456,17 @@ void MainWindow::FinishExport() {
     UpdateControls();
     exportCursor_.reset();
     taskbarProgress_->Clear();
+    for (const std::string& written : result.writtenFiles)
+        winui::Effects().AddToRecentDocuments(winui::Utf8ToWide(written));
     SetStatusText(winui::Utf8ToWide(SummaryText(result)));
     const std::wstring target = winui::Utf8ToWide(result.target);
+    if (result.outcome == ExportResult::Outcome::Saved) {
+        ExportedOutput output;
+        for (const std::string& written : result.writtenFiles) output.files.push_back(winui::Utf8ToWide(written));
+        output.folder = result.eachFile ? target : target.substr(0, target.find_last_of(L"\\/") + 1);
+        exported_ = std::move(output);
+        UpdateControls();
+    }
     switch (result.outcome) {
     case ExportResult::Outcome::Saved:
         winui::ShowMessage(Handle(),
@@ -440,7 +486,31 @@ void MainWindow::FinishExport() {
 }
 
 void MainWindow::SetStatusText(const std::wstring& text) {
+    if (exported_) {
+        exported_.reset();  // the summary it belongs to goes
+        UpdateControls();
+    }
     SendMessageW(Control(StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void MainWindow::ShowExportedFile() {
+    if (!exported_ || ExportRunning()) return;
+    const ExportedOutput& output = *exported_;
+    const DWORD attributes = GetFileAttributesW(output.folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        winui::ShowMessage(Handle(), L"The folder \"" + output.folder + L"\" no longer exists.", L"ERROR",
+                           MB_ICONERROR);
+        return;
+    }
+    // Files deleted since are left out; the folder opens all the same.
+    std::vector<std::wstring> present;
+    for (const std::wstring& file : output.files) {
+        if (winui::FileExists(file)) present.push_back(file);
+    }
+    if (!winui::Effects().ShowInFolder(Handle(), output.folder, present)) {
+        winui::ShowMessage(Handle(), L"The folder \"" + output.folder + L"\" could not be opened.", L"ERROR",
+                           MB_ICONERROR);
+    }
 }
 
 // ---- Help, exit
@@ -541,7 +611,9 @@ void MainWindow::ToggleChoice(ConversionChoice choice) {
 
 // ---- The look of the window
 
-MainWindowLook MainWindow::Look() const { return LookOf(options_, loadedFileCount_, ExportRunning()); }
+MainWindowLook MainWindow::Look() const {
+    return LookOf(options_, loadedFileCount_, ExportRunning(), exported_.has_value());
+}
 
 // Every control and menu item as LookOf has it: the one place that enables, checks and captions
 // them.
@@ -575,6 +647,17 @@ void MainWindow::UpdateControls() {
         EnableMenuItem(optionsMenu_, ChoiceCommand(i), MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
     }
     DragAcceptFiles(Handle(), look.acceptsDroppedFiles);
+    EnableMenuItem(fileMenu_, ShowExportedFileCommand,
+                   MF_BYCOMMAND | (look.showExportedOutput ? MF_ENABLED : MF_GRAYED));
+    const HWND link = Control(ShowInFolderLink);
+    if (((GetWindowLongPtrW(link, GWL_STYLE) & WS_VISIBLE) != 0) != look.showExportedOutput) {
+        // The focus leaves the link before it goes, for a control that can take it.
+        if (!look.showExportedOutput && GetFocus() == link)
+            SetFocus(Control(look.exportEnabled ? ExportButton : LoadButton));
+        EnableWindow(link, look.showExportedOutput);
+        ShowWindow(link, look.showExportedOutput ? SW_SHOWNA : SW_HIDE);
+        LayoutStatusBar();
+    }
 }
 
 void MainWindow::OpenFeedbackWindow() {

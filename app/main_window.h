@@ -41,6 +41,7 @@ public:
         SeparatorButton,  // its caption shows the separator (SeparatorCaption)
         ExportButton,
         StatusBar,
+        ShowInFolderLink,  // in the status bar, after a saved export
     };
     enum CommandId : UINT {
         FileClearCommand = 201,
@@ -54,6 +55,7 @@ public:
         LoadMenuClearCommand,  // the load button's context menu
         SingleCsvFileCommand,  // the export button's drop-down menu
         MultipleCsvFilesCommand,
+        ShowExportedFileCommand,
         FirstChoiceCommand = 301,  // the Options menu: one item per conversion choice, in order
     };
     static constexpr UINT_PTR kUpdateCheckTimer = 1;
@@ -98,6 +100,9 @@ public:
     void ExportMultipleCsvFilesTo(const std::wstring& folder);
     bool ExportRunning() const { return exportWorker_ != nullptr; }
     void CancelExport();
+    // Opens Explorer on the output of the export whose summary the status bar shows: the CSV
+    // file selected, or the folder of a multiple-files export with its CSV files selected.
+    void ShowExportedFile();
     // The options; the controls and the Options menu show the new value.
     void ToggleHeader();
     void ChooseEncoding(TextEncoding encoding);
@@ -132,6 +137,7 @@ private:
     void ShowExportProgress();
     void FinishExport();
     void SetStatusText(const std::wstring& text);
+    void LayoutStatusBar();
     void ShowFileLoadError(const std::string& path);
     std::optional<std::string> ChooseCsvFileToSave();
 
@@ -158,6 +164,12 @@ private:
     std::optional<winui::BusyCursor> exportCursor_;
     std::optional<winui::TaskbarProgress> taskbarProgress_;  // made with the window
     bool exitAfterExport_ = false;
+    // What the last export wrote while its summary is in the status bar (cleared with it).
+    struct ExportedOutput {
+        std::wstring folder;
+        std::vector<std::wstring> files;
+    };
+    std::optional<ExportedOutput> exported_;
     std::unique_ptr<ui::NewVersionNotice> notice_;
 };
 

@@ -2,7 +2,7 @@
 
 namespace tabulora {
 
-MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool exportRunning) {
+MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool exportRunning, bool exportSaved) {
     const bool loaded = filesLoaded > 0;
     const bool utf8 = options.encoding == TextEncoding::Utf8;
     MainWindowLook look;
@@ -20,6 +20,7 @@ MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool ex
     look.exportImage = loaded ? L"IMG_SAVE48" : L"IMG_SAVEBLACK48";
     look.fileCommandsEnabled = !exportRunning;
     look.acceptsDroppedFiles = !exportRunning;
+    look.showExportedOutput = exportSaved && !exportRunning;
     // The byte-order mark is a choice of UTF-8 output only.
     for (size_t i = 0; i < kConversionChoices.size(); ++i) {
         const ConversionChoiceInfo& info = kConversionChoices[i];

@@ -30,10 +30,14 @@ struct MainWindowLook {
     const wchar_t* exportImage = nullptr;  // its picture (a resource name), black while no file is loaded
     bool fileCommandsEnabled = false;      // File: Clear, Load JSON file..., Export to CSV...
     bool acceptsDroppedFiles = false;
+    // "Show in Folder" in the status bar and File: "Show Exported File": while the status bar
+    // shows the summary of an export that wrote its output.
+    bool showExportedOutput = false;
     std::array<MenuItem, kConversionChoices.size()> choices{};  // the Options menu, in table order
 };
 
-// The one place that decides the look of the main window.
-MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool exportRunning);
+// The one place that decides the look of the main window. `exportSaved`: the status bar shows the
+// summary of an export that wrote its output.
+MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool exportRunning, bool exportSaved = false);
 
 }  // namespace tabulora

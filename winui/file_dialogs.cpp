@@ -5,6 +5,14 @@
 #include "winui/handles.h"
 
 namespace winui {
+
+// {6bdc01dd-3b47-4fb4-b4ca-6f3f021795a4}
+const GUID kOpenFilesDialogGuid = {0x6bdc01dd, 0x3b47, 0x4fb4, {0xb4, 0xca, 0x6f, 0x3f, 0x02, 0x17, 0x95, 0xa4}};
+// {8cbab809-dafb-4e09-80f8-8c48c440b430}
+const GUID kSaveFileDialogGuid = {0x8cbab809, 0xdafb, 0x4e09, {0x80, 0xf8, 0x8c, 0x48, 0xc4, 0x40, 0xb4, 0x30}};
+// {2256137b-15e1-4c18-af58-d6d4be80a6b0}
+const GUID kFolderDialogGuid = {0x2256137b, 0x15e1, 0x4c18, {0xaf, 0x58, 0xd6, 0xd4, 0xbe, 0x80, 0xa6, 0xb0}};
+
 namespace {
 
 template <class Dialog>
@@ -48,6 +56,7 @@ std::vector<std::wstring> RunOpenFilesDialog(HWND owner, const OpenFilesRequest&
     ComApartment com;
     auto dialog = NewDialog<IFileOpenDialog>(CLSID_FileOpenDialog);
     if (!dialog) return {};
+    dialog->SetClientGuid(kOpenFilesDialogGuid);
     SetFilters(dialog.Get(), request.filters);
     dialog->SetDefaultExtension(request.defaultExtension.c_str());
     AddOptions(dialog.Get(), FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM);
@@ -70,6 +79,7 @@ std::optional<std::wstring> RunSaveFileDialog(HWND owner, const SaveFileRequest&
     ComApartment com;
     auto dialog = NewDialog<IFileSaveDialog>(CLSID_FileSaveDialog);
     if (!dialog) return std::nullopt;
+    dialog->SetClientGuid(kSaveFileDialogGuid);
     SetFilters(dialog.Get(), request.filters);
     dialog->SetDefaultExtension(request.defaultExtension.c_str());
     AddOptions(dialog.Get(), FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM);
@@ -82,6 +92,7 @@ std::optional<std::wstring> RunFolderDialog(HWND owner, const FolderRequest& req
     ComApartment com;
     auto dialog = NewDialog<IFileOpenDialog>(CLSID_FileOpenDialog);
     if (!dialog) return std::nullopt;
+    dialog->SetClientGuid(kFolderDialogGuid);
     AddOptions(dialog.Get(), FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_FILEMUSTEXIST);
     dialog->SetTitle(request.title.c_str());
     dialog->SetOkButtonLabel(request.okLabel.c_str());

@@ -9,6 +9,12 @@
 
 namespace winui {
 
+// Each kind of dialog keeps its own last folder: the dialogs tell the shell which kind they are by
+// one fixed client GUID each (IFileDialog::SetClientGuid), under which it stores that state.
+extern const GUID kOpenFilesDialogGuid;
+extern const GUID kSaveFileDialogGuid;
+extern const GUID kFolderDialogGuid;
+
 // The common item dialogs behind the Win32 side effects.
 std::vector<std::wstring> RunOpenFilesDialog(HWND owner, const OpenFilesRequest& request);
 std::optional<std::wstring> RunSaveFileDialog(HWND owner, const SaveFileRequest& request);

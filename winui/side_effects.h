@@ -24,6 +24,12 @@ public:
     // ShellExecuteW; returns whether the shell accepted the request.
     virtual bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file,
                                const std::wstring& parameters, int showCommand) = 0;
+    // Puts a file the user loaded or the program wrote on the shell's recent list
+    // (SHAddToRecentDocs): the taskbar's jump list, Explorer's Recent, the dialogs' suggestions.
+    virtual void AddToRecentDocuments(const std::wstring& path) = 0;
+    // Opens the file manager on `folder` with `items` (files in it) selected; on the folder
+    // itself when `items` is empty. Returns whether the shell took the request.
+    virtual bool ShowInFolder(HWND owner, const std::wstring& folder, const std::vector<std::wstring>& items) = 0;
     // Shows a popup menu modally; returns the chosen command id or 0.
     virtual UINT TrackMenu(HMENU menu, POINT screenPoint, HWND owner) = 0;
     // Milliseconds since start-up, 32-bit and wrapping.

@@ -11,6 +11,7 @@
 #include "winui/dpi.h"
 #include "winui/messages.h"
 #include "winui/panel.h"
+#include "winui/title_bar.h"
 
 namespace winui {
 namespace {
@@ -54,6 +55,7 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Panel: return {RegisterPanelClass(), 0, WS_EX_CONTROLPARENT};
     case ControlKind::Memo:
         return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Link: return {WC_LINK, WS_TABSTOP, 0};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -68,7 +70,8 @@ ControlClass ClassOf(ControlKind kind) {
 }  // namespace
 
 void InitCommonControls6() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 }
 
@@ -97,6 +100,7 @@ void Window::CreateFrame(const FrameSpec& frame) {
                          frame.owner, frame.menu, GetModuleHandleW(nullptr), this)) {
         FailedToCreate(frame.className);
     }
+    ApplyTitleBarTheme(hwnd_);  // before the window is first shown
 }
 
 void Window::CentreOnScreen(HWND neighbour) {
@@ -189,6 +193,8 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->menu_.Release();  // destroyed with the window
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+    // Here rather than in HandleMessage, so that no window can miss a switch of the theme.
+    if (message == WM_SETTINGCHANGE) FollowThemeChange(hwnd, lParam);
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& error) {

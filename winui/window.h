@@ -12,8 +12,8 @@ namespace winui {
 void InitCommonControls6();
 
 // Panel is the drawn container of winui/panel.h; Memo a multi-line edit with a vertical
-// scroll bar that wraps its lines.
-enum class ControlKind { Button, CheckBox, RadioButton, Label, Edit, StatusBar, Panel, Memo };
+// scroll bar that wraps its lines; Link a SysLink control (its caption marks the link with <a>).
+enum class ControlKind { Button, CheckBox, RadioButton, Label, Edit, StatusBar, Panel, Memo, Link };
 
 struct Bounds96 {
     int x, y, width, height;

@@ -17,10 +17,12 @@ public:
     std::vector<std::string> events;  // "unreadable <path>", "choose", "progress <text>"
     std::optional<std::string> output;
     std::function<void()> whileChoosing;
+    std::function<void(const std::string& event)> onEvent;
 
     void Progress(const tabulora::ExportProgress& progress, bool eachFile) override {
         const char* phase = progress.phase == tabulora::ExportProgress::Phase::Checking ? "check " : "convert ";
         const std::string event = phase + progress.name + (eachFile ? " each" : "");
+        if (onEvent) onEvent(event);
         if (events.empty() || events.back() != event) events.push_back(event);
     }
     void ReportUnreadableFile(const std::string& path) override { events.push_back("unreadable " + path); }
@@ -54,6 +56,7 @@ TEST_F(ExportFlowTest, SingleFileChecksEveryInputBeforeItAsksWhereToSave) {
     EXPECT_EQ(TempFolder::Read(*host.output), "a\r\n1\r\n2\r\n3\r\nnull\r\n");
     EXPECT_EQ(result.rows, 4u);
     EXPECT_EQ(result.columns, 1u);
+    EXPECT_EQ(result.writtenFiles, std::vector<std::string>{*host.output});
     EXPECT_EQ(result.warnings,
               std::vector<std::string>{
                   "stops.jsonl: reading stopped at line 2, column 6, the text ends inside a JSON value: {\"a\":"});
@@ -87,8 +90,25 @@ TEST_F(ExportFlowTest, EachFileReportsAnUnreadableInputAndGoesOn) {
     EXPECT_TRUE(result.eachFile);
     EXPECT_EQ(result.filesWritten, 2u);
     EXPECT_EQ(target.Entries(), (std::vector<std::string>{"a.csv", "b.csv"}));
+    EXPECT_EQ(result.writtenFiles, (std::vector<std::string>{target / "a.csv", target / "b.csv"}));
     EXPECT_NE(std::find(host.events.begin(), host.events.end(), "unreadable " + gone), host.events.end());
     EXPECT_NE(std::find(host.events.begin(), host.events.end(), "convert b.json each"), host.events.end());
+}
+
+TEST_F(ExportFlowTest, EachFileCancelledKeepsTheFilesFinishedBeforeAsWritten) {
+    TempFolder target;
+    const std::string a = folder.Write("a.json", R"({"x":1})");
+    const std::string b = folder.Write("b.json", R"({"y":2})");
+    const std::string c = folder.Write("c.json", R"({"z":3})");
+    host.onEvent = [&](const std::string& event) {
+        if (event == "convert b.json each") control.Cancel();
+    };
+
+    const ExportResult result = tabulora::ExportEachFileToFolder({a, b, c}, target / "", settings, host, control);
+
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Cancelled);
+    EXPECT_EQ(target.Entries(), std::vector<std::string>{"a.csv"});
+    EXPECT_EQ(result.writtenFiles, std::vector<std::string>{target / "a.csv"});
 }
 
 TEST_F(ExportFlowTest, AnOutputThatCannotBeWrittenFailsWithItsReason) {
@@ -96,6 +116,7 @@ TEST_F(ExportFlowTest, AnOutputThatCannotBeWrittenFailsWithItsReason) {
     host.output = folder / "no-such-folder/out.csv";
     const ExportResult result = tabulora::ExportToSingleFile({data}, settings, host, control);
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
+    EXPECT_TRUE(result.writtenFiles.empty());
     EXPECT_EQ(result.error.rfind("Cannot create file \"" + *host.output + "\". ", 0), 0u) << result.error;
 }
 

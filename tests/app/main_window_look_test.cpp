@@ -55,6 +55,21 @@ TEST(MainWindowLook, WhileAnExportRunsOnlyItsCancelButtonCanBeUsed) {
     for (const MainWindowLook::MenuItem& item : look.choices) EXPECT_FALSE(item.enabled);
 }
 
+TEST(MainWindowLook, TheExportedOutputIsOfferedOnlyAfterASavedExportAndNotWhileOneRuns) {
+    struct Case {
+        int64_t files;
+        bool running, saved, offered;
+    };
+    const Case cases[] = {
+        {0, false, false, false}, {1, false, false, false}, {1, false, true, true},
+        {1, true, true, false},   {0, false, true, true},  // it follows the summary, not the list
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LookOf(ExportOptions(), c.files, c.running, c.saved).showExportedOutput, c.offered)
+            << c.files << " files, running " << c.running << ", saved " << c.saved;
+    }
+}
+
 TEST(MainWindowLook, TheControlsAndTheMenuShowTheOptions) {
     ExportOptions options;
     options.includeHeader = false;

@@ -2,7 +2,8 @@
 """Exports a JSON Lines file of over 100 MB with the real Tabulora.exe under Wine, while another
 process (window_probe.exe) keeps asking the main window whether it answers and reads its status
 bar: the window must answer within 250 ms throughout, the status bar must show the progress, Esc
-must cancel without leaving a file, and a second export must end with its summary.
+must cancel without leaving a file, and a second export must end with its summary, beside which
+the status bar offers "Show in Folder" (hidden during and after the cancelled export).
 Screenshots of the progress and the summary go to the artifacts folder."""
 
 import os
@@ -65,6 +66,16 @@ class Probe:
         return float(slowest[-1].split()[2])
 
 
+def link_state(session, probe_exe):
+    """The status bar link as window_probe reads it from outside: "shown <text>" or "hidden <text>"."""
+    result = subprocess.run(["wine", probe_exe, "link", MAIN_TITLE], env=session.env, capture_output=True,
+                            text=True, encoding="utf-8", errors="replace", timeout=60)
+    lines = [line for line in result.stdout.splitlines() if line.startswith("link: ")]
+    if result.returncode != 0 or not lines:
+        raise Failure(f"the probe found no status bar link: {result.stdout!r}")
+    return lines[-1][len("link: "):]
+
+
 class ExportSession(Session):
     def save_as(self, path):
         """The save dialog offers the last name again: it is replaced, not added to."""
@@ -108,6 +119,8 @@ class ExportSession(Session):
             raise Failure(f'the status ends with {statuses[-1]!r}, not "Export cancelled."')
         if os.listdir(out):
             raise Failure(f"the cancelled export left {os.listdir(out)} behind")
+        if not link_state(self, self.args.probe).startswith("hidden "):
+            raise Failure("the status bar offers Show in Folder after a cancelled export")
 
         # Second export to the end: progress while it runs (the probe takes its picture, since the
         # conversion can be over before a screenshot tool starts), then the summary.
@@ -130,6 +143,9 @@ class ExportSession(Session):
         expected = f"Saved {records:,} rows \u00D7 7 columns to big.csv in "
         if not statuses[-1].startswith(expected):
             raise Failure(f"the summary reads {statuses[-1]!r}, expected it to begin with {expected!r}")
+        state = link_state(self, self.args.probe)
+        if not (state.startswith("shown ") and "Show in Folder" in state):
+            raise Failure(f"after the export the status bar link is {state!r}, not a shown \"Show in Folder\"")
         time.sleep(0.5)
         self.screenshot(f"export-summary-{self.dpi}dpi", main)
         with open(target, "rb") as handle:

@@ -10,6 +10,11 @@
 // with that prefix; with capture-when it saves a picture of the window at the second status with
 // that prefix (a conversion can be over before a screenshot tool has started). Exit status: 0 when
 // the export ended within the time, 1 otherwise.
+//
+//   window_probe link <title>
+//
+// Prints the main window's status bar link as "link: shown <text>" or "link: hidden <text>"
+// (exit status 0), or "no link" (exit status 1).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -131,6 +136,20 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix, con
     return ended ? 0 : 1;
 }
 
+int ShowLink(const wchar_t* title) {
+    HWND main = FindWindowW(nullptr, title);
+    HWND link = main ? FindWindowExW(main, nullptr, L"SysLink", nullptr) : nullptr;
+    if (!link) {
+        std::printf("no link\n");
+        return 1;
+    }
+    wchar_t text[256] = {};
+    GetWindowTextW(link, text, 256);
+    const bool shown = IsWindowVisible(link) && IsWindowEnabled(link);
+    PrintUtf8(std::wstring(L"link: ") + (shown ? L"shown " : L"hidden ") + text);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -147,7 +166,8 @@ int wmain(int argc, wchar_t** argv) {
         }
         return Watch(argv[2], _wtof(argv[3]), cancelPrefix, capturePrefix, capturePath);
     }
+    if (argc == 3 && std::wstring(argv[1]) == L"link") return ShowLink(argv[2]);
     std::fprintf(stderr, "usage: window_probe watch <title> <seconds> [cancel-when <prefix>] "
-                         "[capture-when <prefix> <file.bmp>]\n");
+                         "[capture-when <prefix> <file.bmp>]\n       window_probe link <title>\n");
     return 2;
 }

@@ -1,9 +1,11 @@
 #include <filesystem>
+#include <functional>
 
 #include "form_fixture.h"
 #include "platform/ansi_codec.h"
 #include "ui/separator_dialog.h"
 #include "winui/busy_cursor.h"
+#include "winui/message_loop.h"
 #include "winui/messages.h"
 
 namespace {
@@ -246,6 +248,184 @@ TEST_F(ExportTest, MultipleFilesSkipAnUnreadableInput) {
     EXPECT_EQ(target.Entries(), (std::vector<std::string>{"b.csv"}));
     ASSERT_EQ(effects.messages.size(), 2u);
     ExpectMessage(0, L"File load error!\r\r" + gone, L"ERROR", MB_ICONERROR);
+}
+
+TEST_F(ExportTest, EveryWrittenCsvGoesToTheRecentList) {
+    const std::wstring a = WriteFile("a.json", kPeople);
+    const std::wstring b = WriteFile("b.json", kMorePeople);
+    const std::wstring empty = WriteFile("empty.json", "");
+    form.AddInputFile(a);
+    form.AddInputFile(b);
+    ASSERT_EQ(effects.recentDocuments, (std::vector<std::wstring>{a, b}));
+    effects.recentDocuments.clear();
+
+    // Nothing written: the save dialog cancelled.
+    form.ExportSingleCsvFile();
+    WaitForExport();
+    EXPECT_TRUE(effects.recentDocuments.empty());
+
+    const std::wstring single = Path("all.csv");
+    effects.saveReplies.push_back(single);
+    form.ExportSingleCsvFile();
+    WaitForExport();
+    EXPECT_EQ(effects.recentDocuments, std::vector<std::wstring>{single});
+
+    TempFolder target;
+    effects.recentDocuments.clear();
+    form.ExportMultipleCsvFilesTo(winui::Utf8ToWide(target / ""));
+    WaitForExport();
+    EXPECT_EQ(effects.recentDocuments,
+              (std::vector<std::wstring>{winui::Utf8ToWide(target / "a.csv"), winui::Utf8ToWide(target / "b.csv")}));
+
+    // Nothing to export: no output.
+    form.ClearInputFiles();
+    form.AddInputFile(empty);
+    effects.recentDocuments.clear();
+    form.ExportSingleCsvFile();
+    WaitForExport();
+    EXPECT_TRUE(effects.recentDocuments.empty());
+}
+
+class ShowInFolderTest : public ExportTest {
+protected:
+    HWND Link() const { return form.Control(Form::ShowInFolderLink); }
+    bool Offered() const {
+        const bool menu =
+            !(GetMenuState(GetSubMenu(GetMenu(form.Handle()), 0), Form::ShowExportedFileCommand, MF_BYCOMMAND) &
+              MF_GRAYED);
+        // Shown (the window itself may be hidden in a test) and usable.
+        const bool link = (GetWindowLongPtrW(Link(), GWL_STYLE) & WS_VISIBLE) && IsWindowEnabled(Link());
+        EXPECT_EQ(menu, link) << "the menu item and the link disagree";
+        return menu && link;
+    }
+    // The key pressed with the focus on `control` and run through the program's message loop.
+    void PressKey(HWND control, WPARAM key) {
+        SetFocus(control);
+        ASSERT_EQ(GetFocus(), control);
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+        PostMessageW(control, WM_KEYDOWN, key, scan | 1);
+        PostMessageW(control, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
+        PostQuitMessage(0);
+        winui::RunMessageLoop(form.Handle(), form.Accelerators());
+    }
+    // A click as the mouse makes it, on the link's first word, with the window on the screen.
+    void ClickLink() {
+        ShowWindow(form.Handle(), SW_SHOW);
+        UpdateWindow(form.Handle());
+        RECT rect{};
+        GetClientRect(Link(), &rect);
+        const LPARAM at = MAKELPARAM(form.Scale(10), rect.bottom / 2);
+
+        SendMessageW(Link(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(Link(), WM_LBUTTONUP, 0, at);
+    }
+    void ExportOneFile(const std::wstring& output) {
+        effects.saveReplies.push_back(output);
+        form.ExportSingleCsvFile();
+        WaitForExport();
+    }
+};
+
+TEST_F(ShowInFolderTest, OffersTheWrittenFileAfterASavedExportByClickEnterAndMenu) {
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    EXPECT_FALSE(Offered());
+    const std::wstring output = Path("people.csv");
+    ExportOneFile(output);
+    ASSERT_TRUE(Offered());
+    EXPECT_EQ(winui::WindowText(Link()), L"<a>Show in Folder</a>");
+
+    // It sits in the status bar, beside the summary, and follows the export button in the tab order.
+    RECT link{}, status{};
+    GetWindowRect(Link(), &link);
+    GetWindowRect(form.Control(Form::StatusBar), &status);
+    EXPECT_GE(link.top, status.top);
+    EXPECT_LE(link.bottom, status.bottom);
+    EXPECT_LE(link.right, status.right);
+    EXPECT_EQ(GetNextDlgTabItem(form.Handle(), form.Control(Form::ExportButton), FALSE), Link());
+
+    const std::wstring folderPath = Path("");
+    const FakeEffects::FolderShown expected{folderPath, {output}};
+    ClickLink();
+    EXPECT_EQ(effects.foldersShown.size(), 1u) << "a click on the link";
+    PressKey(Link(), VK_RETURN);
+    EXPECT_EQ(effects.foldersShown.size(), 2u) << "Enter on the link";
+    Command(Form::ShowExportedFileCommand);
+    ASSERT_EQ(effects.foldersShown.size(), 3u);
+    for (const FakeEffects::FolderShown& shown : effects.foldersShown) {
+        EXPECT_EQ(shown.folder, folderPath);
+        EXPECT_EQ(shown.items, expected.items);
+    }
+    EXPECT_EQ(effects.messages.size(), 1u);  // only the success box of the export
+}
+
+TEST_F(ShowInFolderTest, TheMultipleFilesExportShowsItsFolderWithTheFilesSelected) {
+    form.AddInputFile(WriteFile("a.json", kPeople));
+    form.AddInputFile(WriteFile("b.json", kMorePeople));
+    TempFolder target;
+    const std::wstring folderPath = winui::Utf8ToWide(target / "");
+    form.ExportMultipleCsvFilesTo(folderPath);
+    WaitForExport();
+    ASSERT_TRUE(Offered());
+    Command(Form::ShowExportedFileCommand);
+    ASSERT_EQ(effects.foldersShown.size(), 1u);
+    EXPECT_EQ(effects.foldersShown[0].folder, folderPath);
+    EXPECT_EQ(effects.foldersShown[0].items,
+              (std::vector<std::wstring>{winui::Utf8ToWide(target / "a.csv"), winui::Utf8ToWide(target / "b.csv")}));
+
+    // A file deleted since is left out; without its folder nothing opens and a message says why.
+    std::filesystem::remove(TempFolder::Native(target / "a.csv"));
+    Command(Form::ShowExportedFileCommand);
+    ASSERT_EQ(effects.foldersShown.size(), 2u);
+    EXPECT_EQ(effects.foldersShown[1].items, std::vector<std::wstring>{winui::Utf8ToWide(target / "b.csv")});
+    std::filesystem::remove_all(TempFolder::Native(target / ""));
+    const size_t messages = effects.messages.size();
+    Command(Form::ShowExportedFileCommand);
+    EXPECT_EQ(effects.foldersShown.size(), 2u);
+    ASSERT_EQ(effects.messages.size(), messages + 1);
+    EXPECT_EQ(effects.messages.back().text, L"The folder \"" + folderPath + L"\" no longer exists.");
+
+    // The shell refusing is said too.
+    TempFolder again;
+    form.ExportMultipleCsvFilesTo(winui::Utf8ToWide(again / ""));
+    WaitForExport();
+    effects.folderShowWorks = false;
+    Command(Form::ShowExportedFileCommand);
+    EXPECT_EQ(effects.messages.back().text,
+              L"The folder \"" + winui::Utf8ToWide(again / "") + L"\" could not be opened.");
+}
+
+TEST_F(ShowInFolderTest, NotOfferedWithoutAFinishedSavedExport) {
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+        bool offered;
+    };
+    const std::vector<Step> steps = {
+        {"the save dialog cancelled", [&] { Command(Form::SingleCsvFileCommand); }, false},
+        {"saved", [&] { ExportOneFile(Path("one.csv")); }, true},
+        {"the next export cancelled in its save dialog", [&] { Command(Form::SingleCsvFileCommand); }, false},
+        {"saved again", [&] { ExportOneFile(Path("two.csv")); }, true},
+        {"an output that cannot be written", [&] { ExportOneFile(Path("no-such-folder\\x.csv")); }, false},
+        {"saved once more", [&] { ExportOneFile(Path("three.csv")); }, true},
+        {"the list cleared, and the summary with it", [&] { Command(Form::FileClearCommand); }, false},
+    };
+    for (const Step& step : steps) {
+        step.run();
+        EXPECT_EQ(Offered(), step.offered) << step.what;
+    }
+    // Not while an export runs: the save dialog is up.
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    ExportOneFile(Path("four.csv"));
+    ASSERT_TRUE(Offered());
+    bool offeredDuringExport = true;
+    effects.whileSaveDialogOpen = [&] { offeredDuringExport = Offered(); };
+    ExportOneFile(Path("five.csv"));
+    EXPECT_FALSE(offeredDuringExport);
+    // Nothing happens from a menu item that is not offered.
+    Command(Form::FileClearCommand);
+    Command(Form::ShowExportedFileCommand);
+    EXPECT_TRUE(effects.foldersShown.empty());
 }
 
 TEST_F(ExportTest, CancelledFolderChoiceDoesNothing) {

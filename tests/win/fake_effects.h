@@ -47,6 +47,13 @@ public:
     POINT lastMenuPoint{};
     std::vector<ShellCall> shellCalls;
     std::vector<UINT> beeps;
+    std::vector<std::wstring> recentDocuments;
+    struct FolderShown {
+        std::wstring folder;
+        std::vector<std::wstring> items;
+    };
+    std::vector<FolderShown> foldersShown;
+    bool folderShowWorks = true;
 
     int ShowMessage(HWND, const std::wstring& text, const std::wstring& caption, UINT type) override {
         messages.push_back({text, caption, type, winui::CurrentScreenCursor()});
@@ -69,6 +76,11 @@ public:
                        int showCommand) override {
         shellCalls.push_back({parent, verb, file, parameters, showCommand});
         return true;
+    }
+    void AddToRecentDocuments(const std::wstring& path) override { recentDocuments.push_back(path); }
+    bool ShowInFolder(HWND, const std::wstring& folder, const std::vector<std::wstring>& items) override {
+        foldersShown.push_back({folder, items});
+        return folderShowWorks;
     }
     UINT TrackMenu(HMENU menu, POINT point, HWND) override {
         menusShown.push_back(menu);

@@ -84,6 +84,7 @@ TEST_F(FormTest, OpenDialogAddsTheChosenFilesInOrder) {
     EXPECT_EQ(request.defaultExtension, L"json");
     EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{a, b}));
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [2]");
+    EXPECT_EQ(effects.recentDocuments, (std::vector<std::wstring>{a, b}));
 }
 
 TEST_F(FormTest, ClearEmptiesTheListAndKeepsTheChoices) {
@@ -115,6 +116,7 @@ TEST_F(FormTest, CommandLineFilesLoadAsDroppedOnesPlusJsonLines) {
                                              lines, Path("missing.json"), json};
     form.AddFilesFromCommandLine(named);
     EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{json, lines, json}));
+    EXPECT_EQ(effects.recentDocuments, (std::vector<std::wstring>{json, lines, json}));
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [3]");
 }
 
@@ -161,7 +163,24 @@ TEST_F(FormTest, DropAddsJsonFilesOfAnyCaseAndPathLength) {
     SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
 
     EXPECT_EQ(form.InputFiles(), (std::vector<std::wstring>{upper, mixed, dotted, longPath}));
+    EXPECT_EQ(effects.recentDocuments, (std::vector<std::wstring>{upper, mixed, dotted, longPath}));
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON files... [4]");
+}
+
+// The real shell call: Wine, as Windows, keeps a shortcut to each recent file in the user's
+// Recent folder.
+TEST(RecentDocuments, TheShellListsTheFile) {
+    TempFolder folder;
+    const std::wstring file = winui::Utf8ToWide(folder.Write("recent-probe.csv", "a\r\n"));
+    wchar_t recent[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent), S_OK);
+    const std::filesystem::path shortcut = std::filesystem::path(recent) / L"recent-probe.csv.lnk";
+    std::filesystem::remove(shortcut);
+
+    winui::Effects().AddToRecentDocuments(file);
+
+    EXPECT_TRUE(std::filesystem::exists(shortcut)) << shortcut.string();
+    std::filesystem::remove(shortcut);
 }
 
 TEST_F(FormTest, ExportMenuItemDoesNothingWithoutFiles) {
@@ -207,6 +226,8 @@ TEST_F(FormTest, MenuHasTheCommandsAndTheUpdateItemStartsCheckedAndDisabled) {
     EXPECT_EQ(text(file, Form::FileClearCommand), L"Clear");
     EXPECT_EQ(text(file, Form::FileLoadCommand), L"Load JSON file...");
     EXPECT_EQ(text(file, Form::FileExportCommand), L"Export to CSV...");
+    EXPECT_EQ(text(file, Form::ShowExportedFileCommand), L"&Show Exported File");
+    EXPECT_TRUE(GetMenuState(file, Form::ShowExportedFileCommand, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(text(file, Form::FileExitCommand), L"Exit");
     EXPECT_EQ(text(help, Form::OnlineHelpCommand), L"Online Help\tF1");
     EXPECT_EQ(text(help, Form::SendFeedbackCommand), L"Send &Feedback...");
