@@ -77,10 +77,10 @@ public:
         if (settings.skipBadLines) lines_.emplace(feeder_, rejects_);
         if (rejects_) rejects_->MarkInputStart();
     }
-    void Feed(const DecodedPiece& piece) {
+    void Feed(const DecodedPiece& piece, const LineVerdicts* verdicts) {
         if (piece.textSize == 0) return;
         if (lines_)
-            lines_->Feed(piece.data, piece.textSize);
+            lines_->Feed(piece.data, piece.textSize, verdicts);
         else
             feeder_.Feed(TextPiece{piece.data, piece.textSize, piece.breaksBefore});
     }
@@ -211,7 +211,7 @@ void NoteEnd(const InputEvent& event, InputOutcome& outcome) {
 template <typename Destination>
 void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& settings, Destination& destination,
                 ProgressTracker& progress, ExportSummary& summary) {
-    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
+    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead, settings.skipBadLines);
     InputReading* reading = nullptr;
     for (;;) {
         if (progress.Cancelled()) {
@@ -226,7 +226,7 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
             progress.Start(event);
             break;
         case InputEvent::Kind::Text:
-            reading->Feed(event.piece);
+            reading->Feed(event.piece, event.lines);
             progress.Advance(event.piece.rawBytes);
             break;
         default: {
