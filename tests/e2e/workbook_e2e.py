@@ -2,8 +2,9 @@
 """Excel workbooks from the real Tabulora.exe under Wine: turns on "Export Excel Workbooks (.xlsx)"
 in the Options menu, exports through the save dialog with a name typed without extension and reads
 the workbook back with openpyxl (cell types and values, the bold frozen header); then exports
-again with "CSV File (*.csv)" picked in the dialog's type list, which writes a CSV. Screenshots of
-the open Options menu, the main window and the save dialog go to the artifacts."""
+again with "CSV File (*.csv)" picked in the dialog's type list, which writes a CSV; then starts the program again with two files: the
+choice was kept, and the export menu offers "Single Excel Workbook...". Screenshots of the open
+Options menu, the main window, the save dialog and the export menu go to the artifacts."""
 
 import os
 import sys
@@ -28,18 +29,20 @@ EXPECTED_CSV = b"zip,id,n,ok,none,f\r\n01234,12345678901234567,1.5e3,true,null,=
 SAVE_TITLE = "Save( As)?"
 
 
-def check_workbook(path):
+def check_workbook(path, copies=1):
     if not os.path.exists(path):
         raise Failure(f"{path} was not written")
     book = openpyxl.load_workbook(path)
-    if book.sheetnames != ["people"]:
-        raise Failure(f"the workbook's sheets are {book.sheetnames}, expected ['people']")
-    sheet = book["people"]
+    name = os.path.splitext(os.path.basename(path))[0]
+    if book.sheetnames != [name]:
+        raise Failure(f"the workbook's sheets are {book.sheetnames}, expected [{name!r}]")
+    sheet = book[name]
     rows = []
     for row in sheet.iter_rows():
         rows.append([None if cell.value is None else (cell.value, cell.data_type) for cell in row])
-    if rows != EXPECTED_ROWS:
-        raise Failure(f"the workbook holds {rows!r}, expected {EXPECTED_ROWS!r}")
+    expected = EXPECTED_ROWS[:1] + EXPECTED_ROWS[1:] * copies
+    if rows != expected:
+        raise Failure(f"the workbook holds {rows!r}, expected {expected!r}")
     if sheet.freeze_panes != "A2":
         raise Failure(f"the frozen panes are {sheet.freeze_panes!r}, not the header row")
     if not all(cell.font.b for cell in sheet[1]):
@@ -91,6 +94,25 @@ class WorkbookSession(OptionsSession):
         picked = os.path.join(self.work, "picked.csv")
         self.close_success("Operation completed. File saved: " + self.wine_path(picked), seen)
         self.expect_file(picked, EXPECTED_CSV)
+
+        # A new start keeps the choice; with two files the export menu names the workbooks.
+        self.run("xdotool", "key", "alt+F4")
+        self.app.wait(timeout=30)
+        main = self.start_program(data, data)
+        seen = len(self.message_texts())
+        self.click_client(main, (CLIENT_WIDTH, CLIENT_HEIGHT), (230, 150))
+        time.sleep(0.7)
+        self.screenshot(f"workbook-export-menu-{self.dpi}dpi")
+        self.run("xdotool", "key", "Down", "Return")  # "Single Excel Workbook..."
+        dialog = self.wait_window(SAVE_TITLE)
+        time.sleep(1)
+        self.point_at(dialog)
+        self.run("xdotool", "key", "End", "shift+Home", "BackSpace")
+        both = os.path.join(self.work, "both.xlsx")
+        self.type_line(self.wine_path(os.path.join(self.work, "both")))
+        self.wait_gone(SAVE_TITLE)
+        self.close_success("Operation completed. File saved: " + self.wine_path(both), seen)
+        check_workbook(both, copies=2)
 
 
 if __name__ == "__main__":
