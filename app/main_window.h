@@ -139,7 +139,8 @@ private:
     void SetStatusText(const std::wstring& text);
     void LayoutStatusBar();
     void ShowFileLoadError(const std::string& path);
-    std::optional<std::string> ChooseCsvFileToSave();
+    // The save dialog of the single-file export: where, and as what.
+    std::optional<OutputChoice> ChooseOutputFile();
 
     const AppIdentity identity_;
     const MakerSite site_;

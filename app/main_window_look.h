@@ -21,11 +21,18 @@ struct MainWindowLook {
     bool loadEnabled = false;
     // The options panel: the header check box, UTF-8 and ANSI, the separator's label and button.
     bool optionsEnabled = false;
+    // Of those, ANSI and the separator's label and button: they concern CSV only and wait while
+    // workbooks are chosen.
+    bool csvOptionsEnabled = false;
     bool headerChecked = false;
     bool utf8Checked = false;
     bool ansiChecked = false;
     std::string separatorCaption;
-    std::string exportCaption;  // the export button, which cancels a running export
+    std::string exportCaption;         // the export button, which cancels a running export
+    std::string exportCommandCaption;  // File: "Export to CSV..." or "Export to Excel..."
+    // The export button's drop-down menu: the single-file and the multiple-files export.
+    std::string singleExportCaption;
+    std::string multipleExportCaption;
     bool exportEnabled = false;
     const wchar_t* exportImage = nullptr;  // its picture (a resource name), black while no file is loaded
     bool fileCommandsEnabled = false;      // File: Clear, Load JSON file..., Export to CSV...

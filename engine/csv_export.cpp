@@ -43,6 +43,7 @@ struct CsvTable {
         return workbook ? workbook->Finish(cancelled) : output->Finish();
     }
     uint64_t BytesWritten() const { return workbook ? workbook->BytesWritten() : output->BytesWritten(); }
+    uint64_t TextsCut() const { return workbook ? workbook->CutSinceMark() : 0; }
     // What the output changed of the input's cells since MarkInputStart.
     void NoteWarnings(const std::string& inputName, std::vector<std::string>& warnings) const {
         if (!workbook || workbook->CutSinceMark() == 0) return;
@@ -98,6 +99,7 @@ public:
             outcome.stop = ReadingStop{place.line, place.column, place.context, StopReason::ZeroByte};
         outcome.warnings = csv_.table->TextWarnings(outcome.name);
         csv_.NoteWarnings(outcome.name, outcome.warnings);
+        outcome.textsCut = csv_.TextsCut();
     }
     void TakeBack() {
         csv_.table->TakeBackText();
@@ -366,6 +368,7 @@ public:
             reading_.reset();
             csv_->table->Finish();
             if (!NoteColumns(csv_->table->Rows(), settings_, summary_)) {
+                outcome.error = summary_.failure;
                 csv_.reset();
                 return;
             }
