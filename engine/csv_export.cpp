@@ -341,12 +341,13 @@ public:
     void End(const InputEvent& event, InputOutcome& outcome) {
         if (event.failed) {
             reading_->TakeBack();
+            if (watcher_) watcher_->TakeBackText();
         } else {
             reading_->Finish(event, outcome);
             NoteLeftOut();
+            if (watcher_) watcher_->EndText(true);
         }
         reading_.reset();
-        if (watcher_) watcher_->EndText(true);
     }
     bool Enough() const { return rows_.Enough(); }
     bool LeftAnInput() const { return left_; }

@@ -34,6 +34,8 @@ public:
     virtual void Feed(const char* data, size_t size) = 0;
     // The text has ended, or its reading stops here (`whole` false).
     virtual void EndText(bool whole) = 0;
+    // The text turned out unreadable: it ends, and what it added is taken back out.
+    virtual void TakeBackText() = 0;
 };
 
 struct RowsReading {

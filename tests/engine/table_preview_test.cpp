@@ -320,7 +320,8 @@ TEST(TablePreview, LaterInputsAreNotOpenedOnceTheRowsAreThere) {
 
 TEST(TablePreview, UnreadableInputsAddNothingAndAreReported) {
     // The second input's text turns out not to be UTF-8 after its first records.
-    const std::vector<std::string> texts = {NumberedLines(2), "{\"n\":7}\n{\"n\":8}\n\xff\xfe\n", NumberedLines(1)};
+    const std::vector<std::string> texts = {NumberedLines(2), "[{\"n\":7},{\"n\":8,\"t\":[1]}]\n\xff\xfe\n",
+                                            NumberedLines(1)};
     std::vector<ExportInput> inputs = MemoryInputs(texts);
     inputs.insert(inputs.begin(), ExportInput::File("/no/such/folder/missing.json"));
     const ExportSettings settings = Settings({}, 4);
@@ -333,6 +334,8 @@ TEST(TablePreview, UnreadableInputsAddNothingAndAreReported) {
     EXPECT_TRUE(preview.inputs[3].readable);
     EXPECT_EQ(preview.rows, (std::vector<std::vector<std::string>>{{"0", "row 0"}, {"1", "row 1"}, {"0", "row 0"}}));
     EXPECT_TRUE(preview.complete);
+    EXPECT_TRUE(preview.records.empty()) << "nothing of the input taken out";
+    EXPECT_TRUE(preview.arrays.empty()) << "nothing of the input taken out";
     const Export exported = ExportOf(inputs, settings);
     ExpectAgreement(preview, exported, settings);
     ASSERT_EQ(exported.summary.inputs.size(), 4u);
@@ -382,8 +385,10 @@ TEST(TablePreview, LeftOutRecordsNameTheChoiceThatTakesThem) {
     EXPECT_EQ(leftOut(PreviewTable(MemoryInputs({kPage, nested, kPage}), Settings({}), 1000)),
               (std::vector<std::pair<std::string, uint64_t>>{{"data", 4}, {"r", 1}}));
     EXPECT_TRUE(PreviewTable(MemoryInputs({kPage}), Settings({.records = "data"}), 1000).leftOut.empty());
-    // An input taken back out leaves out nothing.
-    EXPECT_TRUE(PreviewTable(MemoryInputs({kPage + "\xff"}), Settings({}), 1000).leftOut.empty());
+    // An input taken back out leaves out nothing and offers no choices.
+    const TablePreview takenBack = PreviewTable(MemoryInputs({kPage, kPage + "\xff"}), Settings({}), 1000);
+    EXPECT_EQ(leftOut(takenBack), (std::vector<std::pair<std::string, uint64_t>>{{"data", 2}}));
+    EXPECT_EQ(Choices(takenBack), (std::vector<std::pair<std::string, uint64_t>>{{"data", 2}, {"data.items", 2}}));
 }
 
 TEST(TablePreview, ReadingStopInThePartRead) {
