@@ -65,7 +65,10 @@ struct TablePreview {
     // and where its reading stopped (ReadingStoppedMessage). Inputs after the part read are not
     // in it; the last one may have been read only in part.
     std::vector<InputOutcome> inputs;
-    bool cancelled = false;  // stopped by control->Cancel(); what was read so far is kept
+    // Stopped by control->Cancel(). The rows, choices and warnings of what was read so far are
+    // kept, as for a preview cut short (a window may cancel a preview that takes long and show
+    // what it has).
+    bool cancelled = false;
     uint64_t bytesRead = 0;  // of the inputs, over all of them
 };
 
