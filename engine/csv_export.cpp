@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/export_reading.h"
 #include "engine/file_io.h"
 #include "engine/grouped_number.h"
 #include "engine/json_table.h"
@@ -16,7 +17,7 @@
 namespace tabulora {
 namespace {
 
-// A table and the output it writes its rows to: a CSV, or a workbook.
+// A table and the output it writes its rows to: a CSV, a workbook, or rows kept in memory.
 struct CsvTable {
     CsvTable(CsvTarget target, const ExportSettings& settings) {
         if (settings.format == OutputFormat::Workbook) {
@@ -35,9 +36,17 @@ struct CsvTable {
         }
         columns.table = table.get();
     }
+    CsvTable(RowCollector& rows, const ExportSettings& settings)
+        : collector(&rows), table(MakeJsonTable(settings.csv, rows)) {
+        columns.table = table.get();
+    }
 
-    void MarkInputStart() { workbook ? workbook->MarkInputStart() : output->MarkInputStart(); }
-    void TakeBackToMark() { workbook ? workbook->TakeBackToMark() : output->TakeBackToMark(); }
+    void MarkInputStart() {
+        collector ? collector->MarkInputStart() : workbook ? workbook->MarkInputStart() : output->MarkInputStart();
+    }
+    void TakeBackToMark() {
+        collector ? collector->TakeBackToMark() : workbook ? workbook->TakeBackToMark() : output->TakeBackToMark();
+    }
     // The file written, or "" for a stream or when a workbook's writing was cancelled.
     std::string Finish(const std::function<bool()>& cancelled) {
         return workbook ? workbook->Finish(cancelled) : output->Finish();
@@ -62,7 +71,8 @@ struct CsvTable {
     };
     Columns columns;
     std::unique_ptr<CsvOutput> output;         // or
-    std::unique_ptr<WorkbookOutput> workbook;  // declared before the table, which writes to them
+    std::unique_ptr<WorkbookOutput> workbook;  // or
+    RowCollector* collector = nullptr;         // declared before the table, which writes to them
     std::unique_ptr<JsonTable> table;
 };
 
@@ -71,8 +81,8 @@ struct CsvTable {
 // is kept, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    InputReading(CsvTable& csv, const ExportSettings& settings, RejectsFile* rejects)
-        : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)), rejects_(rejects) {
+    InputReading(CsvTable& csv, const ExportSettings& settings, RejectsFile* rejects, TextWatcher* watcher = nullptr)
+        : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)), rejects_(rejects), watcher_(watcher) {
         csv_.table->MarkTextStart();
         csv_.MarkInputStart();
         if (settings.skipBadLines) lines_.emplace(feeder_, rejects_);
@@ -80,6 +90,8 @@ public:
     }
     void Feed(const DecodedPiece& piece, const LineVerdicts* verdicts) {
         if (piece.textSize == 0) return;
+        hasText_ = true;
+        if (watcher_) watcher_->Feed(piece.data, piece.textSize);  // first: the feeder may change the piece
         if (lines_)
             lines_->Feed(piece.data, piece.textSize, verdicts);
         else
@@ -101,6 +113,15 @@ public:
         csv_.NoteWarnings(outcome.name, outcome.warnings);
         outcome.textsCut = csv_.TextsCut();
     }
+    bool HasText() const { return hasText_; }
+    // The reading ends within the input: what its part read so far gave.
+    void NoteSoFar(InputOutcome& outcome) const {
+        if (lines_) outcome.skipped = lines_->Skipped();
+        const TextPlace& place = feeder_.StopPlace();
+        if (reader_->Stop() != StopReason::None)
+            outcome.stop = ReadingStop{place.line, place.column, place.context, reader_->Stop()};
+        outcome.warnings = csv_.table->TextWarnings(outcome.name);
+    }
     void TakeBack() {
         csv_.table->TakeBackText();
         csv_.TakeBackToMark();
@@ -117,7 +138,9 @@ private:
     std::unique_ptr<PieceReader> reader_;
     TextFeeder feeder_{*reader_, true};
     RejectsFile* rejects_;
+    TextWatcher* watcher_;
     std::optional<JsonLinesFilter> lines_;
+    bool hasText_ = false;
 };
 
 // The file of skipped lines, when one is wanted; created at once, so that a file that cannot be
@@ -220,6 +243,9 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
             summary.cancelled = true;
             break;
         }
+        if constexpr (requires { destination.Enough(); }) {
+            if (destination.Enough()) break;  // within an input, or between two
+        }
         const InputEvent& event = pipeline.Next();
         if (event.kind == InputEvent::Kind::Finished) break;
         switch (event.kind) {
@@ -292,6 +318,68 @@ private:
     RejectsFile* rejects_;
     CsvTable csv_;
     std::unique_ptr<InputReading> reading_;
+};
+
+// All inputs into one table whose rows a collector keeps, until it has enough: the single-file
+// export without its output.
+class RowsDestination {
+public:
+    RowsDestination(const ExportSettings& settings, RowCollector& rows, TextWatcher* watcher)
+        : settings_(settings), rows_(rows), watcher_(watcher), csv_(rows, settings) {}
+
+    CsvTable& Csv() { return csv_; }
+
+    InputReading& Begin(size_t input) {
+        input_ = input;
+        reading_ = std::make_unique<InputReading>(csv_, settings_, nullptr, watcher_);
+        if (watcher_) watcher_->BeginText(input);
+        return *reading_;
+    }
+    void End(const InputEvent& event, InputOutcome& outcome) {
+        if (event.failed) {
+            reading_->TakeBack();
+            if (watcher_) watcher_->TakeBackText();
+        } else {
+            reading_->Finish(event, outcome);
+            NoteLeftOut();
+            if (watcher_) watcher_->EndText(true);
+        }
+        reading_.reset();
+    }
+    bool Enough() const { return rows_.Enough(); }
+    // The reading stopped within an input (enough rows, or cancelled): `outcome` gets what its part
+    // read gave. False when it stopped between two inputs.
+    bool LeaveInput(const std::vector<ExportInput>& inputs, InputOutcome& outcome) {
+        if (!reading_) return false;
+        outcome = OutcomeOf(inputs[input_], input_);
+        reading_->NoteSoFar(outcome);
+        outcome.hasLine = reading_->HasText();
+        NoteLeftOut();
+        reading_.reset();
+        if (watcher_) watcher_->EndText(false);
+        return true;
+    }
+    const std::vector<std::pair<JsonPath, uint64_t>>& LeftOut() const { return leftOut_; }
+
+private:
+    void NoteLeftOut() {
+        for (const auto& [path, count] : csv_.table->LeftOutRecords()) {
+            const auto known = std::find_if(leftOut_.begin(), leftOut_.end(),
+                                            [&path = path](const auto& entry) { return entry.first == path; });
+            if (known == leftOut_.end())
+                leftOut_.emplace_back(path, count);
+            else
+                known->second += count;
+        }
+    }
+
+    const ExportSettings& settings_;
+    RowCollector& rows_;
+    TextWatcher* watcher_;
+    CsvTable csv_;
+    size_t input_ = 0;
+    std::unique_ptr<InputReading> reading_;
+    std::vector<std::pair<JsonPath, uint64_t>> leftOut_;
 };
 
 // Writing over an input would destroy it: refused before anything is read.
@@ -468,6 +556,38 @@ const ExportInput* InputAtPath(const std::vector<ExportInput>& inputs, const std
         if (input.origin.kind == InputOrigin::Kind::File && file_system::SameFile(input.origin.path, path))
             return &input;
     return nullptr;
+}
+
+RowsReading ReadIntoRows(const std::vector<ExportInput>& inputs, const ExportSettings& settings, RowCollector& rows,
+                         TextWatcher* watcher, ExportControl* control) {
+    ExportSettings reading = settings;
+    reading.rejectsPath.clear();  // nothing is written
+    ExportSummary summary;
+    ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
+    RowsDestination destination(reading, rows, watcher);
+    ReadInputs(inputs, reading, destination, progress, summary);
+    InputOutcome partOfInput;
+    const bool withinInput = destination.LeaveInput(inputs, partOfInput);
+    if (withinInput) {
+        summary.anyLine |= partOfInput.hasLine;
+        summary.inputs.push_back(std::move(partOfInput));
+    }
+    RowsReading result;
+    result.cancelled = summary.cancelled;
+    result.ended = !summary.cancelled && !withinInput && summary.inputs.size() == inputs.size();
+    result.anyLine = summary.anyLine;
+    result.bytesRead = summary.bytesRead;
+    result.inputs = std::move(summary.inputs);
+    JsonTable& table = *destination.Csv().table;
+    if (result.ended && result.anyLine) table.Finish();
+    ExportSummary columns;
+    NoteColumns(table.Rows(), reading, columns);
+    result.warnings = std::move(columns.warnings);
+    result.failure = std::move(columns.failure);
+    result.header = table.Rows().HeaderNames();
+    result.columnNames = table.Rows().ColumnNames();
+    result.leftOut = destination.LeftOut();
+    return result;
 }
 
 ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std::string& folder,
