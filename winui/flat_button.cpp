@@ -26,7 +26,7 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     const int left = area.left + (area.right - area.left - contentWidth) / 2 + shift;
     const int middle = (area.top + area.bottom) / 2 + shift;
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, look.text);
+    SetTextColor(dc, pressed ? look.pressedText : look.text);
     TextOutW(dc, left, middle - text.cy / 2, caption.c_str(), static_cast<int>(caption.size()));
     if (look.image) {
         DrawIconEx(dc, left + text.cx + gap, middle - look.imageSize / 2, look.image, look.imageSize, look.imageSize, 0,
@@ -35,8 +35,9 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     if (item.itemState & ODS_FOCUS) {
         RECT focus = area;
         InflateRect(&focus, -3, -3);
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, RGB(0, 0, 0));
+        // The dots take the text's colour against the face's.
+        SetTextColor(dc, pressed ? look.pressedText : look.text);
+        SetBkColor(dc, pressed ? look.pressedFace : look.face);
         DrawFocusRect(dc, &focus);
     }
 }

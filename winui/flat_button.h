@@ -8,6 +8,7 @@ struct FlatButtonLook {
     COLORREF pressedFace;
     COLORREF border;
     COLORREF text;
+    COLORREF pressedText;
     HFONT font;
     HICON image = nullptr;  // drawn right of the caption
     int imageSize = 0;
