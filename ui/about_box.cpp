@@ -165,6 +165,8 @@ void AboutBox::PlacePanelItems() {
         return RECT{Scale(x), Scale(y), Scale(x + width), Scale(y + height)};
     };
 
+    PanelItem backdrop{Logo, PanelItem::Kind::Fill, at(0, 0, 350, kLogoSize.cy + 6)};
+    backdrop.colour = colours_.logoBackdrop;
     PanelItem logo{Logo, PanelItem::Kind::Picture, at(3, 3, kLogoSize.cx, kLogoSize.cy)};
     logo.picture = logo_.Get();
     PanelItem frame{IconFrame, PanelItem::Kind::Frame, at(9, 122, 34, 34)};
@@ -174,7 +176,7 @@ void AboutBox::PlacePanelItems() {
     name.text = winui::Utf8ToWide(app_.product + " " + app_.version);
     name.font = Font(kLargeFont);
     name.colour = colours_.text;
-    winui::SetPanelItems(Control(CentrePanel), {logo, frame, icon, name});
+    winui::SetPanelItems(Control(CentrePanel), {backdrop, logo, frame, icon, name});
 
     PanelItem covered{CoveredPicture, PanelItem::Kind::Picture, at(2, 3, kCatSize.cx, kCatSize.cy)};
     covered.picture = coveredPicture_.Get();
@@ -382,7 +384,8 @@ LRESULT AboutBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const bool info = item.CtlID == InfoButton;
         winui::DrawFlatButton(item, {colours_.buttonFace, colours_.pressedButtonFace, colours_.buttonBorder,
                                      colours_.buttonText, colours_.pressedButtonText, Font(kLargeFont),
-                                     info ? arrowIcon_.Get() : nullptr, Scale(kArrowSize)});
+                                     info && !colours_.drawnShapes ? arrowIcon_.Get() : nullptr, Scale(kArrowSize),
+                                     info && colours_.drawnShapes});
         return TRUE;
     }
     case WM_SETCURSOR:

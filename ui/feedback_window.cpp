@@ -105,7 +105,9 @@ void FeedbackWindow::SetUp() {
     DescribeControls();
     SendMessageW(Control(MessageEdit), EM_SETLIMITTEXT, kMessageMaxLength, 0);
     SendMessageW(Control(EmailEdit), EM_SETLIMITTEXT, kEmailMaxLength, 0);
-    for (int control : {MessageEdit, EmailEdit, SendButton}) winui::CloseModalOnEscape(Control(control), Handle());
+    // Escape closes the window from every control that takes the focus, the choices included.
+    for (int control : {LikeChoice, DislikeChoice, MessageEdit, EmailEdit, SendButton})
+        winui::CloseModalOnEscape(Control(control), Handle());
     PlaceChoicePictures();
     SetSendPicture();
 }

@@ -37,6 +37,12 @@ struct AboutBoxColours {
     Colour buttonText;
     Colour pressedButtonText;
     Colour link;
+    // Behind the logo, whose white lettering is made for a dark ground: the panel's black, and
+    // black still under a high-contrast theme.
+    Colour logoBackdrop;
+    // Whether the pictures made for the dark panel (the arrow on "Info") give way to shapes
+    // drawn in the text colour.
+    bool drawnShapes;
     friend bool operator==(const AboutBoxColours&, const AboutBoxColours&) = default;
 };
 AboutBoxColours AboutBoxPalette(bool highContrast, const SystemColours& system);

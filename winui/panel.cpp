@@ -82,6 +82,11 @@ void DrawItem(HDC dc, const PanelItem& item) {
         DrawTextW(dc, item.text.c_str(), static_cast<int>(item.text.size()), &bounds, item.textFormat);
         break;
     }
+    case PanelItem::Kind::Fill: {
+        UniqueBrush fill(CreateSolidBrush(item.colour));
+        FillRect(dc, &r, fill.Get());
+        break;
+    }
     case PanelItem::Kind::Frame: {
         RECT bounds = r;
         DrawEdge(dc, &bounds, BDR_SUNKENOUTER, BF_RECT);

@@ -22,7 +22,7 @@ struct PanelLook {
 
 // Something the panel draws at a rectangle of its client area (pixels).
 struct PanelItem {
-    enum class Kind { Picture, Icon, Text, Frame };
+    enum class Kind { Picture, Icon, Text, Frame, Fill };  // Fill: the bounds in `colour`
     int id;
     Kind kind;
     RECT bounds{};

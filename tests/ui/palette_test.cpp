@@ -37,6 +37,9 @@ TEST(AboutBoxPalette, TakesEveryColourFromTheThemeUnderHighContrast) {
     EXPECT_EQ(theme.pressedButtonFace, ThemeColour(SystemColour::Highlight));
     EXPECT_EQ(theme.pressedButtonText, ThemeColour(SystemColour::HighlightText));
     EXPECT_EQ(theme.link, ThemeColour(SystemColour::HotLight));
+    EXPECT_EQ(theme.logoBackdrop, Rgb(0, 0, 0)) << "the logo keeps the dark ground it is made for";
+    EXPECT_TRUE(theme.drawnShapes);
+    EXPECT_FALSE(AboutBoxPalette(false, ThemeColour).drawnShapes);
 }
 
 TEST(NoticeLinkColour, IsWindowTextOrHotLightAndTheMenuHighlightUnderTheMouse) {
