@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/export_status.h"
 #include "app/regional.h"
@@ -70,7 +71,7 @@ const ControlSpec kControls[] = {
      L"CSV Separator:",
      {204, 87, 211, 27},
      kLargeFont,
-     SS_RIGHT | SS_CENTERIMAGE | WS_DISABLED},
+     SS_RIGHT | SS_CENTERIMAGE | WS_GROUP | WS_DISABLED},  // ends the UTF-8/ANSI group
     {MainWindow::SeparatorButton, ControlKind::Button, L";", {423, 88, 26, 26}, kWindowFont, WS_GROUP | WS_DISABLED},
     {MainWindow::ExportButton,
      ControlKind::Button,
@@ -179,6 +180,9 @@ void MainWindow::SetUp() {
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
     taskbarProgress_.emplace(Handle());
+    // The button's caption is the separator itself; it is spoken as what it chooses.
+    Describe(SeparatorButton, {.name = [this] { return winui::Utf8ToWide(Look().separatorName); },
+                               .value = [this] { return winui::Utf8ToWide(Look().separatorCaption); }});
     UpdateControls();
 }
 
@@ -643,6 +647,11 @@ void MainWindow::UpdateControls() {
     check(HeaderCheckBox, look.headerChecked);
     check(Utf8Radio, look.utf8Checked);
     check(AnsiRadio, look.ansiChecked);
+    for (const auto& [id, checked] : {std::pair{Utf8Radio, look.utf8Checked}, std::pair{AnsiRadio, look.ansiChecked}}) {
+        // Tab enters the pair at the checked one.
+        const LONG_PTR style = GetWindowLongPtrW(Control(id), GWL_STYLE);
+        SetWindowLongPtrW(Control(id), GWL_STYLE, checked ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+    }
     caption(SeparatorButton, look.separatorCaption);
     caption(ExportButton, look.exportCaption);
     enable(ExportButton, look.exportEnabled);

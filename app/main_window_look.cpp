@@ -2,6 +2,16 @@
 
 namespace tabulora {
 
+std::string SeparatorAccessibleName(std::string_view separator) {
+    const std::string prefix = "CSV Separator: ";
+    if (separator == "\t") return prefix + "Tab";
+    if (separator == ",") return prefix + "Comma";
+    if (separator == ";") return prefix + "Semicolon";
+    if (separator == " ") return prefix + "Space";
+    if (separator.empty()) return prefix + "None";
+    return prefix + std::string(separator);
+}
+
 MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool exportRunning, bool exportSaved) {
     const bool loaded = filesLoaded > 0;
     const bool utf8 = options.encoding == TextEncoding::Utf8;
@@ -17,6 +27,7 @@ MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool ex
     look.utf8Checked = utf8;
     look.ansiChecked = !utf8;
     look.separatorCaption = SeparatorCaption(options.separator);
+    look.separatorName = SeparatorAccessibleName(options.separator);
     look.exportCommandCaption = workbook ? "Export to Excel..." : "Export to CSV...";
     look.exportCaption = exportRunning ? "Cancel" : look.exportCommandCaption;
     look.singleExportCaption = workbook ? "Single Excel Workbook..." : "Single CSV File...";

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "app/conversion_choices.h"
 #include "app/export_options.h"
@@ -28,6 +29,7 @@ struct MainWindowLook {
     bool utf8Checked = false;
     bool ansiChecked = false;
     std::string separatorCaption;
+    std::string separatorName;  // what a screen reader hears for the separator button
     std::string exportCaption;         // the export button, which cancels a running export
     std::string exportCommandCaption;  // File: "Export to CSV..." or "Export to Excel..."
     // The export button's drop-down menu: the single-file and the multiple-files export.
@@ -42,6 +44,11 @@ struct MainWindowLook {
     bool showExportedOutput = false;
     std::array<MenuItem, kConversionChoices.size()> choices{};  // the Options menu, in table order
 };
+
+// The separator button's accessible name: "CSV Separator: " and the separator, the four that the
+// separator dialog names by the dialog's words ("Tab", "Comma", "Semicolon", "Space"), no
+// separator as "None", any other by its character.
+std::string SeparatorAccessibleName(std::string_view separator);
 
 // The one place that decides the look of the main window. `exportSaved`: the status bar shows the
 // summary of an export that wrote its output.

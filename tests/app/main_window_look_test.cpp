@@ -128,4 +128,21 @@ TEST(MainWindowLook, WorkbooksRenameTheExportsAndGrayWhatConcernsCsvOnly) {
     EXPECT_TRUE(LookOf(options, 0, false).choices[kWorkbook].enabled);
 }
 
+TEST(MainWindowLook, TheSeparatorButtonIsNamedAsTheSeparatorNotByItsCaption) {
+    const struct {
+        const char* separator;
+        const char* name;
+    } cases[] = {
+        {"\t", "CSV Separator: Tab"},      {",", "CSV Separator: Comma"},
+        {";", "CSV Separator: Semicolon"}, {" ", "CSV Separator: Space"},
+        {"", "CSV Separator: None"},       {"|", "CSV Separator: |"},
+        {"\\", "CSV Separator: \\"},       {"\xC3\xA9", "CSV Separator: \xC3\xA9"},
+    };
+    for (const auto& c : cases) {
+        ExportOptions options;
+        options.separator = c.separator;
+        EXPECT_EQ(LookOf(options, 1, false).separatorName, c.name) << c.separator;
+    }
+}
+
 }  // namespace
