@@ -29,7 +29,7 @@ struct MainWindowLook {
     bool utf8Checked = false;
     bool ansiChecked = false;
     std::string separatorCaption;
-    std::string separatorName;  // what a screen reader hears for the separator button
+    std::string separatorName;         // what a screen reader hears for the separator button
     std::string exportCaption;         // the export button, which cancels a running export
     std::string exportCommandCaption;  // File: "Export to CSV..." or "Export to Excel..."
     // The export button's drop-down menu: the single-file and the multiple-files export.
