@@ -193,6 +193,26 @@ TEST_F(ExportTest, UnwritableOutputReachesTheErrorBoxAndRestoresTheCursor) {
     EXPECT_FALSE(std::filesystem::exists(TempFolder::Native(winui::WideToUtf8(output))));
 }
 
+TEST_F(ExportTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
+    const std::wstring input = WriteFile("people.json", kPeople);
+    form.AddInputFile(input);
+    const size_t folderEnd = input.rfind(L'\\');
+    // The same file under the dialog's own spelling and under another one.
+    for (const std::wstring& output : {input, input.substr(0, folderEnd) + L"\\.\\people.json"}) {
+        effects.messages.clear();
+        effects.saveReplies.push_back(output);
+
+        Command(Form::SingleCsvFileCommand);
+
+        ASSERT_EQ(effects.messages.size(), 1u) << winui::WideToUtf8(output);
+        const FakeEffects::Message& box = effects.messages[0];
+        EXPECT_EQ(box.type, MB_OK | MB_ICONERROR);
+        EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + output + L"\". It is the input file ", 0), 0u)
+            << winui::WideToUtf8(box.text);
+        EXPECT_EQ(Read(input), kPeople);
+    }
+}
+
 TEST_F(ExportTest, TwoFilesOfferTheExportMenu) {
     form.AddInputFile(WriteFile("a.json", kPeople));
     form.AddInputFile(WriteFile("b.json", kMorePeople));
