@@ -318,16 +318,6 @@ protected:
         EXPECT_EQ(menu, link) << "the menu item and the link disagree";
         return menu && link;
     }
-    // The key pressed with the focus on `control` and run through the program's message loop.
-    void PressKey(HWND control, WPARAM key) {
-        SetFocus(control);
-        ASSERT_EQ(GetFocus(), control);
-        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
-        PostMessageW(control, WM_KEYDOWN, key, scan | 1);
-        PostMessageW(control, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
-        PostQuitMessage(0);
-        winui::RunMessageLoop(form.Handle(), form.Accelerators());
-    }
     // A click as the mouse makes it, on the link's first word, with the window on the screen.
     void ClickLink() {
         ShowWindow(form.Handle(), SW_SHOW);
@@ -367,7 +357,7 @@ TEST_F(ShowInFolderTest, OffersTheWrittenFileAfterASavedExportByClickEnterAndMen
     const FakeEffects::FolderShown expected{folderPath, {output}};
     ClickLink();
     EXPECT_EQ(effects.foldersShown.size(), 1u) << "a click on the link";
-    PressKey(Link(), VK_RETURN);
+    PressKeyOn(Link(), VK_RETURN);
     EXPECT_EQ(effects.foldersShown.size(), 2u) << "Enter on the link";
     Command(Form::ShowExportedFileCommand);
     ASSERT_EQ(effects.foldersShown.size(), 3u);
