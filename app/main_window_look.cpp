@@ -21,6 +21,7 @@ MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool ex
     look.fileCommandsEnabled = !exportRunning;
     look.acceptsDroppedFiles = !exportRunning;
     look.showExportedOutput = exportSaved && !exportRunning;
+    look.previewEnabled = loaded;
     // The byte-order mark is a choice of UTF-8 output only.
     for (size_t i = 0; i < kConversionChoices.size(); ++i) {
         const ConversionChoiceInfo& info = kConversionChoices[i];

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -56,6 +57,9 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Memo:
         return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Link: return {WC_LINK, WS_TABSTOP, 0};
+    case ControlKind::ListView: return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::ProgressBar: return {PROGRESS_CLASSW, 0, 0};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -137,15 +141,27 @@ void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const Con
 }
 
 void Window::LayoutControls() {
+    // What a resizable window has beyond the client area it was laid out for.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int extraWidth = std::max(0, static_cast<int>(client.right) - Scale(client96_.cx));
+    const int extraHeight = std::max(0, static_cast<int>(client.bottom) - Scale(client96_.cy));
     for (const ControlSpec& item : controls_) {
         if (item.kind == ControlKind::StatusBar) {
             SendMessageW(Control(item.id), WM_SIZE, 0, 0);  // docks itself at the bottom
             continue;
         }
-        SetWindowPos(Control(item.id), nullptr, Scale(item.bounds.x), Scale(item.bounds.y), Scale(item.bounds.width),
-                     Scale(item.bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        const bool top = item.parent == 0;  // anchors follow the window, not a panel
+        const unsigned anchors = top ? item.anchors : 0;
+        const int x = Scale(item.bounds.x) + (anchors & kMoveRight ? extraWidth : 0);
+        const int y = Scale(item.bounds.y) + (anchors & kMoveDown ? extraHeight : 0);
+        const int width = Scale(item.bounds.width) + (anchors & kGrowWidth ? extraWidth : 0);
+        const int height = Scale(item.bounds.height) + (anchors & kGrowHeight ? extraHeight : 0);
+        SetWindowPos(Control(item.id), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
+
+SIZE Window::BaseClientSize() const { return {Scale(client96_.cx), Scale(client96_.cy)}; }
 
 void Window::ResizeToClient() {
     auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
