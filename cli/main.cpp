@@ -46,11 +46,6 @@ private:
     ProgressLine& progress_;
 };
 
-class DiscardedOutput final : public ByteSink {
-public:
-    void Write(std::string_view) override {}
-};
-
 // "column,filled,types" and a line per column: its name, the rows where it is not empty, the kinds
 // of value it held.
 std::string ColumnSummaryCsv(const std::vector<std::pair<std::string, ColumnStats>>& columns) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/export_reading.h"
 #include "engine/file_io.h"
 #include "engine/grouped_number.h"
 #include "engine/json_table.h"
@@ -16,7 +17,7 @@
 namespace tabulora {
 namespace {
 
-// A table and the output it writes its rows to: a CSV, or a workbook.
+// A table and the output it writes its rows to: a CSV, a workbook, or rows kept in memory.
 struct CsvTable {
     CsvTable(CsvTarget target, const ExportSettings& settings) {
         if (settings.format == OutputFormat::Workbook) {
@@ -35,9 +36,17 @@ struct CsvTable {
         }
         columns.table = table.get();
     }
+    CsvTable(RowCollector& rows, const ExportSettings& settings)
+        : collector(&rows), table(MakeJsonTable(settings.csv, rows)) {
+        columns.table = table.get();
+    }
 
-    void MarkInputStart() { workbook ? workbook->MarkInputStart() : output->MarkInputStart(); }
-    void TakeBackToMark() { workbook ? workbook->TakeBackToMark() : output->TakeBackToMark(); }
+    void MarkInputStart() {
+        collector ? collector->MarkInputStart() : workbook ? workbook->MarkInputStart() : output->MarkInputStart();
+    }
+    void TakeBackToMark() {
+        collector ? collector->TakeBackToMark() : workbook ? workbook->TakeBackToMark() : output->TakeBackToMark();
+    }
     // The file written, or "" for a stream or when a workbook's writing was cancelled.
     std::string Finish(const std::function<bool()>& cancelled) {
         return workbook ? workbook->Finish(cancelled) : output->Finish();
@@ -61,7 +70,8 @@ struct CsvTable {
     };
     Columns columns;
     std::unique_ptr<CsvOutput> output;         // or
-    std::unique_ptr<WorkbookOutput> workbook;  // declared before the table, which writes to them
+    std::unique_ptr<WorkbookOutput> workbook;  // or
+    RowCollector* collector = nullptr;         // declared before the table, which writes to them
     std::unique_ptr<JsonTable> table;
 };
 
@@ -70,8 +80,8 @@ struct CsvTable {
 // is kept, to go back to when it turns out unreadable.
 class InputReading {
 public:
-    InputReading(CsvTable& csv, const ExportSettings& settings, RejectsFile* rejects)
-        : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)), rejects_(rejects) {
+    InputReading(CsvTable& csv, const ExportSettings& settings, RejectsFile* rejects, TextWatcher* watcher = nullptr)
+        : csv_(csv), reader_(csv.table->NewReader(kReaderOptions)), rejects_(rejects), watcher_(watcher) {
         csv_.table->MarkTextStart();
         csv_.MarkInputStart();
         if (settings.skipBadLines) lines_.emplace(feeder_, rejects_);
@@ -79,6 +89,7 @@ public:
     }
     void Feed(const DecodedPiece& piece) {
         if (piece.textSize == 0) return;
+        if (watcher_) watcher_->Feed(piece.data, piece.textSize);  // first: the feeder may change the piece
         if (lines_)
             lines_->Feed(piece.data, piece.textSize);
         else
@@ -99,6 +110,14 @@ public:
         outcome.warnings = csv_.table->TextWarnings(outcome.name);
         csv_.NoteWarnings(outcome.name, outcome.warnings);
     }
+    // The reading ends within the input: what its part read so far gave.
+    void NoteSoFar(InputOutcome& outcome) const {
+        if (lines_) outcome.skipped = lines_->Skipped();
+        const TextPlace& place = feeder_.StopPlace();
+        if (reader_->Stop() != StopReason::None)
+            outcome.stop = ReadingStop{place.line, place.column, place.context, reader_->Stop()};
+        outcome.warnings = csv_.table->TextWarnings(outcome.name);
+    }
     void TakeBack() {
         csv_.table->TakeBackText();
         csv_.TakeBackToMark();
@@ -115,6 +134,7 @@ private:
     std::unique_ptr<PieceReader> reader_;
     TextFeeder feeder_{*reader_, true};
     RejectsFile* rejects_;
+    TextWatcher* watcher_;
     std::optional<JsonLinesFilter> lines_;
 };
 
@@ -218,6 +238,17 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
             summary.cancelled = true;
             break;
         }
+        if constexpr (requires { destination.Enough(); }) {
+            if (destination.Enough()) {  // within an input, or between two
+                if (reading) {
+                    InputOutcome outcome = OutcomeOf(inputs[destination.Input()], destination.Input());
+                    destination.Leave(outcome);
+                    summary.anyLine |= outcome.hasLine;
+                    summary.inputs.push_back(std::move(outcome));
+                }
+                break;
+            }
+        }
         const InputEvent& event = pipeline.Next();
         if (event.kind == InputEvent::Kind::Finished) break;
         switch (event.kind) {
@@ -289,6 +320,51 @@ private:
     const ExportSettings& settings_;
     RejectsFile* rejects_;
     CsvTable csv_;
+    std::unique_ptr<InputReading> reading_;
+};
+
+// All inputs into one table whose rows a collector keeps, until it has enough: the single-file
+// export without its output.
+class RowsDestination {
+public:
+    RowsDestination(const ExportSettings& settings, RowCollector& rows, TextWatcher* watcher)
+        : settings_(settings), rows_(rows), watcher_(watcher), csv_(rows, settings) {}
+
+    CsvTable& Csv() { return csv_; }
+
+    InputReading& Begin(size_t input) {
+        input_ = input;
+        reading_ = std::make_unique<InputReading>(csv_, settings_, nullptr, watcher_);
+        if (watcher_) watcher_->BeginText(input);
+        return *reading_;
+    }
+    void End(const InputEvent& event, InputOutcome& outcome) {
+        if (event.failed)
+            reading_->TakeBack();
+        else
+            reading_->Finish(event, outcome);
+        reading_.reset();
+        if (watcher_) watcher_->EndText(true);
+    }
+    bool Enough() const { return rows_.Enough(); }
+    bool LeftAnInput() const { return left_; }
+    // The input at hand, read in part.
+    size_t Input() const { return input_; }
+    void Leave(InputOutcome& outcome) {
+        left_ = true;
+        reading_->NoteSoFar(outcome);
+        outcome.hasLine = true;  // rows came from it, or enough came before it: its text began
+        reading_.reset();
+        if (watcher_) watcher_->EndText(false);
+    }
+
+private:
+    const ExportSettings& settings_;
+    RowCollector& rows_;
+    TextWatcher* watcher_;
+    CsvTable csv_;
+    size_t input_ = 0;
+    bool left_ = false;
     std::unique_ptr<InputReading> reading_;
 };
 
@@ -465,6 +541,31 @@ const ExportInput* InputAtPath(const std::vector<ExportInput>& inputs, const std
         if (input.origin.kind == InputOrigin::Kind::File && file_system::SameFile(input.origin.path, path))
             return &input;
     return nullptr;
+}
+
+RowsReading ReadIntoRows(const std::vector<ExportInput>& inputs, const ExportSettings& settings, RowCollector& rows,
+                         TextWatcher* watcher, ExportControl* control) {
+    ExportSettings reading = settings;
+    reading.rejectsPath.clear();  // nothing is written
+    ExportSummary summary;
+    ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
+    RowsDestination destination(reading, rows, watcher);
+    ReadInputs(inputs, reading, destination, progress, summary);
+    RowsReading result;
+    result.cancelled = summary.cancelled;
+    result.ended = !summary.cancelled && !destination.LeftAnInput() && summary.inputs.size() == inputs.size();
+    result.anyLine = summary.anyLine;
+    result.bytesRead = summary.bytesRead;
+    result.inputs = std::move(summary.inputs);
+    JsonTable& table = *destination.Csv().table;
+    if (result.ended && result.anyLine) table.Finish();
+    ExportSummary columns;
+    NoteColumns(table.Rows(), reading, columns);
+    result.warnings = std::move(columns.warnings);
+    result.failure = std::move(columns.failure);
+    result.header = table.Rows().HeaderNames();
+    result.columnNames = table.Rows().ColumnNames();
+    return result;
 }
 
 ExportSummary ExportEachToCsv(const std::vector<ExportInput>& inputs, const std::string& folder,

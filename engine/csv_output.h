@@ -21,6 +21,12 @@ public:
     virtual void Write(std::string_view bytes) = 0;
 };
 
+// A sink that keeps nothing: for an export run only for what it finds out (the columns).
+class DiscardedOutput final : public ByteSink {
+public:
+    void Write(std::string_view) override {}
+};
+
 // Where a CSV goes.
 struct CsvTarget {
     enum class Kind {

@@ -43,6 +43,7 @@ struct TablePreview {
     std::vector<std::string> warnings;
     std::vector<InputOutcome> inputs;
     bool cancelled = false;
+    uint64_t bytesRead = 0;  // of the inputs, over all of them
 };
 
 // Reads the inputs from their beginning until `maxRows` rows are made (or the inputs end), in

@@ -73,6 +73,8 @@ public:
     uint64_t RowCount() const { return rowCount_; }
     std::string HeaderLine() const override;
     std::vector<std::string> HeaderNames() const override;
+    // The columns written by their own names (before renaming), in the order written.
+    const std::vector<std::string>& ColumnNames() const { return choice_ ? choice_->names : columns_.Names(); }
 
     // With chosen columns: those that never appeared (written empty), the renames of columns
     // that never appeared, and a header name that two written columns would share.
