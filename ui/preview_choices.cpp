@@ -36,7 +36,9 @@ PreviewChoices DefaultChoices(const ExportSettings& settings) {
 
 bool ChangesConversion(const PreviewChoices& choices, const ExportSettings& settings) {
     const PreviewChoices plain = DefaultChoices(settings);
-    return choices.records != plain.records || choices.arrays != plain.arrays || choices.columnsChosen;
+    return choices.records != plain.records || choices.arrays != plain.arrays || choices.columnsChosen ||
+           std::any_of(choices.columns.begin(), choices.columns.end(),
+                       [](const ColumnChoice& c) { return c.header != c.name; });
 }
 
 TableShape ShapeOf(const PreviewChoices& choices, bool withColumns) {
@@ -44,12 +46,11 @@ TableShape ShapeOf(const PreviewChoices& choices, bool withColumns) {
     shape.records = choices.records;
     if (choices.arrays == ArraysChoice::Joined) shape.join = choices.joinSeparator;
     if (choices.arrays == ArraysChoice::OnePerElement) shape.explode = choices.explode;
-    if (withColumns && choices.columnsChosen) {
-        for (const ColumnChoice& column : choices.columns) {
-            if (!column.included) continue;
-            shape.columns.push_back(column.name);
-            if (column.header != column.name) shape.renames.emplace_back(column.name, column.header);
-        }
+    if (!withColumns) return shape;
+    for (const ColumnChoice& column : choices.columns) {
+        if (choices.columnsChosen && !column.included) continue;
+        if (choices.columnsChosen) shape.columns.push_back(column.name);
+        if (column.header != column.name) shape.renames.emplace_back(column.name, column.header);
     }
     return shape;
 }
@@ -63,13 +64,13 @@ ExportSettings WithChoices(ExportSettings settings, const PreviewChoices& choice
 std::string ChoicesError(const PreviewChoices& choices) {
     if (choices.arrays == ArraysChoice::Joined && choices.joinSeparator.empty())
         return "Type the text that joins the values of an array.";
-    if (choices.columnsChosen) {
+    {
         const bool any = std::any_of(choices.columns.begin(), choices.columns.end(),
                                      [](const ColumnChoice& c) { return c.included; });
-        if (!any && !choices.columns.empty()) return "Check at least one column.";
+        if (choices.columnsChosen && !any && !choices.columns.empty()) return "Check at least one column.";
         std::map<std::string, int> headers;
         for (const ColumnChoice& column : choices.columns) {
-            if (!column.included) continue;
+            if (choices.columnsChosen && !column.included) continue;
             if (++headers[column.header] == 2) return "Two columns are named \"" + column.header + "\".";
         }
     }
@@ -80,10 +81,11 @@ void MergeColumns(PreviewChoices& choices, const std::vector<std::string>& found
     std::vector<ColumnChoice> merged;
     for (const ColumnChoice& column : choices.columns) {
         const bool present = std::find(found.begin(), found.end(), column.name) != found.end();
-        if (present || (choices.columnsChosen && column.included)) merged.push_back(column);
+        const bool wanted = (choices.columnsChosen && column.included) || column.header != column.name;
+        if (present || wanted) merged.push_back(column);
     }
     for (const std::string& name : found) {
-        if (!HasColumn(merged, name)) merged.push_back({name, name, true, std::nullopt});
+        if (!HasColumn(merged, name)) merged.push_back({name, name, !choices.columnsChosen, std::nullopt});
     }
     choices.columns = std::move(merged);
 }
@@ -114,7 +116,6 @@ void RenameColumn(PreviewChoices& choices, size_t index, std::string_view header
     if (index >= choices.columns.size()) return;
     ColumnChoice& column = choices.columns[index];
     column.header = header.empty() ? column.name : std::string(header);
-    choices.columnsChosen = true;
 }
 
 void IncludeColumn(PreviewChoices& choices, size_t index, bool included) {
@@ -212,7 +213,7 @@ PreviewChoices ChoicesOfRecipe(const RecipeSettings& recipe) {
     }
     if (shape.join) choices.joinSeparator = *shape.join;
     if (shape.ChoosesColumns()) {
-        choices.columnsChosen = true;
+        choices.columnsChosen = !shape.columns.empty();
         for (const std::string& name : shape.columns) choices.columns.push_back({name, name, true, std::nullopt});
         for (const auto& [name, header] : shape.renames) {
             auto column = std::find_if(choices.columns.begin(), choices.columns.end(),

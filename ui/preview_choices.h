@@ -38,10 +38,11 @@ struct PreviewChoices {
     ArraysChoice arrays = ArraysChoice::LeaveOut;
     std::string joinSeparator = ";";
     std::vector<JsonPath> explode;  // with OnePerElement
-    // The columns known so far, in the order written. While `columnsChosen` is false they only
-    // show what the table has: every column is written, in the order met.
+    // The columns known so far, in the order written, each under its header (a rename applies
+    // whether or not columns are chosen). While `columnsChosen` is false they only show what the
+    // table has: every column is written, in the order met.
     std::vector<ColumnChoice> columns;
-    bool columnsChosen = false;  // the user has left out, moved or renamed a column
+    bool columnsChosen = false;  // the user has left out or moved a column: only those checked, in this order
 
     friend bool operator==(const PreviewChoices&, const PreviewChoices&) = default;
 };
@@ -50,7 +51,7 @@ struct PreviewChoices {
 // (arrays as JSON text when it flattens).
 PreviewChoices DefaultChoices(const ExportSettings& settings);
 // Whether the choices differ from the conversion of `settings` (the column list aside, unless
-// columns were chosen): whether they make a shape worth keeping.
+// columns were chosen or renamed): whether they make a shape worth keeping.
 bool ChangesConversion(const PreviewChoices& choices, const ExportSettings& settings);
 
 // The table shape the choices ask for; with `withColumns` false the column choice is left out, so
@@ -64,8 +65,10 @@ ExportSettings WithChoices(ExportSettings settings, const PreviewChoices& choice
 std::string ChoicesError(const PreviewChoices& choices);
 
 // Takes the columns of a new reading into the list: lines known before keep their place and
-// state; new names are added at the end, included. A line that the reading lacks goes, unless the
-// user has chosen columns and kept it included (a later file may lack a column that is wanted).
+// state; new names are added at the end, included unless columns are chosen (then they are
+// offered, unchecked, as a column list of the command line leaves them out). A line that the
+// reading lacks goes, unless the user has kept it included among chosen columns or renamed it (a
+// later file may lack a column that is wanted).
 void MergeColumns(PreviewChoices& choices, const std::vector<std::string>& found);
 // The same for the columns of a scan of the whole inputs, which also gives each its count.
 void MergeColumnScan(PreviewChoices& choices, const std::vector<std::pair<std::string, ColumnStats>>& scanned);
@@ -73,7 +76,8 @@ void MergeColumnScan(PreviewChoices& choices, const std::vector<std::pair<std::s
 // Moves column `index` one place up (-1) or down (+1); returns its new index (the same when it
 // cannot move).
 size_t MoveColumn(PreviewChoices& choices, size_t index, int step);
-// Renames column `index` for the header; an empty text restores its own name.
+// Renames column `index` for the header (the columns stay unchosen); an empty text restores its
+// own name.
 void RenameColumn(PreviewChoices& choices, size_t index, std::string_view header);
 void IncludeColumn(PreviewChoices& choices, size_t index, bool included);
 

@@ -36,14 +36,14 @@ enum Fonts { kWindowFont, kBoldFont };
 // text as its accessible name and its access key. The grid and the column list grow with the
 // window; the column panel keeps to the right, the buttons to the bottom.
 const ControlSpec kControls[] = {
-    {PreviewWindow::RecordsLabel, ControlKind::Label, L"&Records:", {8, 12, 60, 18}},
+    {PreviewWindow::RecordsLabel, ControlKind::KeyLabel, L"&Records:", {8, 12, 60, 18}},
     {PreviewWindow::RecordsCombo, ControlKind::ComboBox, L"", {70, 8, 260, 240}},
-    {PreviewWindow::ArraysLabel, ControlKind::Label, L"&Arrays:", {346, 12, 50, 18}},
+    {PreviewWindow::ArraysLabel, ControlKind::KeyLabel, L"&Arrays:", {346, 12, 50, 18}},
     {PreviewWindow::ArraysCombo, ControlKind::ComboBox, L"", {398, 8, 200, 200}},
-    {PreviewWindow::JoinLabel, ControlKind::Label, L"Jo&in with:", {614, 12, 64, 18}},
+    {PreviewWindow::JoinLabel, ControlKind::KeyLabel, L"Jo&in with:", {614, 12, 64, 18}},
     {PreviewWindow::JoinEdit, ControlKind::Edit, L";", {680, 8, 60, 24}},
     {PreviewWindow::NoteLabel, ControlKind::Label, L"", {8, 38, 804, 18}, kBoldFont, 0, 0, kGrowWidth},
-    {PreviewWindow::RowsLabel, ControlKind::Label, L"Ro&ws as the export writes them:", {8, 60, 300, 18}},
+    {PreviewWindow::RowsLabel, ControlKind::KeyLabel, L"Ro&ws as the export writes them:", {8, 60, 300, 18}},
     {PreviewWindow::Grid,
      ControlKind::ListView,
      L"",
@@ -52,7 +52,7 @@ const ControlSpec kControls[] = {
      LVS_OWNERDATA | LVS_SINGLESEL,
      0,
      kGrowWidth | kGrowHeight},
-    {PreviewWindow::ColumnsLabel, ControlKind::Label, L"&Columns:", {552, 60, 260, 18}, 0, 0, 0, kMoveRight},
+    {PreviewWindow::ColumnsLabel, ControlKind::KeyLabel, L"&Columns:", {552, 60, 260, 18}, 0, 0, 0, kMoveRight},
     {PreviewWindow::ColumnsList,
      ControlKind::ListView,
      L"",
@@ -88,7 +88,7 @@ const ControlSpec kControls[] = {
      kMoveRight | kMoveDown},
     {PreviewWindow::ResetButton, ControlKind::Button, L"R&eset", {728, 328, 84, 26}, 0, 0, 0, kMoveRight | kMoveDown},
     {PreviewWindow::ElementsLabel,
-     ControlKind::Label,
+     ControlKind::KeyLabel,
      L"One row per e&lement of:",
      {552, 372, 260, 18},
      0,
@@ -151,6 +151,12 @@ int GridColumnWidth96(const TablePreview& preview, size_t column) {
 
 bool EndsWithNoCase(const std::wstring& text, std::wstring_view end) {
     return text.size() >= end.size() && winui::AsciiLower(text.substr(text.size() - end.size())) == end;
+}
+
+// Whether the column part of the shape differs: what the grid shows of the columns.
+bool ColumnShapeDiffers(const PreviewChoices& a, const PreviewChoices& b) {
+    const TableShape first = ShapeOf(a), second = ShapeOf(b);
+    return first.columns != second.columns || first.renames != second.renames;
 }
 
 std::vector<ExportInput> InputsOf(const std::vector<std::string>& paths) {
@@ -361,9 +367,9 @@ void PreviewWindow::ShowReading(Job& job) {
     FillColumnsList();
     FillArraysList();
     FillRecordsCombo();
-    // Columns added to a chosen list change the shape: the owner hears of it, and the grid
-    // shows them after a new reading.
-    if (choices_.columnsChosen && choices_.columns != before.columns) {
+    // A column list changed by the reading may change the shape (a kept column gone, say): the
+    // owner hears of it, and the grid follows after a new reading.
+    if (ColumnShapeDiffers(choices_, before)) {
         ChoicesChanged(true);
     } else if (choices_ != before) {
         ChoicesChanged(false);
@@ -385,7 +391,7 @@ void PreviewWindow::ShowScan(Job& job) {
     const PreviewChoices before = choices_;
     MergeColumnScan(choices_, job.scan.columns);
     FillColumnsList();
-    ChoicesChanged(choices_.columnsChosen && choices_.columns != before.columns);
+    ChoicesChanged(ColumnShapeDiffers(choices_, before));
 }
 
 void PreviewWindow::ShowScanProgress(uint64_t number) {
@@ -476,12 +482,8 @@ void PreviewWindow::RenameColumn(size_t index, const std::string& header) {
     if (index >= choices_.columns.size()) return;
     const std::string before = choices_.columns[index].header;
     ui::RenameColumn(choices_, index, header);
-    if (choices_.columns[index].header == before && choices_.columnsChosen) {
-        FillColumnsList();
-        return;
-    }
     FillColumnsList();
-    ChoicesChanged(true);
+    if (choices_.columns[index].header != before) ChoicesChanged(true);
 }
 
 void PreviewWindow::StartRenaming() {

@@ -60,6 +60,7 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::ListView: return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
     case ControlKind::ProgressBar: return {PROGRESS_CLASSW, 0, 0};
+    case ControlKind::KeyLabel: return {WC_STATICW, SS_LEFT, 0};
     }
     return {WC_STATICW, 0, 0};
 }

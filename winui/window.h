@@ -13,8 +13,9 @@ void InitCommonControls6();
 
 // Panel is the drawn container of winui/panel.h; Memo a multi-line edit with a vertical
 // scroll bar that wraps its lines; Link a SysLink control (its caption marks the link with <a>);
-// ListView a report-view list (winui/list_view.h); ComboBox a drop-down list to pick from
-// (winui/combo_box.h; its height is that of the open list).
+// KeyLabel a label whose "&" marks the access key of the control after it, which takes the
+// label's text as its accessible name; ListView a report-view list (winui/list_view.h); ComboBox a drop-down list to
+// pick from (winui/combo_box.h; its height is that of the open list).
 enum class ControlKind {
     Button,
     CheckBox,
@@ -27,7 +28,8 @@ enum class ControlKind {
     Link,
     ListView,
     ComboBox,
-    ProgressBar
+    ProgressBar,
+    KeyLabel
 };
 
 // How a control follows a resizable window whose client area is larger than the one it was laid

@@ -104,17 +104,17 @@ TEST(PreviewChoicesTest, ColumnListKeepsTheUsersLinesThroughNewReadings) {
     EXPECT_EQ(MoveColumn(choices, 0, -1), 0u);  // the first cannot go up
     EXPECT_EQ(MoveColumn(choices, 3, +1), 3u);  // nor the last down
     RenameColumn(choices, 0, "ID");
-    EXPECT_TRUE(choices.columnsChosen);
+    EXPECT_TRUE(choices.columnsChosen);  // by the check and the move
     EXPECT_EQ(choices.columns, (std::vector<ColumnChoice>{Column("id", true, "ID"), Column("name", false),
                                                           Column("city"), Column("note")}));
     // A later reading without city and name: the checked city stays, the unchecked name goes;
-    // a new column comes at the end, checked.
+    // a new column comes at the end, offered but not checked.
     MergeColumns(choices, {"note", "id", "zip"});
-    EXPECT_EQ(choices.columns,
-              (std::vector<ColumnChoice>{Column("id", true, "ID"), Column("city"), Column("note"), Column("zip")}));
+    EXPECT_EQ(choices.columns, (std::vector<ColumnChoice>{Column("id", true, "ID"), Column("city"), Column("note"),
+                                                          Column("zip", false)}));
     RenameColumn(choices, 0, "");
     EXPECT_EQ(choices.columns[0].header, "id");
-    EXPECT_EQ(ShapeOf(choices).columns, (std::vector<std::string>{"id", "city", "note", "zip"}));
+    EXPECT_EQ(ShapeOf(choices).columns, (std::vector<std::string>{"id", "city", "note"}));
 
     // The scan of the whole inputs gives counts; a kept column it never met holds none.
     MergeColumnScan(choices, {{"id", {5, 0}}, {"note", {2, 0}}, {"zip", {1, 0}}, {"late", {1, 0}}});
@@ -124,6 +124,31 @@ TEST(PreviewChoicesTest, ColumnListKeepsTheUsersLinesThroughNewReadings) {
     EXPECT_EQ(choices.columns[0].filled, 5u);
     EXPECT_EQ(choices.columns[4].name, "late");
     EXPECT_EQ(choices.columns[4].filled, 1u);
+    EXPECT_FALSE(choices.columns[4].included);
+}
+
+TEST(PreviewChoicesTest, RenamesAloneKeepEveryColumn) {
+    const ExportSettings settings;
+    PreviewChoices choices;
+    MergeColumns(choices, {"id", "name"});
+    RenameColumn(choices, 1, "who");
+    EXPECT_FALSE(choices.columnsChosen);
+    EXPECT_TRUE(ChangesConversion(choices, settings));
+    const TableShape shape = ShapeOf(choices);
+    EXPECT_TRUE(shape.columns.empty());
+    EXPECT_EQ(shape.renames, (std::vector<std::pair<std::string, std::string>>{{"name", "who"}}));
+    // A reading without the renamed column keeps its rename; new columns come in checked.
+    MergeColumns(choices, {"id", "city"});
+    EXPECT_EQ(choices.columns, (std::vector<ColumnChoice>{Column("id"), Column("name", true, "who"), Column("city")}));
+    EXPECT_EQ(ShapedStatusText(choices, {"a.json"}), "Shaped: every column of a.json");
+
+    // So does a recipe of renames only.
+    RecipeSettings recipe;
+    recipe.csv.shape.renames = {{"name", "who"}};
+    const PreviewChoices loaded = ChoicesOfRecipe(recipe);
+    EXPECT_FALSE(loaded.columnsChosen);
+    EXPECT_EQ(ShapeOf(loaded).renames, shape.renames);
+    EXPECT_TRUE(ShapeOf(loaded).columns.empty());
 }
 
 TEST(PreviewChoicesTest, Texts) {
