@@ -136,7 +136,7 @@ const ControlSpec kControls[] = {
 // The "Arrays:" entries, in the order of ArraysChoice.
 const wchar_t* const kArraysEntries[] = {L"Leave out", L"As JSON text", L"Joined with", L"One row per element of:"};
 
-const winui::ListColumn kColumnsListColumns[] = {{L"Column", 96}, {L"Name in the data", 96}, {L"Values", 62}};
+const winui::ListColumn kColumnsListColumns[] = {{L"Column", 84}, {L"Renamed from", 104}, {L"Values", 56}};
 
 std::wstring Wide(const std::string& text) { return winui::Utf8ToWide(text); }
 

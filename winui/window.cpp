@@ -192,6 +192,14 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (ApplyBusyCursor()) return TRUE;
         break;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_NEXTDLGCTL: {
+        // What the dialog manager asks of a dialog when an access key of a label moves the focus
+        // on to the control after it; DefWindowProc leaves it undone.
+        HWND target = reinterpret_cast<HWND>(wParam);
+        if (!LOWORD(lParam)) target = GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+        if (target) SetFocus(target);
+        return 0;
+    }
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

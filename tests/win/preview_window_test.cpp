@@ -464,6 +464,14 @@ TEST_F(PreviewTest, KeyboardReachesEveryControlAndEveryControlIsNamed) {
                    PreviewWindow::LoadRecipeButton, PreviewWindow::ExportButton}) {
         EXPECT_NE(Text(id).find(L'&'), std::wstring::npos) << id;
     }
+    // An access key of a label takes the focus to the control after it.
+    SetFocus(Item(PreviewWindow::RecordsCombo));
+    for (const auto& [key, id] : {std::pair{L'c', PreviewWindow::ColumnsList}, std::pair{L'w', PreviewWindow::Grid},
+                                  std::pair{L'l', PreviewWindow::ElementsList}}) {
+        MSG message{GetFocus(), WM_SYSCHAR, key, 1 << 29};
+        EXPECT_TRUE(IsDialogMessageW(window, &message));
+        EXPECT_EQ(GetFocus(), Item(id)) << static_cast<char>(key);
+    }
     // Enter (IDOK from the dialog manager) in the grid does nothing; Esc (IDCANCEL) closes.
     SendMessageW(window, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(Window().IsOpen());
