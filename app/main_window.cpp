@@ -740,9 +740,15 @@ void MainWindow::RefreshPreview(bool evenIfHidden) {
     preview_->SetInputs(InputPaths(), settings, shape_.value_or(ui::DefaultChoices(settings)));
 }
 
+// The status bar tells of a change of the shape; a reading that changes nothing it says (the
+// columns found, say) leaves the status bar, and an export's summary there, alone.
 void MainWindow::UseShape(const std::optional<ui::PreviewChoices>& shape) {
+    auto text = [this](const std::optional<ui::PreviewChoices>& value) {
+        return value ? winui::Utf8ToWide(ui::ShapedStatusText(*value, InputPaths())) : std::wstring();
+    };
+    const std::wstring before = text(shape_);
     shape_ = shape;
-    SetStatusText(shape_ ? winui::Utf8ToWide(ui::ShapedStatusText(*shape_, InputPaths())) : L"");
+    if (text(shape_) != before) SetStatusText(text(shape_));
 }
 
 }  // namespace tabulora
