@@ -339,12 +339,15 @@ public:
         return *reading_;
     }
     void End(const InputEvent& event, InputOutcome& outcome) {
-        if (event.failed)
+        if (event.failed) {
             reading_->TakeBack();
-        else
+            if (watcher_) watcher_->TakeBackText();
+        } else {
             reading_->Finish(event, outcome);
+            NoteLeftOut();
+            if (watcher_) watcher_->EndText(true);
+        }
         reading_.reset();
-        if (watcher_) watcher_->EndText(true);
     }
     bool Enough() const { return rows_.Enough(); }
     bool LeftAnInput() const { return left_; }
@@ -354,11 +357,24 @@ public:
         left_ = true;
         reading_->NoteSoFar(outcome);
         outcome.hasLine = true;  // rows came from it, or enough came before it: its text began
+        NoteLeftOut();
         reading_.reset();
         if (watcher_) watcher_->EndText(false);
     }
+    const std::vector<std::pair<JsonPath, uint64_t>>& LeftOut() const { return leftOut_; }
 
 private:
+    void NoteLeftOut() {
+        for (const auto& [path, count] : csv_.table->LeftOutRecords()) {
+            const auto known = std::find_if(leftOut_.begin(), leftOut_.end(),
+                                            [&path = path](const auto& entry) { return entry.first == path; });
+            if (known == leftOut_.end())
+                leftOut_.emplace_back(path, count);
+            else
+                known->second += count;
+        }
+    }
+
     const ExportSettings& settings_;
     RowCollector& rows_;
     TextWatcher* watcher_;
@@ -366,6 +382,7 @@ private:
     size_t input_ = 0;
     bool left_ = false;
     std::unique_ptr<InputReading> reading_;
+    std::vector<std::pair<JsonPath, uint64_t>> leftOut_;
 };
 
 // Writing over an input would destroy it: refused before anything is read.
@@ -565,6 +582,7 @@ RowsReading ReadIntoRows(const std::vector<ExportInput>& inputs, const ExportSet
     result.failure = std::move(columns.failure);
     result.header = table.Rows().HeaderNames();
     result.columnNames = table.Rows().ColumnNames();
+    result.leftOut = destination.LeftOut();
     return result;
 }
 

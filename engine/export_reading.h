@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/csv_export.h"
 #include "engine/row_sink.h"
+#include "engine/table_shape.h"
 
 namespace tabulora {
 
@@ -32,6 +34,8 @@ public:
     virtual void Feed(const char* data, size_t size) = 0;
     // The text has ended, or its reading stops here (`whole` false).
     virtual void EndText(bool whole) = 0;
+    // The text turned out unreadable: it ends, and what it added is taken back out.
+    virtual void TakeBackText() = 0;
 };
 
 struct RowsReading {
@@ -41,7 +45,10 @@ struct RowsReading {
     // One per input read, in order; the last may have been read only in part (ended false): its
     // outcome says what its part gave (reading stop, skipped lines, warnings so far).
     std::vector<InputOutcome> inputs;
-    std::vector<std::string> warnings;     // about the columns chosen, for the columns met so far
+    std::vector<std::string> warnings;  // about the columns chosen, for the columns met so far
+    // The records the table left out of the inputs read (JsonTable::LeftOutRecords), over all of
+    // them, by path in the order first met.
+    std::vector<std::pair<JsonPath, uint64_t>> leftOut;
     std::string failure;                   // what would keep the export from writing (two columns alike, ...)
     std::vector<std::string> header;       // the columns met, as the header shows them
     std::vector<std::string> columnNames;  // the same by their own names

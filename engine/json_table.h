@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/conversion.h"
@@ -37,6 +38,9 @@ public:
     // What the reading of the text since MarkTextStart leaves out that a user should know of, as
     // warnings naming the input (`inputName`).
     virtual std::vector<std::string> TextWarnings(std::string_view inputName) const = 0;
+    // The records that the reading of the text since MarkTextStart left out, by the path of the
+    // array holding them, with how many there were (what TextWarnings tells of them).
+    virtual std::vector<std::pair<JsonPath, uint64_t>> LeftOutRecords() const { return {}; }
 };
 
 // The table that `options` ask for: the line table of the default conversion, the structured

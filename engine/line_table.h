@@ -28,6 +28,7 @@ public:
     void Finish() override { rows_.Finish(); }
     const TableRows& Rows() const override { return rows_; }
     std::vector<std::string> TextWarnings(std::string_view inputName) const override;
+    std::vector<std::pair<JsonPath, uint64_t>> LeftOutRecords() const override { return leftOut_; }
 
 private:
     // A line whose leading TABs are counted already.

@@ -36,6 +36,10 @@ void RecordsFinder::BeginText(size_t) {
     frames_.clear();
     path_.clear();
     recordFrame_ = -1;
+    countsAtStart_.clear();
+    for (const RecordsChoice& choice : records_) countsAtStart_.push_back(choice.objects);
+    recordsAdded_.clear();
+    arraysAdded_.clear();
     reader_ = std::make_unique<JsonReader<RecordsFinder>>(*this, kOptions);
     feeder_.emplace(*reader_, true);
     if (skipBadLines_) lines_.emplace(*feeder_, nullptr);
@@ -63,6 +67,15 @@ void RecordsFinder::EndText(bool whole) {
     reader_.reset();
 }
 
+void RecordsFinder::TakeBackText() {
+    EndText(false);
+    for (const std::string& key : recordsAdded_) recordsByKey_.erase(key);
+    records_.resize(countsAtStart_.size());
+    for (size_t i = 0; i < records_.size(); ++i) records_[i].objects = countsAtStart_[i];
+    for (const std::string& key : arraysAdded_) arraysByKey_.erase(key);
+    arrays_.resize(arrays_.size() - arraysAdded_.size());
+}
+
 void RecordsFinder::Open(bool array) {
     const size_t pathStart = path_.size();
     const Frame* parent = frames_.empty() ? nullptr : &frames_.back();
@@ -77,6 +90,7 @@ void RecordsFinder::Open(bool array) {
             } else {
                 holder.choice = static_cast<long>(records_.size());
                 recordsByKey_.emplace(path_, records_.size());
+                recordsAdded_.push_back(path_);
                 records_.push_back(RecordsChoice{PathOfKey(path_), 0});
             }
         }
@@ -86,6 +100,7 @@ void RecordsFinder::Open(bool array) {
         const std::string_view inRecord = std::string_view(path_).substr(recordPathEnd_);
         if (arraysByKey_.find(inRecord) == arraysByKey_.end()) {
             arraysByKey_.emplace(std::string(inRecord), arrays_.size());
+            arraysAdded_.emplace_back(inRecord);
             arrays_.push_back(PathOfKey(inRecord));
         }
     }

@@ -35,6 +35,7 @@ public:
     void BeginText(size_t input) override;
     void Feed(const char* data, size_t size) override;
     void EndText(bool whole) override;
+    void TakeBackText() override;
 
     // What the reader reports (see JsonReader).
     void Name(const MemberName& name) { memberName_.assign(name.decoded); }
@@ -81,6 +82,9 @@ private:
     std::map<std::string, size_t, std::less<>> recordsByKey_;
     std::vector<JsonPath> arrays_;
     std::map<std::string, size_t, std::less<>> arraysByKey_;
+    // The lists before the text at hand, to go back to: the counts, and the keys added since.
+    std::vector<uint64_t> countsAtStart_;
+    std::vector<std::string> recordsAdded_, arraysAdded_;
 
     // The reading of the text at hand.
     std::unique_ptr<PieceReader> reader_;

@@ -90,6 +90,7 @@ TablePreview PreviewTable(const std::vector<ExportInput>& inputs, const ExportSe
     preview.complete = read.ended && !rows.More();
     preview.records = finder.Records();
     preview.arrays = finder.Arrays();
+    for (auto& [path, count] : read.leftOut) preview.leftOut.push_back(RecordsChoice{std::move(path), count});
     preview.warnings = WarningsOf(read.inputs, read.warnings, read.failure);
     preview.inputs = std::move(read.inputs);
     preview.cancelled = read.cancelled;

@@ -10,7 +10,10 @@
 //   apart in the reader; the input is readable exactly when fuzz::TextOf says so, and the
 //   export writes nothing for an unreadable input or one without any line;
 // - reading a text as its lines gives the same CSV as making its line breaks CR LF beforehand;
-// - the CSV is valid UTF-8 whenever the input is.
+// - the CSV is valid UTF-8 whenever the input is;
+// - the preview of the whole input, its cells joined as CSV fields, is that CSV, and a preview of
+//   fewer rows is the start of the whole one when the input is readable (engine/table_preview.h).
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -19,7 +22,9 @@
 #include "engine/cell_escapes.h"
 #include "engine/conversion.h"
 #include "engine/csv_export.h"
+#include "engine/csv_writer.h"
 #include "engine/line_breaks.h"
+#include "engine/table_preview.h"
 #include "engine/utf.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/engine/whole_text.h"
@@ -32,6 +37,43 @@ std::string AsLines(std::string_view text) {
     tabulora::AppendWithCrLf(text, lines);
     if (!text.empty() && text.back() != '\r' && text.back() != '\n') lines += "\r\n";
     return lines;
+}
+
+// The preview as a CSV: its header and rows as fields (the cells carry the formula guard's
+// apostrophe already, the names not), each row padded to the header's columns.
+std::string PreviewCsv(const tabulora::TablePreview& preview, const tabulora::CsvOptions& options) {
+    const tabulora::CsvFieldWriter names(options.separator, options.formulaGuard), cells(options.separator, false);
+    std::string csv;
+    const auto append = [&](const std::vector<std::string>& fields, const tabulora::CsvFieldWriter& writer) {
+        for (size_t i = 0; i < preview.header.size(); ++i) {
+            if (i > 0) csv += options.separator;
+            if (i < fields.size()) writer.AppendField(csv, fields[i]);
+        }
+        if (fields.size() > preview.header.size()) std::abort();
+        csv += "\r\n";
+    };
+    if (options.includeHeader) append(preview.header, names);
+    for (const auto& row : preview.rows) append(row, cells);
+    return csv;
+}
+
+// The preview agrees with the export's CSV, whole and cut short.
+void CheckPreview(const tabulora::ExportSettings& settings, std::string_view text,
+                  const tabulora::ExportSummary& summary, const std::string& csv, size_t shortRows) {
+    const std::vector<tabulora::ExportInput> inputs{tabulora::ExportInput::Memory("in", text)};
+    const tabulora::TablePreview whole = tabulora::PreviewTable(inputs, settings, SIZE_MAX);
+    if (!whole.complete || whole.inputs.size() != 1 || whole.inputs[0].readable != summary.inputs[0].readable)
+        std::abort();
+    if (summary.anyLine && summary.failure.empty() && PreviewCsv(whole, settings.csv) != csv) std::abort();
+    // An input that turns out unreadable after the part a shorter preview reads is shown there.
+    if (!summary.inputs[0].readable) return;
+    const tabulora::TablePreview part = tabulora::PreviewTable(inputs, settings, shortRows);
+    if (part.complete != (whole.rows.size() <= shortRows)) std::abort();
+    if (part.rows.size() != std::min(shortRows, whole.rows.size())) std::abort();
+    if (!std::equal(part.rows.begin(), part.rows.end(), whole.rows.begin())) std::abort();
+    if (part.header.size() > whole.header.size() ||
+        !std::equal(part.header.begin(), part.header.end(), whole.header.begin()))
+        std::abort();
 }
 
 }  // namespace
@@ -67,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // A header that renames would give two columns one name is refused: nothing is written.
         const bool written = summary.anyLine && summary.failure.empty();
         if (written ? sink.text != expected : !sink.text.empty()) std::abort();
+        CheckPreview(settings, text, summary, sink.text, size % 4);
     }
 
     (void)tabulora::FirstValueLayout(text);

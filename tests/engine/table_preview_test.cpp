@@ -28,7 +28,7 @@ const std::string kPage = R"({"meta":{"page":1,"of":3},
 const std::string kLines =
     "{\"data\":[{\"id\":3,\"name\":\"=SUM(A1)\",\"tags\":[\"a;b\"],\"items\":[{\"sku\":\"r,s\",\"qty\":-1}]}]}\n"
     "{\"data\":[{\"id\":-4,\"name\":\"@x\",\"note\":\"say \\\"hi\\\"\\r\\nbye\",\"items\":[{\"sku\":\"+t\"}]}]}\n"
-    "{\"data\":[{\"id\":5,\"name\":\"-y\",\"note\":\"'q\",\"tags\":[1,2]}],\"meta\":{\"page\":2}}\n";
+    "{\"data\":[{\"id\":5,\"name\":\"-y\",\"note\":\"'q\",\"tags\":[1,2],\"=total\":9}],\"meta\":{\"page\":2}}\n";
 
 JsonPath Path(const std::string& text) {
     JsonPath path;
@@ -64,10 +64,10 @@ ExportSettings Settings(const ShapeArgs& args, size_t pieceSize = 1 << 20) {
     return settings;
 }
 
-// The fields joined as CSV fields: quoted as the CSV writer quotes them (the cells hold the
-// formula guard's apostrophe already, so no guard here), joined with the separator.
-std::string JoinedFields(const std::vector<std::string>& fields, const std::string& separator) {
-    const CsvFieldWriter writer(separator, false);
+// The fields joined as CSV fields: quoted as the CSV writer quotes them, joined with the
+// separator; `guard` for the header's names (cells hold the guard's apostrophe already).
+std::string JoinedFields(const std::vector<std::string>& fields, const std::string& separator, bool guard = false) {
+    const CsvFieldWriter writer(separator, guard);
     std::string line;
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) line += separator;
@@ -102,10 +102,14 @@ Export ExportOf(const std::vector<ExportInput>& inputs, const ExportSettings& se
 // complete), and its rows, as row lines, are the first row lines of the CSV, byte for byte.
 void ExpectAgreement(const TablePreview& preview, const Export& exported, const ExportSettings& settings) {
     const std::string& separator = settings.csv.separator;
+    // The preview is UTF-8; an ANSI CSV is the same text converted.
+    const auto encoded = [&settings](const std::string& utf8) {
+        return settings.encoding == TextEncoding::Ansi ? settings.ansi->FromUtf8(utf8) : utf8;
+    };
     const std::string& csv = exported.csv;
     size_t at = 0;
     if (settings.csv.includeHeader) {
-        const std::string header = JoinedFields(preview.header, separator);
+        const std::string header = encoded(JoinedFields(preview.header, separator, settings.csv.formulaGuard));
         ASSERT_EQ(csv.compare(0, header.size(), header), 0) << "header " << header << "\nCSV:\n" << csv;
         at = csv.find("\r\n", header.size());
         ASSERT_NE(at, std::string::npos);
@@ -116,6 +120,7 @@ void ExpectAgreement(const TablePreview& preview, const Export& exported, const 
     }
     std::string rows;
     for (const auto& row : preview.rows) rows += RowLine(row, separator, exported.summary.columns);
+    rows = encoded(rows);
     EXPECT_EQ(csv.substr(at, rows.size()), rows) << "CSV:\n" << csv;
     if (preview.complete) {
         EXPECT_EQ(at + rows.size(), csv.size()) << "a complete preview has every row";
@@ -173,6 +178,19 @@ INSTANTIATE_TEST_SUITE_P(
                       AgreementCase{"NoSeparator", {.records = "data", .separator = ""}},
                       AgreementCase{"NoHeader", {.records = "data", .explode = {"items"}, .header = false}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Inputs read as ANSI, the CSV written in ANSI: the preview holds the same text in UTF-8.
+TEST(TablePreview, AnsiCsvIsTheSameRowsConverted) {
+    const std::vector<std::string> texts = {"{\"caf\xE9\":\"\x80 5\",\"b\":\"x\xA7y\"}\n{\"b\":\"\xA7\"}\n"};
+    ExportSettings settings = Settings({});
+    settings.encoding = TextEncoding::Ansi;
+    settings.csv.separator = "\xC2\xA7";  // the section sign, one byte in Windows-1252
+    const TablePreview preview = PreviewTable(MemoryInputs(texts), settings, 1000);
+    EXPECT_EQ(preview.header, (std::vector<std::string>{"caf\xC3\xA9", "b"}));
+    ASSERT_EQ(preview.rows.size(), 2u);
+    EXPECT_EQ(preview.rows[0], (std::vector<std::string>{"\xE2\x82\xAC 5", "x\xC2\xA7y"}));
+    ExpectAgreement(preview, ExportOf(MemoryInputs(texts), settings), settings);
+}
 
 TEST(TablePreview, HeaderAndColumnNamesAreThoseOfTheTable) {
     ExportSettings settings = Settings({.records = "data", .renames = {{"name", "who"}}});
@@ -302,7 +320,8 @@ TEST(TablePreview, LaterInputsAreNotOpenedOnceTheRowsAreThere) {
 
 TEST(TablePreview, UnreadableInputsAddNothingAndAreReported) {
     // The second input's text turns out not to be UTF-8 after its first records.
-    const std::vector<std::string> texts = {NumberedLines(2), "{\"n\":7}\n{\"n\":8}\n\xff\xfe\n", NumberedLines(1)};
+    const std::vector<std::string> texts = {NumberedLines(2), "[{\"n\":7},{\"n\":8,\"t\":[1]}]\n\xff\xfe\n",
+                                            NumberedLines(1)};
     std::vector<ExportInput> inputs = MemoryInputs(texts);
     inputs.insert(inputs.begin(), ExportInput::File("/no/such/folder/missing.json"));
     const ExportSettings settings = Settings({}, 4);
@@ -315,6 +334,8 @@ TEST(TablePreview, UnreadableInputsAddNothingAndAreReported) {
     EXPECT_TRUE(preview.inputs[3].readable);
     EXPECT_EQ(preview.rows, (std::vector<std::vector<std::string>>{{"0", "row 0"}, {"1", "row 1"}, {"0", "row 0"}}));
     EXPECT_TRUE(preview.complete);
+    EXPECT_TRUE(preview.records.empty()) << "nothing of the input taken out";
+    EXPECT_TRUE(preview.arrays.empty()) << "nothing of the input taken out";
     const Export exported = ExportOf(inputs, settings);
     ExpectAgreement(preview, exported, settings);
     ASSERT_EQ(exported.summary.inputs.size(), 4u);
@@ -337,6 +358,37 @@ TEST(TablePreview, ReadingStopsAndWarningsAreThoseOfTheExport) {
     EXPECT_EQ(preview.inputs[1].stop->line, 2u);
     EXPECT_EQ(preview.warnings, (std::vector<std::string>{
                                     "in0: 2 records under \"data\" were not converted; --records data converts them"}));
+}
+
+TEST(TablePreview, BadLinesSkippedAsTheExportSkipsThem) {
+    const std::vector<std::string> texts = {"{\"a\":1,\"t\":[{\"u\":1}]}\n{\"a\":2,,}\n{\"a\":3}\n[{\"t\":[{}]}]\n"};
+    ExportSettings settings = Settings({}, 5);
+    settings.skipBadLines = true;
+    const TablePreview preview = PreviewTable(MemoryInputs(texts), settings, 1000);
+    ExpectAgreement(preview, ExportOf(MemoryInputs(texts), settings), settings);
+    EXPECT_EQ(preview.rows, (std::vector<std::vector<std::string>>{{"1"}, {"3"}}));
+    EXPECT_EQ(preview.warnings, (std::vector<std::string>{"in0: 1 bad line skipped (line 2)"}));
+    ASSERT_EQ(preview.inputs.size(), 1u);
+    EXPECT_EQ(preview.inputs[0].skipped.count, 1u);
+    EXPECT_EQ(Choices(preview), (std::vector<std::pair<std::string, uint64_t>>{{"t", 2}, {".", 1}}));
+}
+
+TEST(TablePreview, LeftOutRecordsNameTheChoiceThatTakesThem) {
+    auto leftOut = [](const TablePreview& preview) {
+        std::vector<std::pair<std::string, uint64_t>> list;
+        for (const RecordsChoice& choice : preview.leftOut)
+            list.emplace_back(JsonPathText(choice.path), choice.objects);
+        return list;
+    };
+    const std::string nested = R"({"a":{},"r":[{"x":1}],"b":{"c":[{"y":1}]}})";
+    // The record depth comes from the first input: the page's top-level members.
+    EXPECT_EQ(leftOut(PreviewTable(MemoryInputs({kPage, nested, kPage}), Settings({}), 1000)),
+              (std::vector<std::pair<std::string, uint64_t>>{{"data", 4}, {"r", 1}}));
+    EXPECT_TRUE(PreviewTable(MemoryInputs({kPage}), Settings({.records = "data"}), 1000).leftOut.empty());
+    // An input taken back out leaves out nothing and offers no choices.
+    const TablePreview takenBack = PreviewTable(MemoryInputs({kPage, kPage + "\xff"}), Settings({}), 1000);
+    EXPECT_EQ(leftOut(takenBack), (std::vector<std::pair<std::string, uint64_t>>{{"data", 2}}));
+    EXPECT_EQ(Choices(takenBack), (std::vector<std::pair<std::string, uint64_t>>{{"data", 2}, {"data.items", 2}}));
 }
 
 TEST(TablePreview, ReadingStopInThePartRead) {
