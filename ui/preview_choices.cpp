@@ -132,45 +132,13 @@ std::string RecordsEntryText(const RecordsChoice& choice) {
 
 std::string FilledText(uint64_t filled) { return Plural(filled, "value", "values"); }
 
-// The engine's warning reads: <input>: <count> record(s) under "<path>" was/were not converted; ...
-std::string LeftOutNote(const std::vector<std::string>& warnings) {
-    std::vector<std::pair<std::string, uint64_t>> leftOut;  // path text, records, in order met
-    for (const std::string& warning : warnings) {
-        const size_t under = warning.find(" under \"");
-        if (under == std::string::npos) continue;
-        const size_t pathStart = under + 8;
-        size_t pathEnd = warning.find("\" were not converted", pathStart);
-        if (pathEnd == std::string::npos) pathEnd = warning.find("\" was not converted", pathStart);
-        if (pathEnd == std::string::npos) continue;
-        const size_t countEnd = warning.rfind(' ', under - 1);  // before "record" / "records"
-        if (countEnd == std::string::npos) continue;
-        const size_t countStart = warning.rfind(' ', countEnd - 1);
-        if (countStart == std::string::npos) continue;
-        uint64_t count = 0;
-        bool digits = false;
-        for (size_t i = countStart + 1; i < countEnd; ++i) {
-            if (warning[i] == ',') continue;
-            if (warning[i] < '0' || warning[i] > '9') {
-                digits = false;
-                break;
-            }
-            count = count * 10 + static_cast<uint64_t>(warning[i] - '0');
-            digits = true;
-        }
-        if (!digits) continue;
-        const std::string path = warning.substr(pathStart, pathEnd - pathStart);
-        auto known = std::find_if(leftOut.begin(), leftOut.end(), [&](const auto& item) { return item.first == path; });
-        if (known == leftOut.end()) {
-            leftOut.emplace_back(path, count);
-        } else {
-            known->second += count;
-        }
-    }
+std::string LeftOutNote(const std::vector<RecordsChoice>& leftOut) {
     std::string note;
-    for (const auto& [path, count] : leftOut) {
+    for (const RecordsChoice& records : leftOut) {
+        const std::string path = PathDisplayText(records.path);
         if (!note.empty()) note += "; ";
-        note += Plural(count, "record", "records") + " under " + path + (count == 1 ? " is" : " are") +
-                " not in the table: choose " + path + " in Records";
+        note += Plural(records.objects, "record", "records") + " under " + path +
+                (records.objects == 1 ? " is" : " are") + " not in the table: choose " + path + " in Records";
     }
     return note;
 }

@@ -88,11 +88,10 @@ std::string RecordsEntryText(const RecordsChoice& choice);
 // The count shown beside a column after a scan: "2 values".
 std::string FilledText(uint64_t filled);
 
-// The note above the grid when the default reading leaves records out, from the export's
-// warnings ("d.json: 2 records under "data" were not converted; ..."): "2 records under data are
-// not in the table: choose data in Records". Several paths are named one after another. Empty when
-// nothing was left out.
-std::string LeftOutNote(const std::vector<std::string>& warnings);
+// The note above the grid when the reading leaves records out (TablePreview::leftOut): "2 records
+// under data are not in the table: choose data in Records". Several paths are named one after
+// another. Empty when nothing was left out.
+std::string LeftOutNote(const std::vector<RecordsChoice>& leftOut);
 
 // The status line under the grid: "First 1,000 rows of data.json" (of the first input named;
 // "data.json and 2 more files" for several), "All 37 rows", "No rows".

@@ -649,7 +649,7 @@ void PreviewWindow::FillRecordsCombo() {
 void PreviewWindow::UpdateNote() {
     std::string note = ChoicesError(choices_);
     if (note.empty() && !readingError_.empty()) note = readingError_;
-    if (note.empty() && !choices_.records) note = LeftOutNote(shown_.warnings);
+    if (note.empty()) note = LeftOutNote(shown_.leftOut);
     if (note.empty()) {
         for (const InputOutcome& input : shown_.inputs) {
             if (!input.readable) {

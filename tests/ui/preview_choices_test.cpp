@@ -180,24 +180,18 @@ TEST(PreviewChoicesTest, Texts) {
 
 TEST(PreviewChoicesTest, LeftOutNoteNamesTheRecordsAndTheChoice) {
     struct Case {
-        std::vector<std::string> warnings;
+        std::vector<RecordsChoice> leftOut;
         std::string note;
     };
     const Case cases[] = {
         {{}, ""},
-        {{"D.json: 2 records under \"data\" were not converted; --records data converts them"},
-         "2 records under data are not in the table: choose data in Records"},
-        {{"a.json: 1 record under \"data.items\" was not converted; --records data.items converts them"},
-         "1 record under data.items is not in the table: choose data.items in Records"},
-        // The same path in two inputs counts once, with both counts; other warnings are no note.
-        {{"a.json: 1,000 records under \"rows\" were not converted; --records rows converts them",
-          "a.json: nothing at the records path \"x\"",
-          "b.json: 2 records under \"rows\" were not converted; --records rows converts them",
-          "b.json: 3 records under \"more\" were not converted; --records more converts them"},
+        {{{{"data"}, 2}}, "2 records under data are not in the table: choose data in Records"},
+        {{{{"data", "items"}, 1}}, "1 record under data.items is not in the table: choose data.items in Records"},
+        {{{{"rows"}, 1002}, {{"more"}, 3}},
          "1,002 records under rows are not in the table: choose rows in Records; "
          "3 records under more are not in the table: choose more in Records"},
     };
-    for (const Case& c : cases) EXPECT_EQ(LeftOutNote(c.warnings), c.note);
+    for (const Case& c : cases) EXPECT_EQ(LeftOutNote(c.leftOut), c.note);
 }
 
 TEST(PreviewChoicesTest, RecipeRoundTripKeepsTheChoices) {
