@@ -198,7 +198,7 @@ void MainWindow::LayoutControls() {
     LayoutStatusBar();
 }
 
-// One part for the texts; at the right, parts for "Preview..." and "Show in Folder" while each
+// One part for the texts; at the right, parts for "Show in Folder" and "Preview..." while each
 // is offered.
 void MainWindow::LayoutStatusBar() {
     const HWND status = Control(StatusBar);
@@ -209,8 +209,9 @@ void MainWindow::LayoutStatusBar() {
         int width;
     };
     std::vector<Offer> offers;
-    for (const Offer& offer : {Offer{Control(PreviewLink), Scale(kPreviewLinkWidth)},
-                               Offer{Control(ShowInFolderLink), Scale(kShowInFolderWidth)}}) {
+    // Left to right as in the tab order: Show in Folder follows the export button at once.
+    for (const Offer& offer : {Offer{Control(ShowInFolderLink), Scale(kShowInFolderWidth)},
+                               Offer{Control(PreviewLink), Scale(kPreviewLinkWidth)}}) {
         if (GetWindowLongPtrW(offer.link, GWL_STYLE) & WS_VISIBLE) offers.push_back(offer);
     }
     std::vector<int> edges;

@@ -739,9 +739,12 @@ bool PreviewWindow::OnNotify(const NMHDR& header, LRESULT& result) {
     case LVN_ENDLABELEDITW: {
         if (id != ColumnsList) return false;
         const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);
-        if (edit.item.pszText && edit.item.iItem >= 0)
-            RenameColumn(static_cast<size_t>(edit.item.iItem), winui::WideToUtf8(edit.item.pszText));
-        result = FALSE;  // the list is filled again from the choices
+        if (edit.item.pszText && edit.item.iItem >= 0) {
+            // Taken once the list has ended the edit: the list is then filled again.
+            pendingRename_.emplace(static_cast<size_t>(edit.item.iItem), winui::WideToUtf8(edit.item.pszText));
+            PostMessageW(Handle(), kRenameMessage, 0, 0);
+        }
+        result = FALSE;  // the list shows the choices, not the edit's text
         return true;
     }
     }
@@ -785,6 +788,12 @@ LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case kReadingDoneMessage: TakeJob(static_cast<uint64_t>(wParam)); return 0;
     case kScanProgressMessage: ShowScanProgress(static_cast<uint64_t>(wParam)); return 0;
+    case kRenameMessage:
+        if (pendingRename_) {
+            const auto [index, header] = *std::exchange(pendingRename_, std::nullopt);
+            RenameColumn(index, header);
+        }
+        return 0;
     case WM_SIZE: LayoutControls(); return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/csv_export.h"
@@ -57,6 +58,7 @@ public:
     };
     static constexpr UINT kReadingDoneMessage = WM_APP + 0x170;
     static constexpr UINT kScanProgressMessage = WM_APP + 0x171;
+    static constexpr UINT kRenameMessage = WM_APP + 0x172;  // after the in-place edit has ended
     static constexpr size_t kPreviewRows = 1000;
 
     PreviewWindow(HWND owner, PreviewHost host);
@@ -138,6 +140,7 @@ private:
     bool filling_ = false;  // the controls are being filled: their notifications are no user's
     std::wstring recipePath_;
     mutable std::wstring cellBuffer_;
+    std::optional<std::pair<size_t, std::string>> pendingRename_;  // column, header
 };
 
 }  // namespace tabulora::ui

@@ -199,6 +199,15 @@ TEST_F(PreviewTest, FileMenuItemAndStatusLinkOfferTheWindowOnceFilesAreLoaded) {
     EXPECT_TRUE(enabled());
     ShowWindow(form.Handle(), SW_SHOWNA);
     EXPECT_TRUE(linkShown());
+    // In the status bar, and next after the export button in the tab order.
+    RECT link{}, status{};
+    GetWindowRect(form.Control(MainWindow::PreviewLink), &link);
+    GetWindowRect(form.Control(MainWindow::StatusBar), &status);
+    EXPECT_GE(link.top, status.top);
+    EXPECT_LE(link.bottom, status.bottom);
+    EXPECT_LE(link.right, status.right);
+    EXPECT_EQ(GetNextDlgTabItem(form.Handle(), form.Control(MainWindow::ExportButton), FALSE),
+              form.Control(MainWindow::PreviewLink));
     NMHDR click{form.Control(MainWindow::PreviewLink), MainWindow::PreviewLink, NM_CLICK};
     SendMessageW(form.Handle(), WM_NOTIFY, MainWindow::PreviewLink, reinterpret_cast<LPARAM>(&click));
     ASSERT_NE(form.Preview(), nullptr);
