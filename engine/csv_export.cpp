@@ -89,6 +89,7 @@ public:
     }
     void Feed(const DecodedPiece& piece) {
         if (piece.textSize == 0) return;
+        hasText_ = true;
         if (watcher_) watcher_->Feed(piece.data, piece.textSize);  // first: the feeder may change the piece
         if (lines_)
             lines_->Feed(piece.data, piece.textSize);
@@ -110,6 +111,7 @@ public:
         outcome.warnings = csv_.table->TextWarnings(outcome.name);
         csv_.NoteWarnings(outcome.name, outcome.warnings);
     }
+    bool HasText() const { return hasText_; }
     // The reading ends within the input: what its part read so far gave.
     void NoteSoFar(InputOutcome& outcome) const {
         if (lines_) outcome.skipped = lines_->Skipped();
@@ -136,6 +138,7 @@ private:
     RejectsFile* rejects_;
     TextWatcher* watcher_;
     std::optional<JsonLinesFilter> lines_;
+    bool hasText_ = false;
 };
 
 // The file of skipped lines, when one is wanted; created at once, so that a file that cannot be
@@ -239,15 +242,7 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
             break;
         }
         if constexpr (requires { destination.Enough(); }) {
-            if (destination.Enough()) {  // within an input, or between two
-                if (reading) {
-                    InputOutcome outcome = OutcomeOf(inputs[destination.Input()], destination.Input());
-                    destination.Leave(outcome);
-                    summary.anyLine |= outcome.hasLine;
-                    summary.inputs.push_back(std::move(outcome));
-                }
-                break;
-            }
+            if (destination.Enough()) break;  // within an input, or between two
         }
         const InputEvent& event = pipeline.Next();
         if (event.kind == InputEvent::Kind::Finished) break;
@@ -350,16 +345,17 @@ public:
         reading_.reset();
     }
     bool Enough() const { return rows_.Enough(); }
-    bool LeftAnInput() const { return left_; }
-    // The input at hand, read in part.
-    size_t Input() const { return input_; }
-    void Leave(InputOutcome& outcome) {
-        left_ = true;
+    // The reading stopped within an input (enough rows, or cancelled): `outcome` gets what its part
+    // read gave. False when it stopped between two inputs.
+    bool LeaveInput(const std::vector<ExportInput>& inputs, InputOutcome& outcome) {
+        if (!reading_) return false;
+        outcome = OutcomeOf(inputs[input_], input_);
         reading_->NoteSoFar(outcome);
-        outcome.hasLine = true;  // rows came from it, or enough came before it: its text began
+        outcome.hasLine = reading_->HasText();
         NoteLeftOut();
         reading_.reset();
         if (watcher_) watcher_->EndText(false);
+        return true;
     }
     const std::vector<std::pair<JsonPath, uint64_t>>& LeftOut() const { return leftOut_; }
 
@@ -380,7 +376,6 @@ private:
     TextWatcher* watcher_;
     CsvTable csv_;
     size_t input_ = 0;
-    bool left_ = false;
     std::unique_ptr<InputReading> reading_;
     std::vector<std::pair<JsonPath, uint64_t>> leftOut_;
 };
@@ -568,9 +563,15 @@ RowsReading ReadIntoRows(const std::vector<ExportInput>& inputs, const ExportSet
     ProgressTracker progress(inputs, ExportProgress::Phase::Converting, control);
     RowsDestination destination(reading, rows, watcher);
     ReadInputs(inputs, reading, destination, progress, summary);
+    InputOutcome partOfInput;
+    const bool withinInput = destination.LeaveInput(inputs, partOfInput);
+    if (withinInput) {
+        summary.anyLine |= partOfInput.hasLine;
+        summary.inputs.push_back(std::move(partOfInput));
+    }
     RowsReading result;
     result.cancelled = summary.cancelled;
-    result.ended = !summary.cancelled && !destination.LeftAnInput() && summary.inputs.size() == inputs.size();
+    result.ended = !summary.cancelled && !withinInput && summary.inputs.size() == inputs.size();
     result.anyLine = summary.anyLine;
     result.bytesRead = summary.bytesRead;
     result.inputs = std::move(summary.inputs);

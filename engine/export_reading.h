@@ -39,9 +39,9 @@ public:
 };
 
 struct RowsReading {
-    bool cancelled = false;
-    bool ended = false;    // every input was read to its end (the table is finished)
-    bool anyLine = false;  // a readable input held a line
+    bool cancelled = false;  // what was read before is kept as for a reading that had enough
+    bool ended = false;      // every input was read to its end (the table is finished)
+    bool anyLine = false;    // a readable input held a line
     // One per input read, in order; the last may have been read only in part (ended false): its
     // outcome says what its part gave (reading stop, skipped lines, warnings so far).
     std::vector<InputOutcome> inputs;

@@ -32,7 +32,7 @@ JsonPath RecordsFinder::PathOfKey(std::string_view key) {
 }
 
 void RecordsFinder::BeginText(size_t) {
-    static constexpr ReaderOptions kOptions{true, true, false};
+    static constexpr ReaderOptions kOptions{true, true, true};
     frames_.clear();
     path_.clear();
     recordFrame_ = -1;

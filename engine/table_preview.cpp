@@ -77,7 +77,6 @@ TablePreview PreviewTable(const std::vector<ExportInput>& inputs, const ExportSe
                           ExportControl* control) {
     ExportSettings reading = settings;
     reading.pieceSize = std::min(settings.pieceSize, kPreviewPieceSize);
-    reading.readAhead = false;  // nothing read that the preview does not take
     reading.csv.shape.countColumns = false;
     PreviewRows rows(reading, maxRows);
     RecordsFinder finder(settings.csv.shape.records.value_or(JsonPath{}), settings.skipBadLines);

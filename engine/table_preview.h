@@ -65,14 +65,19 @@ struct TablePreview {
     // and where its reading stopped (ReadingStoppedMessage). Inputs after the part read are not
     // in it; the last one may have been read only in part.
     std::vector<InputOutcome> inputs;
-    bool cancelled = false;  // stopped by control->Cancel(); what was read so far is kept
+    // Stopped by control->Cancel(). The rows, choices and warnings of what was read so far are
+    // kept, as for a preview cut short (a window may cancel a preview that takes long and show
+    // what it has).
+    bool cancelled = false;
     uint64_t bytesRead = 0;  // of the inputs, over all of them
 };
 
 // Reads the inputs from their beginning until `maxRows` rows are made (or the inputs end): it
-// stops once a row beyond them is made, so `complete` is exact. What it reads grows with the rows
-// asked for, not with the size of the inputs (a record that an exploded array keeps whole is read
-// whole). Progress and cancel through `control`. Throws only what ExportToOneCsv throws for
+// stops once a row beyond them is made, so `complete` is exact. The reading goes in pieces of at
+// most 256 KiB and no further than the piece that makes that row, so its time does not grow with
+// the size of inputs whose rows come early; inputs that make fewer rows than asked for (records
+// the default reading leaves out, a record that an exploded array keeps whole) are read as far as
+// it takes. Progress and cancel through `control`. Throws only what ExportToOneCsv throws for
 // reading.
 TablePreview PreviewTable(const std::vector<ExportInput>& inputs, const ExportSettings& settings, size_t maxRows,
                           ExportControl* control = nullptr);

@@ -427,6 +427,29 @@ TEST(TablePreview, Cancelled) {
         EXPECT_FALSE(preview.complete);
         EXPECT_LT(preview.rows.size(), 1000u);
     }
+    {
+        // A page whose records the default reading leaves out makes one row: the reading goes
+        // on to the end unless cancelled, and what it found so far is kept.
+        std::string page = "{\"meta\":{\"page\":1},\"data\":[";
+        for (int i = 0; i < 20000; ++i) page += "{\"id\":" + std::to_string(i) + "},";
+        page += "{}]}";
+        ExportControl control;
+        control.onProgress = [&](const ExportProgress& p) {
+            if (p.bytesDone > 1000) control.Cancel();
+        };
+        const TablePreview preview = PreviewTable(MemoryInputs({page}), Settings({}, 1024), 1000, &control);
+        EXPECT_TRUE(preview.cancelled);
+        EXPECT_EQ(preview.rows, (std::vector<std::vector<std::string>>{{"1"}}));
+        EXPECT_LT(preview.bytesRead, page.size());
+        ASSERT_EQ(preview.inputs.size(), 1u);
+        EXPECT_TRUE(preview.inputs[0].hasLine);
+        ASSERT_EQ(preview.leftOut.size(), 1u);
+        EXPECT_EQ(JsonPathText(preview.leftOut[0].path), "data");
+        EXPECT_GT(preview.leftOut[0].objects, 10u);
+        EXPECT_EQ(preview.warnings.size(), 1u);
+        ASSERT_FALSE(preview.records.empty());
+        EXPECT_EQ(preview.records[0].objects, preview.leftOut[0].objects);
+    }
 }
 
 TEST(TablePreview, EmptyInputsGiveNoRows) {
