@@ -611,6 +611,7 @@ void MainWindow::ToggleHeader() {
 void MainWindow::ChooseEncoding(TextEncoding encoding) {
     options_.encoding = encoding;
     UpdateControls();
+    RefreshPreview();  // the inputs read another way
 }
 
 ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
@@ -644,6 +645,7 @@ void MainWindow::ToggleChoice(ConversionChoice choice) {
                            MB_ICONERROR);
     }
     UpdateControls();
+    RefreshPreview();  // flattening and the formula guard change what the grid shows
 }
 
 // ---- The look of the window

@@ -434,12 +434,20 @@ TEST_F(PreviewTest, LoadingAFileRefreshesTheWindowAndClearingEndsTheShape) {
     Command(MainWindow::FileClearCommand);
     WaitForPreview();
     EXPECT_EQ(form.Shape(), std::nullopt);
+    EXPECT_EQ(MainStatus(), L"");
     EXPECT_EQ(winui::ItemCount(Item(PreviewWindow::Grid)), 0);
     EXPECT_EQ(Text(PreviewWindow::StatusLabel), L"No files loaded");
     form.AddInputFile(WriteFile("D.json", kPage));
     WaitForPreview();
     EXPECT_EQ(winui::ComboSelection(Item(PreviewWindow::RecordsCombo)), 0);
     EXPECT_EQ(ExportTo("default.csv"), "page,of\r\n1,3\r\n");
+
+    // The main window's Flatten Nested Values is the window's "As JSON text" while nothing is chosen.
+    form.ToggleChoice(tabulora::ConversionChoice::FlattenNested);
+    WaitForPreview();
+    EXPECT_EQ(winui::ComboSelection(Item(PreviewWindow::ArraysCombo)), static_cast<int>(ArraysChoice::AsJsonText));
+    EXPECT_EQ(form.Shape(), std::nullopt);
+    EXPECT_EQ(ListTexts(PreviewWindow::ColumnsList), (std::vector<std::wstring>{L"meta.page", L"meta.of", L"data"}));
 }
 
 TEST_F(PreviewTest, KeyboardReachesEveryControlAndEveryControlIsNamed) {
