@@ -8,7 +8,7 @@ namespace tabulora {
 
 // The conversion choices of the Options menu, all off at first and kept between runs in the
 // settings store (section "Settings", integers 0 or 1).
-enum class ConversionChoice { FlattenNested, Utf8Bom, FormulaGuard };
+enum class ConversionChoice { FlattenNested, Utf8Bom, FormulaGuard, ExcelWorkbook };
 
 struct ConversionChoiceInfo {
     ConversionChoice choice;
@@ -17,10 +17,12 @@ struct ConversionChoiceInfo {
     bool ExportOptions::*option;  // what it turns on and off
 };
 
-inline constexpr std::array<ConversionChoiceInfo, 3> kConversionChoices = {{
+inline constexpr std::array<ConversionChoiceInfo, 4> kConversionChoices = {{
     {ConversionChoice::FlattenNested, L"Flatten Nested Values", "FlattenNested", &ExportOptions::flattenNested},
     {ConversionChoice::Utf8Bom, L"Excel-Friendly UTF-8 (BOM)", "Utf8Bom", &ExportOptions::utf8Bom},
     {ConversionChoice::FormulaGuard, L"Guard Against Formula Injection", "FormulaGuard", &ExportOptions::formulaGuard},
+    {ConversionChoice::ExcelWorkbook, L"Export Excel Workbooks (.xlsx)", "ExcelWorkbook",
+     &ExportOptions::excelWorkbook},
 }};
 
 bool IsOn(const ExportOptions& options, ConversionChoice choice);

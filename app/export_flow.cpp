@@ -1,7 +1,9 @@
 #include "app/export_flow.h"
 
 #include "engine/file_error.h"
+#include "engine/grouped_number.h"
 #include "engine/path_name.h"
+#include "engine/workbook_cells.h"
 
 namespace tabulora {
 namespace {
@@ -30,8 +32,19 @@ ExportResult Saved(const ExportSummary& summary, std::string target, bool eachFi
     result.seconds = summary.seconds;
     for (const InputOutcome& input : summary.inputs) {
         if (input.stop) result.warnings.push_back(ReadingStoppedMessage(FileNameOf(input.name), *input.stop));
+        if (input.textsCut > 0)
+            result.warnings.push_back(FileNameOf(input.name) + ": " + GroupedNumber(input.textsCut) +
+                                      (input.textsCut == 1 ? " text was" : " texts were") + " cut to the " +
+                                      GroupedNumber(workbook::kMaxCellText) + " characters a cell holds");
     }
     return result;
+}
+
+// `what` and the engine's reason ("the table has ...; nothing was written") in one sentence.
+std::string NotWritten(const std::string& what, std::string reason) {
+    const std::string_view nothingWritten = "; nothing was written";
+    if (std::string_view(reason).ends_with(nothingWritten)) reason.resize(reason.size() - nothingWritten.size());
+    return what + " was not written: " + reason + ".";
 }
 
 }  // namespace
@@ -61,18 +74,23 @@ ExportResult ExportToSingleFile(const std::vector<std::string>& inputs, const Ex
     if (control.Cancelled()) return Ended(ExportResult::Outcome::Cancelled);
     if (!anyLine) return Ended(ExportResult::Outcome::NothingToExport);
 
-    const std::optional<std::string> target = host.ChooseOutputFile();
+    const std::optional<OutputChoice> target = host.ChooseOutputFile();
     if (!target) return Ended(ExportResult::Outcome::NoOutputChosen);
+    ExportSettings chosen = settings;
+    chosen.format = target->format;
     control.onProgress = [&](const ExportProgress& progress) {
         ExportProgress named = progress;
         named.name = FileNameOf(progress.name);
         host.Progress(named, false);
     };
     try {
-        const ExportSummary summary = ExportToOneCsv(FileInputs(readable), *target, settings, &control);
+        const ExportSummary summary = ExportToOneCsv(FileInputs(readable), target->path, chosen, &control);
         if (summary.cancelled) return Ended(ExportResult::Outcome::Cancelled);
-        ExportResult result = Saved(summary, *target, false);
-        result.writtenFiles.push_back(*target);
+        const char* kind = target->format == OutputFormat::Workbook ? "The workbook \"" : "The file \"";
+        if (!summary.failure.empty())
+            return Ended(ExportResult::Outcome::Failed, NotWritten(kind + target->path + "\"", summary.failure));
+        ExportResult result = Saved(summary, target->path, false);
+        result.writtenFiles.push_back(target->path);
         return result;
     } catch (const FileError& error) {
         return Ended(ExportResult::Outcome::Failed, error.what());
@@ -86,10 +104,13 @@ ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, cons
         named.name = FileNameOf(progress.name);
         host.Progress(named, true);
     };
-    std::vector<std::string> written;
+    std::vector<std::string> written, notWritten;
+    const char* kind = settings.format == OutputFormat::Workbook ? "The workbook of \"" : "The file of \"";
     control.onInputDone = [&](const InputOutcome& input) {
         if (!input.readable) host.ReportUnreadableFile(input.name);
         if (!input.outputPath.empty()) written.push_back(input.outputPath);
+        if (input.readable && !input.error.empty())
+            notWritten.push_back(NotWritten(kind + input.name + "\"", input.error));
     };
     ExportResult result;
     try {
@@ -99,6 +120,7 @@ ExportResult ExportEachFileToFolder(const std::vector<std::string>& inputs, cons
         result = Ended(ExportResult::Outcome::Failed, error.what());
     }
     result.writtenFiles = std::move(written);
+    result.notWritten = std::move(notWritten);
     return result;
 }
 

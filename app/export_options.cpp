@@ -11,7 +11,31 @@ ExportSettings ToExportSettings(const ExportOptions& options, const AnsiCodec& a
     settings.csv.formulaGuard = options.formulaGuard;
     settings.encoding = options.encoding;
     settings.ansi = &ansi;
+    settings.format = options.excelWorkbook ? OutputFormat::Workbook : OutputFormat::Csv;
     return settings;
+}
+
+std::vector<SaveFileType> SaveFileTypes(const ExportOptions& options) {
+    const SaveFileType csv{"CSV File (*.csv)", "*.csv", "csv", OutputFormat::Csv};
+    if (options.excelWorkbook) return {{"Excel Workbook (*.xlsx)", "*.xlsx", "xlsx", OutputFormat::Workbook}, csv};
+    return {csv, {"Any File (*.*)", "*.*", "csv", OutputFormat::Csv}};
+}
+
+std::string OfferedSaveName(const std::string& lastChosen, const ExportOptions& options) {
+    auto endsWith = [&](std::string_view ending) {
+        if (lastChosen.size() < ending.size()) return false;
+        for (size_t i = 0; i < ending.size(); ++i) {
+            char c = lastChosen[lastChosen.size() - ending.size() + i];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c != ending[i]) return false;
+        }
+        return true;
+    };
+    const std::string wanted = "." + SaveFileTypes(options).front().extension;
+    for (std::string_view other : {".csv", ".xlsx"}) {
+        if (other != wanted && endsWith(other)) return lastChosen.substr(0, lastChosen.size() - other.size()) + wanted;
+    }
+    return lastChosen;
 }
 
 std::string SeparatorCaption(std::string_view separator) {

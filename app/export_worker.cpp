@@ -40,8 +40,8 @@ public:
         Ask([&] { shared_->user.reportUnreadableFile(path); });
     }
 
-    std::optional<std::string> ChooseOutputFile() override {
-        std::optional<std::string> chosen;
+    std::optional<OutputChoice> ChooseOutputFile() override {
+        std::optional<OutputChoice> chosen;
         Ask([&] { chosen = shared_->user.chooseOutputFile(); });
         return chosen;
     }

@@ -26,7 +26,7 @@ public:
     // What the export asks the user for; both run on the window thread.
     struct UserSide {
         std::function<void(const std::string& path)> reportUnreadableFile;
-        std::function<std::optional<std::string>()> chooseOutputFile;
+        std::function<std::optional<OutputChoice>()> chooseOutputFile;
     };
     using Job = std::function<ExportResult(ExportHost& host, ExportControl& control)>;
     // Where the export stands.

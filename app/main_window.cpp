@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/export_status.h"
 #include "app/regional.h"
@@ -72,7 +73,7 @@ const ControlSpec kControls[] = {
      L"CSV Separator:",
      {204, 87, 211, 27},
      kLargeFont,
-     SS_RIGHT | SS_CENTERIMAGE | WS_DISABLED},
+     SS_RIGHT | SS_CENTERIMAGE | WS_GROUP | WS_DISABLED},  // ends the UTF-8/ANSI group
     {MainWindow::SeparatorButton, ControlKind::Button, L";", {423, 88, 26, 26}, kWindowFont, WS_GROUP | WS_DISABLED},
     {MainWindow::ExportButton,
      ControlKind::Button,
@@ -119,8 +120,11 @@ UINT ChoiceCommand(size_t index) { return MainWindow::FirstChoiceCommand + stati
 
 HMENU BuildOptionsMenu() {
     std::vector<MenuItemSpec> items;
-    for (size_t i = 0; i < kConversionChoices.size(); ++i)
+    for (size_t i = 0; i < kConversionChoices.size(); ++i) {
+        // What the output is comes apart from how it is made.
+        if (kConversionChoices[i].choice == ConversionChoice::ExcelWorkbook) items.push_back({0, nullptr});
         items.push_back({ChoiceCommand(i), kConversionChoices[i].caption});
+    }
     return winui::BuildPopupMenu(items);
 }
 
@@ -181,6 +185,9 @@ void MainWindow::SetUp() {
     SetButtonImages(exportImage_);
     SetTimer(Handle(), kUpdateCheckTimer, kUpdateCheckInterval, nullptr);
     taskbarProgress_.emplace(Handle());
+    // The button's caption is the separator itself; it is spoken as what it chooses.
+    Describe(SeparatorButton, {.name = [this] { return winui::Utf8ToWide(Look().separatorName); },
+                               .value = [this] { return winui::Utf8ToWide(Look().separatorCaption); }});
     UpdateControls();
 }
 
@@ -445,7 +452,7 @@ void MainWindow::StartExport(ExportWorker::Job job) {
     if (ExportRunning()) return;
     ExportWorker::UserSide user{
         [this](const std::string& path) { ShowFileLoadError(path); },
-        [this] { return ChooseCsvFileToSave(); },
+        [this] { return ChooseOutputFile(); },
     };
     exportWorker_ = std::make_unique<ExportWorker>(Handle(), std::move(user), std::move(job));
     exported_.reset();  // the summary it was about gives way to the new export's progress
@@ -464,18 +471,19 @@ void MainWindow::ShowFileLoadError(const std::string& path) {
     winui::ShowMessage(Handle(), L"File load error!\r\r" + winui::Utf8ToWide(path), L"ERROR", MB_ICONERROR);
 }
 
-std::optional<std::string> MainWindow::ChooseCsvFileToSave() {
+std::optional<OutputChoice> MainWindow::ChooseOutputFile() {
     SetStatusText(L"");  // the inputs are read; the export waits for the user
     winui::DefaultCursorWhile dialog;
-    winui::SaveFileRequest request{
-        {{L"CSV File (*.csv)", L"*.csv"}, {L"Any File (*.*)", L"*.*"}},
-        L"csv",
-        lastSaveFileName_,
-    };
-    std::optional<std::wstring> fileName = winui::Effects().ChooseFileToSave(Handle(), request);
-    if (!fileName) return std::nullopt;
-    lastSaveFileName_ = *fileName;
-    return winui::WideToUtf8(*fileName);
+    const std::vector<SaveFileType> types = SaveFileTypes(options_);
+    winui::SaveFileRequest request;
+    for (const SaveFileType& type : types)
+        request.filters.push_back({winui::Utf8ToWide(type.name), winui::Utf8ToWide(type.pattern)});
+    request.defaultExtension = winui::Utf8ToWide(types.front().extension);
+    request.initialFileName = winui::Utf8ToWide(OfferedSaveName(winui::WideToUtf8(lastSaveFileName_), options_));
+    std::optional<winui::SavedFile> saved = winui::Effects().ChooseFileToSave(Handle(), request);
+    if (!saved) return std::nullopt;
+    lastSaveFileName_ = saved->path;
+    return OutputChoice{winui::WideToUtf8(saved->path), types[std::min(saved->filterIndex, types.size() - 1)].format};
 }
 
 void MainWindow::ShowExportProgress() {
@@ -506,6 +514,12 @@ void MainWindow::FinishExport() {
     }
     switch (result.outcome) {
     case ExportResult::Outcome::Saved:
+        if (!result.notWritten.empty()) {
+            std::wstring text;
+            for (const std::string& line : result.notWritten)
+                text += (text.empty() ? L"" : L"\r\r") + winui::Utf8ToWide(line);
+            winui::ShowMessage(Handle(), text, L"ERROR", MB_ICONERROR);
+        }
         winui::ShowMessage(Handle(),
                            (result.eachFile ? L"Operation completed. Files saved: "
                                             : L"Operation completed. File saved: ") +
@@ -667,16 +681,23 @@ void MainWindow::UpdateControls() {
     };
     caption(LoadButton, look.loadCaption);
     enable(LoadButton, look.loadEnabled);
-    for (int id : {HeaderCheckBox, Utf8Radio, AnsiRadio, SeparatorLabel, SeparatorButton}) {
-        enable(id, look.optionsEnabled);
-    }
+    for (int id : {HeaderCheckBox, Utf8Radio}) enable(id, look.optionsEnabled);
+    for (int id : {AnsiRadio, SeparatorLabel, SeparatorButton}) enable(id, look.csvOptionsEnabled);
     check(HeaderCheckBox, look.headerChecked);
     check(Utf8Radio, look.utf8Checked);
     check(AnsiRadio, look.ansiChecked);
+    for (const auto& [id, checked] : {std::pair{Utf8Radio, look.utf8Checked}, std::pair{AnsiRadio, look.ansiChecked}}) {
+        // Tab enters the pair at the checked one.
+        const LONG_PTR style = GetWindowLongPtrW(Control(id), GWL_STYLE);
+        SetWindowLongPtrW(Control(id), GWL_STYLE, checked ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+    }
     caption(SeparatorButton, look.separatorCaption);
     caption(ExportButton, look.exportCaption);
     enable(ExportButton, look.exportEnabled);
     if (std::wstring_view(look.exportImage) != exportImage_) SetButtonImages(look.exportImage);
+    winui::SetMenuItemText(fileMenu_, FileExportCommand, winui::Utf8ToWide(look.exportCommandCaption));
+    winui::SetMenuItemText(ExportMenu(), SingleCsvFileCommand, winui::Utf8ToWide(look.singleExportCaption));
+    winui::SetMenuItemText(ExportMenu(), MultipleCsvFilesCommand, winui::Utf8ToWide(look.multipleExportCaption));
     for (UINT command : {FileClearCommand, FileLoadCommand, FileExportCommand}) {
         EnableMenuItem(fileMenu_, command, MF_BYCOMMAND | (look.fileCommandsEnabled ? MF_ENABLED : MF_GRAYED));
     }

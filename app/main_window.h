@@ -149,10 +149,11 @@ private:
     void SetStatusText(const std::wstring& text);
     void LayoutStatusBar();
     void ShowFileLoadError(const std::string& path);
-    std::optional<std::string> ChooseCsvFileToSave();
     ExportSettings ShapedSettings() const;
     void RefreshPreview(bool evenIfHidden = false);
     void UseShape(const std::optional<ui::PreviewChoices>& shape);
+    // The save dialog of the single-file export: where, and as what.
+    std::optional<OutputChoice> ChooseOutputFile();
 
     const AppIdentity identity_;
     const MakerSite site_;

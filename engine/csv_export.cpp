@@ -52,6 +52,7 @@ struct CsvTable {
         return workbook ? workbook->Finish(cancelled) : output->Finish();
     }
     uint64_t BytesWritten() const { return workbook ? workbook->BytesWritten() : output->BytesWritten(); }
+    uint64_t TextsCut() const { return workbook ? workbook->CutSinceMark() : 0; }
     // What the output changed of the input's cells since MarkInputStart.
     void NoteWarnings(const std::string& inputName, std::vector<std::string>& warnings) const {
         if (!workbook || workbook->CutSinceMark() == 0) return;
@@ -87,12 +88,12 @@ public:
         if (settings.skipBadLines) lines_.emplace(feeder_, rejects_);
         if (rejects_) rejects_->MarkInputStart();
     }
-    void Feed(const DecodedPiece& piece) {
+    void Feed(const DecodedPiece& piece, const LineVerdicts* verdicts) {
         if (piece.textSize == 0) return;
         hasText_ = true;
         if (watcher_) watcher_->Feed(piece.data, piece.textSize);  // first: the feeder may change the piece
         if (lines_)
-            lines_->Feed(piece.data, piece.textSize);
+            lines_->Feed(piece.data, piece.textSize, verdicts);
         else
             feeder_.Feed(TextPiece{piece.data, piece.textSize, piece.breaksBefore});
     }
@@ -110,6 +111,7 @@ public:
             outcome.stop = ReadingStop{place.line, place.column, place.context, StopReason::ZeroByte};
         outcome.warnings = csv_.table->TextWarnings(outcome.name);
         csv_.NoteWarnings(outcome.name, outcome.warnings);
+        outcome.textsCut = csv_.TextsCut();
     }
     bool HasText() const { return hasText_; }
     // The reading ends within the input: what its part read so far gave.
@@ -234,7 +236,7 @@ void NoteEnd(const InputEvent& event, InputOutcome& outcome) {
 template <typename Destination>
 void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& settings, Destination& destination,
                 ProgressTracker& progress, ExportSummary& summary) {
-    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead);
+    InputPipeline pipeline(OriginsOf(inputs), DecodeSettingsOf(settings), settings.readAhead, settings.skipBadLines);
     InputReading* reading = nullptr;
     for (;;) {
         if (progress.Cancelled()) {
@@ -252,7 +254,7 @@ void ReadInputs(const std::vector<ExportInput>& inputs, const ExportSettings& se
             progress.Start(event);
             break;
         case InputEvent::Kind::Text:
-            reading->Feed(event.piece);
+            reading->Feed(event.piece, event.lines);
             progress.Advance(event.piece.rawBytes);
             break;
         default: {
@@ -454,6 +456,7 @@ public:
             reading_.reset();
             csv_->table->Finish();
             if (!NoteColumns(csv_->table->Rows(), settings_, summary_)) {
+                outcome.error = summary_.failure;
                 csv_.reset();
                 return;
             }

@@ -101,11 +101,14 @@ struct InputOutcome {
     size_t index = 0;
     std::string name;
     bool readable = true;  // false: reading failed (`error` says why); it added nothing
+    // Why reading failed; or, when it was read (ExportEachToCsv), why its output was not written
+    // (the same text as ExportSummary::failure).
     std::string error;
     bool hasLine = false;               // it holds at least one line
     std::optional<ReadingStop> stop;    // JSON reading ended before the end of the text
     SkippedLines skipped;               // ExportSettings::skipBadLines: the bad lines left out
     std::vector<std::string> warnings;  // "data.json: nothing at the records path "data"", ...
+    uint64_t textsCut = 0;              // workbook texts cut to fit a cell (also among `warnings`)
     std::string outputPath;             // ExportEachToCsv: the CSV written for it
     uint64_t rows = 0;                  // ExportEachToCsv: rows of that CSV
 };

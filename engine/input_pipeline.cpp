@@ -7,8 +7,9 @@ constexpr size_t kReadAheadSlots = 4;
 
 }  // namespace
 
-InputPipeline::InputPipeline(std::vector<InputOrigin> inputs, const DecodeSettings& settings, bool readAhead)
-    : inputs_(std::move(inputs)), settings_(settings), readAhead_(readAhead) {
+InputPipeline::InputPipeline(std::vector<InputOrigin> inputs, const DecodeSettings& settings, bool readAhead,
+                             bool judgeLines)
+    : inputs_(std::move(inputs)), settings_(settings), readAhead_(readAhead), judgeLines_(judgeLines) {
     const size_t slotCount = readAhead ? kReadAheadSlots : 1;
     for (size_t i = 0; i < slotCount; ++i) {
         slots_.push_back(std::make_unique<Slot>());
@@ -99,6 +100,10 @@ void InputPipeline::Step(Slot& slot) {
         }
         if (reader_ && reader_->Next(slot.buffer, event.piece)) {
             event.kind = InputEvent::Kind::Text;
+            if (judgeLines_) {
+                slot.verdicts.Judge(event.piece.data, event.piece.textSize);
+                event.lines = &slot.verdicts;
+            }
             return;
         }
         event.kind = InputEvent::Kind::End;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/byte_source.h"
+#include "engine/json_lines_filter.h"
 #include "engine/text_reader.h"
 
 namespace tabulora {
@@ -29,8 +30,9 @@ struct InputEvent {
     enum class Kind { Start, Text, End, Finished };
     Kind kind = Kind::Finished;
     size_t input = 0;
-    uint64_t sizeHint = 0;  // Start: the input's size when known, else 0
-    DecodedPiece piece;     // Text; valid until the next call of Next()
+    uint64_t sizeHint = 0;                // Start: the input's size when known, else 0
+    DecodedPiece piece;                   // Text; valid until the next call of Next()
+    const LineVerdicts* lines = nullptr;  // Text, when lines are judged: the verdicts on its lines
     // End:
     bool failed = false;
     std::string error;
@@ -42,10 +44,12 @@ struct InputEvent {
 
 // Reads the inputs one after the other as decoded text pieces. With `readAhead` a helper thread
 // reads and decodes (validating UTF-8 on the way) a few pieces ahead of the caller; without it
-// every piece is read when it is asked for.
+// every piece is read when it is asked for. With `judgeLines` every piece's lines are judged as
+// JSON Lines on the way (LineVerdicts), for a JsonLinesFilter.
 class InputPipeline {
 public:
-    InputPipeline(std::vector<InputOrigin> inputs, const DecodeSettings& settings, bool readAhead);
+    InputPipeline(std::vector<InputOrigin> inputs, const DecodeSettings& settings, bool readAhead,
+                  bool judgeLines = false);
     ~InputPipeline();
     InputPipeline(const InputPipeline&) = delete;
     InputPipeline& operator=(const InputPipeline&) = delete;
@@ -58,6 +62,7 @@ private:
     struct Slot {
         InputEvent event;
         PieceBuffer buffer;
+        LineVerdicts verdicts;
         std::exception_ptr failure;
     };
     void Step(Slot& slot);
@@ -74,6 +79,7 @@ private:
     std::unique_ptr<InputTextReader> reader_;
 
     bool readAhead_;
+    bool judgeLines_;
     std::vector<std::unique_ptr<Slot>> slots_;
     Slot* current_ = nullptr;          // handed out by the last Next()
     std::vector<Slot*> free_, ready_;  // ready_ in order, taken from the front

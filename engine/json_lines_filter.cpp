@@ -15,7 +15,30 @@ std::string SkippedLinesMessage(std::string_view name, const SkippedLines& skipp
     return text + ")";
 }
 
-void JsonLinesFilter::Feed(char* data, size_t size) {
+namespace {
+
+bool IsBadLine(const char* begin, const char* end) {
+    return ClassifyJsonText(std::string_view(begin, static_cast<size_t>(end - begin))) == JsonTextKind::Invalid;
+}
+
+}  // namespace
+
+void LineVerdicts::Judge(const char* text, size_t size) {
+    bad.clear();
+    begin = end = 0;
+    const char* const textEnd = text + size;
+    const char* firstBreak = static_cast<const char*>(std::memchr(text, '\n', size));
+    if (!firstBreak) return;
+    const char* p = firstBreak + 1;
+    begin = static_cast<size_t>(p - text);
+    while (const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(textEnd - p)))) {
+        if (IsBadLine(p, lineEnd)) bad.push_back(static_cast<size_t>(p - text));
+        p = lineEnd + 1;
+    }
+    end = static_cast<size_t>(p - text);
+}
+
+void JsonLinesFilter::Feed(char* data, size_t size, const LineVerdicts* verdicts) {
     char* p = data;
     char* const end = data + size;
     if (!held_.empty()) {
@@ -31,6 +54,7 @@ void JsonLinesFilter::Feed(char* data, size_t size) {
     // [good, p) holds good lines not yet handed on, beginning with line `goodLine`.
     char* good = p;
     uint64_t goodLine = line_;
+    size_t nextBad = 0;  // into verdicts->bad
     while (p < end) {
         char* lineEnd = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         if (!lineEnd) {
@@ -38,7 +62,15 @@ void JsonLinesFilter::Feed(char* data, size_t size) {
             held_.assign(p, end);
             return;
         }
-        if (ClassifyJsonText(std::string_view(p, static_cast<size_t>(lineEnd - p))) == JsonTextKind::Invalid) {
+        const size_t offset = static_cast<size_t>(p - data);
+        bool bad;
+        if (verdicts && offset >= verdicts->begin && offset < verdicts->end) {
+            bad = nextBad < verdicts->bad.size() && verdicts->bad[nextBad] == offset;
+            nextBad += bad;
+        } else {
+            bad = IsBadLine(p, lineEnd);
+        }
+        if (bad) {
             FeedGood(good, p, goodLine);
             Skip(std::string_view(p, static_cast<size_t>(lineEnd + 1 - p)));
             good = lineEnd + 1;

@@ -25,6 +25,18 @@ struct SkippedLines {
 // then ", ...".
 std::string SkippedLinesMessage(std::string_view name, const SkippedLines& skipped);
 
+// The verdicts on the lines that lie whole inside one piece of text, made before the filter
+// meets them (on the read-ahead thread, which has time to spare): the lines from just after the
+// piece's first line break to just after its last one, and of them the offsets where a bad line
+// begins. The line before the first break may continue an earlier piece: the filter judges it.
+struct LineVerdicts {
+    size_t begin = 0;
+    size_t end = 0;  // begin == end: no line judged
+    std::vector<size_t> bad;
+
+    void Judge(const char* text, size_t size);
+};
+
 // Splits one input's text into lines as it comes, piece by piece, and hands the good lines to
 // `feeder` and the bad ones, exactly as they were with their line break, to `rejects` (when
 // given). Good lines pass straight from the piece; only a line cut by a piece boundary is
@@ -33,8 +45,9 @@ class JsonLinesFilter {
 public:
     JsonLinesFilter(TextFeeder& feeder, ByteSink* rejects) : feeder_(feeder), rejects_(rejects) {}
 
-    // A piece of text with the room around it that TextPiece describes.
-    void Feed(char* data, size_t size);
+    // A piece of text with the room around it that TextPiece describes, and when given the
+    // verdicts made on its lines beforehand.
+    void Feed(char* data, size_t size, const LineVerdicts* verdicts = nullptr);
     // The text has ended; its last line may lack a line break.
     void Finish();
 

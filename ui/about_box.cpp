@@ -1,17 +1,22 @@
 #include "ui/about_box.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <cwchar>
 #include <string>
 
 #include "ui/rain_canvas.h"
+#include "ui/system_colours.h"
+#include "winui/accessibility.h"
 #include "winui/browser.h"
+#include "winui/busy_cursor.h"
 #include "winui/dpi.h"
 #include "winui/dropdown.h"
 #include "winui/flat_button.h"
 #include "winui/images.h"
+#include "winui/link_text.h"
 #include "winui/menus.h"
 #include "winui/messages.h"
 #include "winui/modal.h"
@@ -36,9 +41,6 @@ constexpr SIZE kLogoSize{344, 105};
 constexpr SIZE kCatSize{320, 214};
 constexpr int kIconSize = 32;
 constexpr int kArrowSize = 16;
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kLime = RGB(0, 255, 0);
 
 enum Fonts { kWindowFont, kLargeFont, kLinkFont };
 const winui::FontSpec kFonts[] = {{L"Tahoma", 11}, {L"Tahoma", 16}, {L"MS Sans Serif", 11, FW_NORMAL, true}};
@@ -65,6 +67,13 @@ const ControlSpec kControls[] = {
      {177, 224, 122, 33},
      kLargeFont,
      BS_OWNERDRAW,
+     AboutBox::CentrePanel},
+    {AboutBox::SiteLink,
+     ControlKind::Label,
+     L"",
+     {0, 270, 350, 16},
+     kLinkFont,
+     SS_OWNERDRAW | SS_NOTIFY,
      AboutBox::CentrePanel},
 };
 
@@ -110,8 +119,10 @@ void AboutBox::SetUp() {
     SharedRain().MatrixChars = u"brm";
     StartRain();
     SetWindowTextW(Handle(), winui::Utf8ToWide("About " + app_.product).c_str());
-    for (int panel : {CentrePanel, PicturePanel})
-        winui::SetPanelLook(Control(panel), {kBlack, kWhite, winui::Bevel::None});
+    SetWindowTextW(Control(SiteLink), winui::Utf8ToWide(site_.Host()).c_str());
+    winui::MakeKeyboardLink(Control(SiteLink));
+    ApplyColours();
+    DescribeControls();
     for (int button : {OkButton, InfoButton}) winui::CloseModalOnEscape(Control(button), Handle());
     RenderPictures();  // also draws the icon, the name and version, and the link
 
@@ -154,6 +165,8 @@ void AboutBox::PlacePanelItems() {
         return RECT{Scale(x), Scale(y), Scale(x + width), Scale(y + height)};
     };
 
+    PanelItem backdrop{Logo, PanelItem::Kind::Fill, at(0, 0, 350, kLogoSize.cy + 6)};
+    backdrop.colour = colours_.logoBackdrop;
     PanelItem logo{Logo, PanelItem::Kind::Picture, at(3, 3, kLogoSize.cx, kLogoSize.cy)};
     logo.picture = logo_.Get();
     PanelItem frame{IconFrame, PanelItem::Kind::Frame, at(9, 122, 34, 34)};
@@ -162,14 +175,8 @@ void AboutBox::PlacePanelItems() {
     PanelItem name{NameAndVersion, PanelItem::Kind::Text, at(49, 122, 290, 40)};
     name.text = winui::Utf8ToWide(app_.product + " " + app_.version);
     name.font = Font(kLargeFont);
-    name.colour = kWhite;
-    PanelItem link{SiteLink, PanelItem::Kind::Text, at(0, 270, 350, 16)};
-    link.text = winui::Utf8ToWide(site_.Host());
-    link.font = Font(kLinkFont);
-    link.colour = kLime;
-    link.textFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
-    link.handCursor = true;
-    winui::SetPanelItems(Control(CentrePanel), {logo, frame, icon, name, link});
+    name.colour = colours_.text;
+    winui::SetPanelItems(Control(CentrePanel), {backdrop, logo, frame, icon, name});
 
     PanelItem covered{CoveredPicture, PanelItem::Kind::Picture, at(2, 3, kCatSize.cx, kCatSize.cy)};
     covered.picture = coveredPicture_.Get();
@@ -182,10 +189,9 @@ void AboutBox::PlaceLinkTooltip() {
     linkAddress_ = winui::Utf8ToWide(site_.HomePage());
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = Control(CentrePanel);
-    tool.uId = SiteLink;
-    tool.rect = winui::PanelItemHitRect(Control(CentrePanel), SiteLink);
+    tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(SiteLink));
     tool.lpszText = linkAddress_.data();
     SendMessageW(linkTooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(linkTooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -195,6 +201,29 @@ void AboutBox::LayoutControls() {
     Window::LayoutControls();
     // A panel that has slid away stays where the slide put it.
     if (slide_.Phase() != SlidePhase::Normal) MoveCentrePanel(slide_.PanelLeft());
+}
+
+// ---- Colours and what screen readers hear
+
+void AboutBox::ApplyColours() {
+    colours_ = AboutBoxPalette(winui::HighContrastOn(), CurrentSystemColour);
+    for (int panel : {CentrePanel, PicturePanel})
+        winui::SetPanelLook(Control(panel), {colours_.panel, colours_.text, winui::Bevel::None});
+    for (int control : {OkButton, InfoButton, SiteLink}) InvalidateRect(Control(control), nullptr, TRUE);
+}
+
+void AboutBox::AfterColoursChange() {
+    ApplyColours();
+    PlacePanelItems();  // the name and version take the new text colour
+}
+
+void AboutBox::DescribeControls() {
+    // The centre panel is spoken as the group it is, named by the product and version it shows.
+    Describe(CentrePanel, {.name = [this] { return winui::Utf8ToWide(app_.product + " " + app_.version); },
+                           .role = ROLE_SYSTEM_GROUPING});
+    Describe(PicturePanel, {.name = [] { return std::wstring(L"Hidden picture"); }, .role = ROLE_SYSTEM_GRAPHIC});
+    // "Info" opens a menu.
+    Describe(InfoButton, {.role = ROLE_SYSTEM_BUTTONMENU, .extraStates = [] { return STATE_SYSTEM_HASPOPUP; }});
 }
 
 void AboutBox::AfterDpiChange() {
@@ -296,16 +325,12 @@ void AboutBox::OnWindowMouse(UINT message, LPARAM lParam) {
 
 void AboutBox::OnPanelNotice(const winui::PanelNotice& notice) {
     using Event = winui::PanelNotice::Event;
-    const bool onLink = notice.panelId == CentrePanel && notice.itemId == SiteLink;
     switch (notice.event) {
-    case Event::MouseDown:
-        if (!onLink) BeginDrag(notice.button, notice.screen);
-        break;
+    case Event::MouseDown: BeginDrag(notice.button, notice.screen); break;
     case Event::MouseMove: drag_.MoveTo(Handle(), notice.screen); break;
     case Event::MouseUp: drag_.End(); break;
     case Event::Click:
-        if (onLink) OpenMakerSite();
-        break;
+    case Event::Key: break;
     case Event::DoubleClick:
         if (notice.panelId == CentrePanel && notice.itemId == AppIcon) RevealPicture();
         if (notice.panelId == PicturePanel && notice.itemId == CoveredPicture) CoverPicture();
@@ -348,14 +373,28 @@ LRESULT AboutBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == OkButton) Close();
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == InfoButton) ShowInfoMenu();
+        if (HIWORD(wParam) == STN_CLICKED && LOWORD(wParam) == SiteLink) OpenMakerSite();
         return 0;  // Escape elsewhere than on a button does nothing
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID == SiteLink) {
+            winui::DrawWrappedCentredText(item, Font(kLinkFont), colours_.link, colours_.panel);
+            return TRUE;
+        }
         const bool info = item.CtlID == InfoButton;
-        winui::DrawFlatButton(item, {RGB(24, 24, 24), RGB(48, 48, 48), RGB(96, 96, 96), kWhite, Font(kLargeFont),
-                                     info ? arrowIcon_.Get() : nullptr, Scale(kArrowSize)});
+        winui::DrawFlatButton(item, {colours_.buttonFace, colours_.pressedButtonFace, colours_.buttonBorder,
+                                     colours_.buttonText, colours_.pressedButtonText, Font(kLargeFont),
+                                     info && !colours_.drawnShapes ? arrowIcon_.Get() : nullptr, Scale(kArrowSize),
+                                     info && colours_.drawnShapes});
         return TRUE;
     }
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == Control(SiteLink) && LOWORD(lParam) == HTCLIENT &&
+            !winui::ApplyBusyCursor()) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
     case winui::kPanelNotice: OnPanelNotice(*reinterpret_cast<const winui::PanelNotice*>(lParam)); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:

@@ -6,6 +6,7 @@
 #include "base/app_identity.h"
 #include "base/maker_site.h"
 #include "ui/matrix_rain.h"
+#include "ui/palette.h"
 #include "ui/panel_slide.h"
 #include "winui/handles.h"
 #include "winui/panel.h"
@@ -24,9 +25,10 @@ public:
         PicturePanel,       // draws the hidden picture
         OkButton,
         InfoButton,
+        SiteLink,  // the maker's host name on CentrePanel, a link of the mouse and the keyboard
     };
     // What the two panels draw, as the mouse notices name them.
-    enum ItemId : int { Logo = 1, IconFrame, AppIcon, NameAndVersion, SiteLink, CoveredPicture };
+    enum ItemId : int { Logo = 1, IconFrame, AppIcon, NameAndVersion, CoveredPicture };
     enum CommandId : UINT { AcknowledgementsCommand = 201, UninstallHelpCommand, LicenseCommand };
     static constexpr UINT_PTR kRainTimer = 1;
     static constexpr UINT_PTR kSlideTimer = 2;
@@ -43,6 +45,8 @@ public:
     bool IsDragging() const { return drag_.Active(); }
     // The rain is shared by every about box of the run.
     static const MatrixRain& Rain();
+    // The colours of the centre panel and its controls now.
+    const AboutBoxColours& Colours() const { return colours_; }
 
     void Close();
     void ShowInfoMenu();
@@ -60,8 +64,11 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void LayoutControls() override;
     void AfterDpiChange() override;
+    void AfterColoursChange() override;
 
 private:
+    void ApplyColours();
+    void DescribeControls();
     void SetUp();
     void PaintBlack();
     void RestartRainGrid();
@@ -78,6 +85,7 @@ private:
     const AppIdentity app_;
     const MakerSite site_;
     PanelSlide slide_{0};
+    AboutBoxColours colours_{};
     bool rainStarted_ = false;
     winui::WindowDrag drag_;
     winui::UniqueMenu infoMenu_;

@@ -1,8 +1,12 @@
 #include "ui/feedback_window.h"
 
+#include <oleacc.h>
+
 #include "update/postform.h"
+#include "winui/accessibility.h"
 #include "winui/busy_cursor.h"
 #include "winui/images.h"
+#include "winui/key_hooks.h"
 #include "winui/messages.h"
 #include "winui/modal.h"
 #include "winui/panel.h"
@@ -34,13 +38,20 @@ const winui::FontSpec kFonts[] = {
 // Top to bottom: the two choice panels (a 46-pixel strip), the two headings, the message, the
 // e-mail line (30 high) and the button strip (40 high).
 const ControlSpec kControls[] = {
-    {FeedbackWindow::LikeChoice, ControlKind::Panel, L"I like it!", {3, 3, 257, 40}, kChoiceFont},
+    // The two choices work as a pair of radio buttons: one tab stop, the arrow keys move between them.
+    {FeedbackWindow::LikeChoice,
+     ControlKind::Panel,
+     L"I like it!",
+     {3, 3, 257, 40},
+     kChoiceFont,
+     WS_GROUP | WS_TABSTOP},
     {FeedbackWindow::DislikeChoice, ControlKind::Panel, L"I dislike it!", {266, 3, 256, 40}, kChoiceFont},
     {FeedbackWindow::Invitation,
      ControlKind::Label,
      L"We would really appreciate your feedback.",
      {6, 52, 513, 20},
-     kChoiceFont},
+     kChoiceFont,
+     WS_GROUP},
     {FeedbackWindow::Question, ControlKind::Label, L"What did you like or dislike?", {6, 74, 513, 18}, kHeadingFont},
     {FeedbackWindow::MessageEdit, ControlKind::Memo, L"", {6, 94, 513, 160}, kTextFont},
     {FeedbackWindow::EmailLabel,
@@ -87,12 +98,44 @@ void FeedbackWindow::SetUp() {
     for (int panel : {LikeChoice, DislikeChoice}) {
         winui::SetPanelLook(Control(panel), NotChosenLook());
         winui::SetPanelHandCursor(Control(panel), true);
+        winui::SetPanelTakesFocus(Control(panel), true);
     }
+    // Tab and Shift+Tab leave the message for the e-mail box and "Send"; Ctrl+Tab types a TAB.
+    winui::LetTabLeave(Control(MessageEdit));
+    DescribeControls();
     SendMessageW(Control(MessageEdit), EM_SETLIMITTEXT, kMessageMaxLength, 0);
     SendMessageW(Control(EmailEdit), EM_SETLIMITTEXT, kEmailMaxLength, 0);
-    for (int control : {MessageEdit, EmailEdit, SendButton}) winui::CloseModalOnEscape(Control(control), Handle());
+    // Escape closes the window from every control that takes the focus, the choices included.
+    for (int control : {LikeChoice, DislikeChoice, MessageEdit, EmailEdit, SendButton})
+        winui::CloseModalOnEscape(Control(control), Handle());
     PlaceChoicePictures();
     SetSendPicture();
+}
+
+void FeedbackWindow::DescribeControls() {
+    for (int panel : {LikeChoice, DislikeChoice}) {
+        Describe(panel, {.name = [this, panel] { return winui::WindowText(Control(panel)); },
+                         .role = ROLE_SYSTEM_RADIOBUTTON,
+                         .extraStates = [this, panel] { return IsChosen(panel) ? STATE_SYSTEM_CHECKED : 0L; },
+                         .defaultAction = L"Check",
+                         .doDefaultAction = [this, panel] { panel == LikeChoice ? ChooseLike() : ChooseDislike(); }});
+    }
+}
+
+// Space chooses the focused choice; an arrow key moves to the other one and chooses it, as in a
+// group of radio buttons.
+void FeedbackWindow::OnChoiceKey(int panel, UINT key) {
+    const int target = key == VK_SPACE ? panel : (panel == LikeChoice ? DislikeChoice : LikeChoice);
+    if (target != panel) SetFocus(Control(target));
+    target == LikeChoice ? ChooseLike() : ChooseDislike();
+}
+
+void FeedbackWindow::AfterColoursChange() {
+    // The choice is read from the bevels, which no colour change touches.
+    for (int panel : {LikeChoice, DislikeChoice}) {
+        const bool chosen = winui::GetPanelLook(Control(panel)).bevel == winui::Bevel::Lowered;
+        winui::SetPanelLook(Control(panel), chosen ? ChosenLook() : NotChosenLook());
+    }
 }
 
 void FeedbackWindow::ShowModal() { winui::ShowModal(Handle(), Control(MessageEdit)); }
@@ -139,6 +182,14 @@ FeedbackChoice FeedbackWindow::Choice() const {
 void FeedbackWindow::Choose(int chosen, int other) {
     if (!IsChosen(chosen)) winui::SetPanelLook(Control(chosen), ChosenLook());
     if (IsChosen(other)) winui::SetPanelLook(Control(other), NotChosenLook());
+    // Tab comes back to the chosen one.
+    auto tabStop = [this](int panel, bool on) {
+        const HWND control = Control(panel);
+        const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        SetWindowLongPtrW(control, GWL_STYLE, on ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+    };
+    tabStop(chosen, true);
+    tabStop(other, false);
 }
 
 void FeedbackWindow::ChooseLike() { Choose(LikeChoice, DislikeChoice); }
@@ -183,6 +234,10 @@ LRESULT FeedbackWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case winui::kPanelNotice: {
         const auto& notice = *reinterpret_cast<const winui::PanelNotice*>(lParam);
+        if (notice.event == winui::PanelNotice::Event::Key) {
+            OnChoiceKey(notice.panelId, notice.key);
+            return 0;
+        }
         if (notice.event != winui::PanelNotice::Event::Click) return 0;
         if (notice.panelId == LikeChoice) ChooseLike();
         if (notice.panelId == DislikeChoice) ChooseDislike();

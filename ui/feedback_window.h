@@ -46,8 +46,11 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void AfterDpiChange() override;
+    void AfterColoursChange() override;
 
 private:
+    void DescribeControls();
+    void OnChoiceKey(int panel, UINT key);
     static update::PostFunction DefaultPost();
     void SetUp();
     void Choose(int chosen, int other);

@@ -5,7 +5,12 @@
 #include <cstdint>
 #include <utility>
 
+#include <oleacc.h>
+
+#include "ui/palette.h"
+#include "ui/system_colours.h"
 #include "update/notice_link.h"
+#include "winui/accessibility.h"
 #include "winui/browser.h"
 #include "winui/busy_cursor.h"
 #include "winui/images.h"
@@ -78,7 +83,11 @@ void NewVersionNotice::SetUp() {
     SetWindowTextW(Control(Heading), heading.c_str());
     SetWindowTextW(Control(DownloadLink),
                    (L"Click to download " + info_.productName + L" " + info_.serverVersion).c_str());
-    linkColour_ = winui::StyledSystemColor(Handle(), COLOR_WINDOWTEXT);
+    linkColour_ = winui::StyledSystemColor(Handle(),
+                                           SystemColourIndex(NoticeLinkColour(winui::HighContrastOn(), false)));
+    winui::MakeKeyboardLink(Control(DownloadLink));
+    Describe(CloseButton, {.name = [] { return std::wstring(L"Close"); }});
+    Describe(AppIcon, {.name = [this] { return info_.productName; }, .role = ROLE_SYSTEM_GRAPHIC});
 
     SetTimer(Handle(), kShowTimer, 1, nullptr);
     SetTimer(Handle(), kCloseTimer, 1000, nullptr);
@@ -110,8 +119,9 @@ void NewVersionNotice::CountDownToClose() {
 }
 
 void NewVersionNotice::UpdateLinkColour() {
-    const int index = winui::CursorOverClient(Control(DownloadLink)) ? COLOR_MENUHILIGHT : COLOR_WINDOWTEXT;
-    const COLORREF colour = winui::StyledSystemColor(Handle(), index);
+    const SystemColour chosen = NoticeLinkColour(winui::HighContrastOn(),
+                                                 winui::CursorOverClient(Control(DownloadLink)));
+    const COLORREF colour = winui::StyledSystemColor(Handle(), SystemColourIndex(chosen));
     if (colour == linkColour_) return;
     linkColour_ = colour;
     InvalidateRect(Control(DownloadLink), nullptr, FALSE);
@@ -179,7 +189,7 @@ LRESULT NewVersionNotice::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item.CtlID != DownloadLink) break;
-        winui::DrawWrappedCentredText(item, Font(kLinkFont), linkColour_);
+        winui::DrawWrappedCentredText(item, Font(kLinkFont), linkColour_, GetSysColor(COLOR_BTNFACE));
         return TRUE;
     }
     case WM_PAINT: Paint(); return 0;

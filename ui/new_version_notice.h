@@ -43,6 +43,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void AfterDpiChange() override;
+    void AfterColoursChange() override { UpdateLinkColour(); }
 
 private:
     void SetUp();

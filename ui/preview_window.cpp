@@ -238,7 +238,9 @@ void PreviewWindow::SetUp() {
     const DWORD gridStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP;
     SendMessageW(grid, LVM_SETEXTENDEDLISTVIEWSTYLE, gridStyle & ~LVS_EX_HEADERDRAGDROP,
                  gridStyle & ~LVS_EX_HEADERDRAGDROP);
+    winui::NameColumnHeaders(grid, L"Column headers of the rows");
     winui::MakeCheckList(Control(ColumnsList));
+    winui::NameColumnHeaders(Control(ColumnsList), L"Column headers of the column list");
     winui::SetListColumns(Control(ColumnsList), kColumnsListColumns, Dpi());
     winui::MakeCheckList(Control(ElementsList));
     const winui::ListColumn elementColumn[] = {{L"Array", 236}};
@@ -535,8 +537,9 @@ void PreviewWindow::SaveRecipe() {
         L"tabulora.json",
         recipePath_,
     };
-    std::optional<std::wstring> path = winui::Effects().ChooseFileToSave(Handle(), request);
-    if (!path) return;
+    const std::optional<winui::SavedFile> saved = winui::Effects().ChooseFileToSave(Handle(), request);
+    if (!saved) return;
+    std::optional<std::wstring> path = saved->path;
     if (!EndsWithNoCase(*path, L".json")) *path += L".tabulora.json";
     recipePath_ = *path;
     const std::string failure = SaveRecipeFile(winui::WideToUtf8(*path), RecipeOf(settings_, choices_));

@@ -43,6 +43,8 @@ SeparatorDialog::SeparatorDialog(HWND owner, ChosenHandler onChosen) : onChosen_
 void SeparatorDialog::SetUp() {
     SetWindowTextW(Handle(), L"CSV Separator");
     SendMessageW(Control(OtherEdit), EM_LIMITTEXT, 1, 0);
+    // No label stands before the box: its radio button's caption alone would not say what it holds.
+    Describe(OtherEdit, {.name = [] { return std::wstring(L"Other separator character"); }});
 }
 
 void SeparatorDialog::Preselect(const std::wstring& separator) {
@@ -64,6 +66,16 @@ void SeparatorDialog::Show() {
 void SeparatorDialog::CheckRadio(int id) {
     CheckRadioButton(Handle(), TabRadio, OtherRadio, id);
     UpdateEditState();
+    MoveTabStopToChecked();
+}
+
+// Tab enters the choices at the checked one; the arrow keys move between them.
+void SeparatorDialog::MoveTabStopToChecked() {
+    for (int id = TabRadio; id <= OtherRadio; ++id) {
+        const HWND radio = Control(id);
+        const LONG_PTR style = GetWindowLongPtrW(radio, GWL_STYLE);
+        SetWindowLongPtrW(radio, GWL_STYLE, IsChecked(id) ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+    }
 }
 
 bool SeparatorDialog::IsChecked(int id) const { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }
@@ -112,7 +124,10 @@ LRESULT SeparatorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case CommaRadio:
         case SemicolonRadio:
         case SpaceRadio:
-        case OtherRadio: UpdateEditState(); return 0;
+        case OtherRadio:
+            UpdateEditState();
+            MoveTabStopToChecked();
+            return 0;
         }
         break;
     case WM_CLOSE: Cancel(); return 0;

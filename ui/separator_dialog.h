@@ -46,6 +46,7 @@ private:
     void CheckRadio(int id);
     bool IsChecked(int id) const;
     void UpdateEditState();
+    void MoveTabStopToChecked();
     void PressFocusedButton();
 
     ChosenHandler onChosen_;

@@ -16,9 +16,15 @@ struct OpenFilesRequest {
 };
 
 struct SaveFileRequest {
-    std::vector<FileFilter> filters;
+    std::vector<FileFilter> filters;  // the first one is selected
     std::wstring defaultExtension;
     std::wstring initialFileName;  // full path shown again, or empty
+};
+
+// What the user chose in the save dialog.
+struct SavedFile {
+    std::wstring path;
+    size_t filterIndex = 0;  // into SaveFileRequest::filters: the file type picked
 };
 
 struct FolderRequest {

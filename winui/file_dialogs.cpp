@@ -75,7 +75,7 @@ std::vector<std::wstring> RunOpenFilesDialog(HWND owner, const OpenFilesRequest&
     return paths;
 }
 
-std::optional<std::wstring> RunSaveFileDialog(HWND owner, const SaveFileRequest& request) {
+std::optional<SavedFile> RunSaveFileDialog(HWND owner, const SaveFileRequest& request) {
     ComApartment com;
     auto dialog = NewDialog<IFileSaveDialog>(CLSID_FileSaveDialog);
     if (!dialog) return std::nullopt;
@@ -85,7 +85,12 @@ std::optional<std::wstring> RunSaveFileDialog(HWND owner, const SaveFileRequest&
     AddOptions(dialog.Get(), FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM);
     if (!request.initialFileName.empty()) dialog->SetFileName(request.initialFileName.c_str());
     if (FAILED(dialog->Show(owner))) return std::nullopt;
-    return ChosenPath(dialog.Get());
+    std::optional<std::wstring> path = ChosenPath(dialog.Get());
+    if (!path) return std::nullopt;
+    // The type picked, counted from 1; the first when the dialog does not say.
+    UINT type = 0;
+    if (FAILED(dialog->GetFileTypeIndex(&type)) || type == 0 || type > request.filters.size()) type = 1;
+    return SavedFile{std::move(*path), type - 1};
 }
 
 std::optional<std::wstring> RunFolderDialog(HWND owner, const FolderRequest& request) {

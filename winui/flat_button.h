@@ -8,9 +8,13 @@ struct FlatButtonLook {
     COLORREF pressedFace;
     COLORREF border;
     COLORREF text;
+    COLORREF pressedText;
     HFONT font;
     HICON image = nullptr;  // drawn right of the caption
     int imageSize = 0;
+    // Instead of `image`: a down arrow of imageSize drawn in the text colour, for colours in
+    // which a picture made for one background would not show.
+    bool drawnArrow = false;
 };
 
 // Paints an owner-drawn push button (BS_OWNERDRAW) in fixed colours, so it keeps them under

@@ -45,7 +45,43 @@ LRESULT CALLBACK KeyHookProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
+constexpr UINT_PTR kTabSubclassId = 0x5442;
+
+bool CtrlDown() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+LRESULT CALLBACK TabLeavesProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR typedTab) {
+    switch (message) {
+    case WM_GETDLGCODE: {
+        LRESULT code = DefSubclassProc(edit, message, wParam, lParam);
+        const auto* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending && (pending->message == WM_KEYDOWN || pending->message == WM_CHAR) && pending->wParam == VK_TAB &&
+            !CtrlDown()) {
+            code &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+        }
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB && CtrlDown()) {
+            SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+            SetWindowSubclass(edit, TabLeavesProc, kTabSubclassId, 1);  // its WM_CHAR, if any, is not typed again
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == L'\t' && typedTab) {
+            SetWindowSubclass(edit, TabLeavesProc, kTabSubclassId, 0);
+            return 0;
+        }
+        SetWindowSubclass(edit, TabLeavesProc, kTabSubclassId, 0);
+        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(edit, TabLeavesProc, kTabSubclassId); break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 }  // namespace
+
+void LetTabLeave(HWND multiLineEdit) { SetWindowSubclass(multiLineEdit, TabLeavesProc, kTabSubclassId, 0); }
 
 void HookKeyDown(HWND control, std::function<bool(WPARAM key)> onKeyDown) {
     auto* hook = new KeyHook{std::move(onKeyDown)};

@@ -11,4 +11,8 @@ namespace winui {
 // control.
 void HookKeyDown(HWND control, std::function<bool(WPARAM key)> onKeyDown);
 
+// In a multi-line edit box, Tab and Shift+Tab move the focus on as in any other control (the
+// window's dialog keys take them), and Ctrl+Tab types a TAB character.
+void LetTabLeave(HWND multiLineEdit);
+
 }  // namespace winui

@@ -1,5 +1,10 @@
 #include "winui/list_view.h"
 
+#include <oleacc.h>
+
+#include <utility>
+
+#include "winui/accessibility.h"
 #include "winui/dpi.h"
 
 namespace winui {
@@ -100,6 +105,15 @@ void SelectItem(HWND list, int index) {
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
     SendMessageW(list, LVM_ENSUREVISIBLE, index, FALSE);
+}
+
+void NameColumnHeaders(HWND list, std::wstring name) {
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (!header) return;
+    AccessibleDescription description;
+    description.name = [name = std::move(name)] { return name; };
+    description.role = ROLE_SYSTEM_LIST;
+    DescribeForAccessibility(header, std::move(description));
 }
 
 bool IsCheckChange(const NMLISTVIEW& change) {

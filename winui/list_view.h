@@ -42,6 +42,10 @@ int SelectedItem(HWND list);
 // Selects and focuses `index` and scrolls it into view.
 void SelectItem(HWND list, int index);
 
+// Gives the header control of a report-view list a name for screen readers (it has no text of
+// its own to speak).
+void NameColumnHeaders(HWND list, std::wstring name);
+
 // Whether an LVN_ITEMCHANGED notification tells of an item's check box changing.
 bool IsCheckChange(const NMLISTVIEW& change);
 

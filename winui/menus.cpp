@@ -24,6 +24,16 @@ HMENU BuildPopupMenu(std::span<const MenuItemSpec> items) {
     return menu;
 }
 
+void SetMenuItemText(HMENU menu, UINT id, const std::wstring& caption) {
+    wchar_t current[256] = {};
+    if (GetMenuStringW(menu, id, current, 256, MF_BYCOMMAND) > 0 && caption == current) return;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(caption.c_str());
+    SetMenuItemInfoW(menu, id, FALSE, &info);
+}
+
 void MenuImages::Attach(HMENU menu, std::span<const MenuItemSpec> items, UINT dpi) {
     size_ = Scale(16, dpi);
     for (const MenuItemSpec& item : items) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "winui/handles.h"
@@ -17,6 +18,9 @@ struct MenuItemSpec {
 };
 
 HMENU BuildPopupMenu(std::span<const MenuItemSpec> items);
+
+// Changes the caption of the item `id` of `menu` when it differs; its state and image stay.
+void SetMenuItemText(HMENU menu, UINT id, const std::wstring& caption);
 
 // The icons beside menu items, drawn by the owning window (WM_MEASUREITEM, WM_DRAWITEM), so
 // they keep their transparency everywhere; sized for the window's DPI.

@@ -16,6 +16,7 @@ struct PanelState {
     HFONT font = nullptr;
     std::vector<PanelItem> items;
     UINT pressedButton = 0;  // the button that went down on the panel, for clicks
+    bool takesFocus = false;
 };
 
 PanelState* StateOf(HWND panel) { return reinterpret_cast<PanelState*>(GetWindowLongPtrW(panel, GWLP_USERDATA)); }
@@ -81,6 +82,11 @@ void DrawItem(HDC dc, const PanelItem& item) {
         DrawTextW(dc, item.text.c_str(), static_cast<int>(item.text.size()), &bounds, item.textFormat);
         break;
     }
+    case PanelItem::Kind::Fill: {
+        UniqueBrush fill(CreateSolidBrush(item.colour));
+        FillRect(dc, &r, fill.Get());
+        break;
+    }
     case PanelItem::Kind::Frame: {
         RECT bounds = r;
         DrawEdge(dc, &bounds, BDR_SUNKENOUTER, BF_RECT);
@@ -115,6 +121,14 @@ void Paint(HWND panel, const PanelState& state) {
         RECT edge = client;
         DrawEdge(dc.Get(), &edge, state.look.bevel == Bevel::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
     }
+    if (state.takesFocus && GetFocus() == panel) {
+        // Dotted in the panel's own colours, so it shows on the chosen look and on the plain one.
+        RECT focus = client;
+        InflateRect(&focus, -3, -3);
+        SetTextColor(dc.Get(), state.look.text);
+        SetBkColor(dc.Get(), state.look.background);
+        DrawFocusRect(dc.Get(), &focus);
+    }
     BitBlt(target, 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
     EndPaint(panel, &paint);
 }
@@ -148,6 +162,8 @@ LRESULT OnMouse(HWND panel, PanelState& state, UINT message, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEMOVE: Notify(panel, state, Event::MouseMove, 0, lParam); break;
     case WM_LBUTTONDOWN:
+        if (state.takesFocus) SetFocus(panel);
+        [[fallthrough]];
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
         SetCapture(panel);
@@ -195,6 +211,27 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
         if (LOWORD(lParam)) InvalidateRect(panel, nullptr, FALSE);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+    case WM_GETDLGCODE:
+        if (!state->takesFocus) break;
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: InvalidateRect(panel, nullptr, FALSE); break;
+    case WM_KEYDOWN:
+        if (state->takesFocus) {
+            switch (wParam) {
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_UP:
+            case VK_DOWN:
+            case VK_SPACE: {
+                PanelNotice notice{panel, GetDlgCtrlID(panel),      0, PanelNotice::Event::Key, 0,
+                                   {},    static_cast<UINT>(wParam)};
+                SendMessageW(GetParent(panel), kPanelNotice, 0, reinterpret_cast<LPARAM>(&notice));
+                return 0;
+            }
+            }
+        }
+        break;
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcW(panel, message, wParam, lParam);
         InvalidateRect(panel, nullptr, FALSE);
@@ -267,6 +304,17 @@ PanelLook GetPanelLook(HWND panel) {
 
 void SetPanelHandCursor(HWND panel, bool hand) {
     if (PanelState* state = StateOf(panel)) state->handCursor = hand;
+}
+
+void SetPanelTakesFocus(HWND panel, bool takes) {
+    if (PanelState* state = StateOf(panel)) {
+        state->takesFocus = takes;
+        // The dialog manager stops at such a panel instead of looking for controls inside it.
+        const LONG_PTR exStyle = GetWindowLongPtrW(panel, GWL_EXSTYLE);
+        SetWindowLongPtrW(panel, GWL_EXSTYLE,
+                          takes ? (exStyle & ~WS_EX_CONTROLPARENT) : (exStyle | WS_EX_CONTROLPARENT));
+        InvalidateRect(panel, nullptr, FALSE);
+    }
 }
 
 void SetPanelItems(HWND panel, std::vector<PanelItem> items) {

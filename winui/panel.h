@@ -22,7 +22,7 @@ struct PanelLook {
 
 // Something the panel draws at a rectangle of its client area (pixels).
 struct PanelItem {
-    enum class Kind { Picture, Icon, Text, Frame };
+    enum class Kind { Picture, Icon, Text, Frame, Fill };  // Fill: the bounds in `colour`
     int id;
     Kind kind;
     RECT bounds{};
@@ -39,13 +39,14 @@ struct PanelItem {
 inline constexpr UINT kPanelNotice = WM_APP + 0x150;
 
 struct PanelNotice {
-    enum class Event { MouseDown, MouseMove, MouseUp, Click, DoubleClick };
+    enum class Event { MouseDown, MouseMove, MouseUp, Click, DoubleClick, Key };
     HWND panel;
     int panelId;
     int itemId;  // the item under the mouse, 0 for the panel itself
     Event event;
     UINT button;   // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON; 0 for moves
     POINT screen;  // the mouse in screen coordinates
+    UINT key = 0;  // for Key: the virtual key pressed while the panel has the focus
 };
 
 // The window class name; registered on first use.
@@ -55,6 +56,10 @@ void SetPanelLook(HWND panel, const PanelLook& look);
 PanelLook GetPanelLook(HWND panel);
 // The caption is drawn centred over the whole panel in the panel's font (WM_SETFONT).
 void SetPanelHandCursor(HWND panel, bool hand);
+// A panel that takes the focus (and holds no controls): a left press gives it the focus, it shows a focus mark while it
+// has it, and the arrow keys and Space pressed meanwhile reach its parent as Key notices
+// instead of the window's dialog keys.
+void SetPanelTakesFocus(HWND panel, bool takes);
 // Replaces the drawn items; the caller keeps pictures, icons and fonts alive meanwhile.
 void SetPanelItems(HWND panel, std::vector<PanelItem> items);
 // The rectangle an item answers the mouse in: for a text, the text itself as drawn.

@@ -19,7 +19,7 @@ public:
     std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const OpenFilesRequest& request) override {
         return RunOpenFilesDialog(owner, request);
     }
-    std::optional<std::wstring> ChooseFileToSave(HWND owner, const SaveFileRequest& request) override {
+    std::optional<SavedFile> ChooseFileToSave(HWND owner, const SaveFileRequest& request) override {
         return RunSaveFileDialog(owner, request);
     }
     std::optional<std::wstring> ChooseFolder(HWND owner, const FolderRequest& request) override {

@@ -19,7 +19,8 @@ public:
     virtual int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;
     // Chosen paths in the dialog's order; empty when cancelled.
     virtual std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const OpenFilesRequest& request) = 0;
-    virtual std::optional<std::wstring> ChooseFileToSave(HWND owner, const SaveFileRequest& request) = 0;
+    // The chosen path and file type; empty when cancelled.
+    virtual std::optional<SavedFile> ChooseFileToSave(HWND owner, const SaveFileRequest& request) = 0;
     virtual std::optional<std::wstring> ChooseFolder(HWND owner, const FolderRequest& request) = 0;
     // ShellExecuteW; returns whether the shell accepted the request.
     virtual bool OpenWithShell(HWND parent, const std::wstring& verb, const std::wstring& file,

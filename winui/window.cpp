@@ -1,6 +1,7 @@
 #include "winui/window.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <exception>
@@ -12,6 +13,7 @@
 #include "winui/dpi.h"
 #include "winui/messages.h"
 #include "winui/panel.h"
+#include "winui/text.h"
 #include "winui/title_bar.h"
 
 namespace winui {
@@ -70,6 +72,59 @@ ControlClass ClassOf(ControlKind kind) {
 [[noreturn]] void FailedToCreate(const wchar_t* className) {
     throw std::runtime_error("Cannot create a window of class " + tabulora::WideToUtf8(className) + ". " +
                              tabulora::Win32ErrorText(GetLastError()));
+}
+
+bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// A SysLink's caption marks its link with <a>...</a>; the name is the text without the marks.
+std::wstring WithoutMarkup(const std::wstring& text) {
+    std::wstring plain;
+    bool inTag = false;
+    for (wchar_t c : text) {
+        if (c == L'<') inTag = true;
+        if (!inTag) plain += c;
+        if (c == L'>') inTag = false;
+    }
+    return plain;
+}
+
+// What every control of a kind tells a screen reader. The system's standard objects say the
+// same of standard controls on Windows; saying it here keeps it so wherever the standard object
+// is plainer.
+AccessibleDescription KindDescription(ControlKind kind, HWND control) {
+    AccessibleDescription description;
+    switch (kind) {
+    case ControlKind::Button: description.role = ROLE_SYSTEM_PUSHBUTTON; break;
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+        description.role = kind == ControlKind::CheckBox ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_RADIOBUTTON;
+        description.extraStates = [control] { return IsChecked(control) ? STATE_SYSTEM_CHECKED : 0L; };
+        break;
+    case ControlKind::Label: description.role = ROLE_SYSTEM_STATICTEXT; break;
+    case ControlKind::Edit:
+    case ControlKind::Memo:
+        description.role = ROLE_SYSTEM_TEXT;
+        description.name = [control] { return LabelBefore(control); };
+        description.value = [control] { return WindowText(control); };
+        break;
+    case ControlKind::StatusBar: description.role = ROLE_SYSTEM_STATUSBAR; break;
+    case ControlKind::Link:
+        description.role = ROLE_SYSTEM_LINK;
+        description.name = [control] { return WithoutMarkup(WindowText(control)); };
+        break;
+    case ControlKind::Panel: break;  // each window says what its panels are
+    case ControlKind::KeyLabel: description.role = ROLE_SYSTEM_STATICTEXT; break;
+    // Named by the label before them, as Windows names an edit box.
+    case ControlKind::ListView:
+    case ControlKind::ComboBox:
+    case ControlKind::ProgressBar:
+        description.role = kind == ControlKind::ListView   ? ROLE_SYSTEM_LIST
+                           : kind == ControlKind::ComboBox ? ROLE_SYSTEM_COMBOBOX
+                                                           : ROLE_SYSTEM_PROGRESSBAR;
+        description.name = [control] { return LabelBefore(control); };
+        break;
+    }
+    return description;
 }
 
 }  // namespace
@@ -137,8 +192,51 @@ void Window::CreateControls(std::span<const FontSpec> fonts, std::span<const Con
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
         if (!child) FailedToCreate(control.name);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font(item.font)), FALSE);
+        if (item.kind != ControlKind::Panel) DescribeForAccessibility(child, KindDescription(item.kind, child));
     }
     LayoutControls();
+}
+
+void Window::Describe(int id, AccessibleDescription description) {
+    const HWND control = Control(id);
+    for (const ControlSpec& item : controls_) {
+        if (item.id != id) continue;
+        AccessibleDescription standard = KindDescription(item.kind, control);
+        if (!description.name) description.name = std::move(standard.name);
+        if (description.role == 0) description.role = standard.role;
+        if (!description.value) description.value = std::move(standard.value);
+        if (standard.extraStates) {
+            description.extraStates = [own = std::move(description.extraStates),
+                                       kind = std::move(standard.extraStates)] { return kind() | (own ? own() : 0L); };
+        }
+        break;
+    }
+    DescribeForAccessibility(control, std::move(description));
+}
+
+// The focus goes back where it was when the window is activated again, as in a dialog box; the
+// first control of the tab order has it when the window is activated the first time.
+void Window::RememberFocus() {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+}
+
+void Window::RestoreFocus() {
+    HWND target = lastFocus_;
+    if (!target || !IsWindow(target) || !IsChild(hwnd_, target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target)) {
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    }
+    SetFocus(target ? target : hwnd_);
+}
+
+void Window::OnColoursChanged() {
+    // Common controls learn of a new colour only from their top-level window.
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    AfterColoursChange();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void Window::LayoutControls() {
@@ -200,6 +298,13 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (target) SetFocus(target);
         return 0;
     }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            RememberFocus();
+        } else if (!HIWORD(wParam)) {  // not minimised
+            RestoreFocus();
+        }
+        return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -220,6 +325,9 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     // Here rather than in HandleMessage, so that no window can miss a switch of the theme.
     if (message == WM_SETTINGCHANGE) FollowThemeChange(hwnd, lParam);
+    if (message == WM_SYSCOLORCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
+        self->OnColoursChanged();
+    }
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& error) {

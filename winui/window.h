@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "winui/accessibility.h"
 #include "winui/handles.h"
 
 namespace winui {
@@ -96,6 +97,10 @@ public:
     // Centres the window on the monitor nearest to `neighbour` (the primary one when null).
     void CentreOnScreen(HWND neighbour = nullptr);
 
+    // Every control of the table speaks its kind's role (and, for edit boxes, the label before
+    // it as its name); this adds to that what `description` sets.
+    void Describe(int id, AccessibleDescription description);
+
 protected:
     void CreateFrame(const FrameSpec& frame);
     // Sets the window's own font (index 0 of `fonts`) and creates the controls.
@@ -106,12 +111,18 @@ protected:
     virtual void LayoutControls();
     // After a DPI change has re-created the fonts and placed the controls.
     virtual void AfterDpiChange() {}
+    // After the system colours or the high-contrast setting changed; the window is repainted
+    // afterwards.
+    virtual void AfterColoursChange() {}
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateFonts();
     void ResizeToClient();
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnColoursChanged();
+    void RememberFocus();
+    void RestoreFocus();
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
@@ -120,6 +131,7 @@ private:
     std::vector<FontSpec> fontSpecs_;
     std::vector<UniqueFont> fonts_;
     std::vector<ControlSpec> controls_;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the window was last left
 };
 
 }  // namespace winui

@@ -11,11 +11,13 @@
 namespace {
 
 using tabulora::ExportResult;
+using tabulora::OutputFormat;
 
 class RecordingHost final : public tabulora::ExportHost {
 public:
     std::vector<std::string> events;  // "unreadable <path>", "choose", "progress <text>"
     std::optional<std::string> output;
+    OutputFormat outputFormat = OutputFormat::Csv;  // the type picked in the dialog
     std::function<void()> whileChoosing;
     std::function<void(const std::string& event)> onEvent;
 
@@ -26,10 +28,11 @@ public:
         if (events.empty() || events.back() != event) events.push_back(event);
     }
     void ReportUnreadableFile(const std::string& path) override { events.push_back("unreadable " + path); }
-    std::optional<std::string> ChooseOutputFile() override {
+    std::optional<tabulora::OutputChoice> ChooseOutputFile() override {
         events.push_back("choose");
         if (whileChoosing) whileChoosing();
-        return output;
+        if (!output) return std::nullopt;
+        return tabulora::OutputChoice{*output, outputFormat};
     }
 };
 
@@ -118,6 +121,92 @@ TEST_F(ExportFlowTest, AnOutputThatCannotBeWrittenFailsWithItsReason) {
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
     EXPECT_TRUE(result.writtenFiles.empty());
     EXPECT_EQ(result.error.rfind("Cannot create file \"" + *host.output + "\". ", 0), 0u) << result.error;
+}
+
+bool IsWorkbook(const std::string& path) { return TempFolder::Read(path).rfind("PK\x03\x04", 0) == 0; }
+
+// The single-file export writes what the type picked in its save dialog says, whatever the
+// settings held; the multiple-files export what the settings say.
+TEST_F(ExportFlowTest, TheTypePickedInTheSaveDialogDecidesWhatIsWritten) {
+    const std::string data = folder.Write("data.json", R"({"a":"01"})");
+    struct Case {
+        OutputFormat settings, picked;
+    };
+    const Case cases[] = {{OutputFormat::Workbook, OutputFormat::Csv},
+                          {OutputFormat::Csv, OutputFormat::Workbook},
+                          {OutputFormat::Workbook, OutputFormat::Workbook}};
+    int n = 0;
+    for (const Case& c : cases) {
+        settings.format = c.settings;
+        host.output = folder / ("out" + std::to_string(++n));
+        host.outputFormat = c.picked;
+        const ExportResult result = tabulora::ExportToSingleFile({data}, settings, host, control);
+        ASSERT_EQ(result.outcome, ExportResult::Outcome::Saved) << n;
+        if (c.picked == OutputFormat::Csv)
+            EXPECT_EQ(TempFolder::Read(*host.output), "a\r\n01\r\n") << n;
+        else
+            EXPECT_TRUE(IsWorkbook(*host.output)) << n;
+    }
+
+    TempFolder target;
+    settings.format = OutputFormat::Workbook;
+    const ExportResult each = tabulora::ExportEachFileToFolder({data, data}, target / "", settings, host, control);
+    ASSERT_EQ(each.outcome, ExportResult::Outcome::Saved);
+    EXPECT_EQ(target.Entries(), (std::vector<std::string>{"data (2).xlsx", "data.xlsx"}));
+    EXPECT_TRUE(IsWorkbook(target / "data (2).xlsx"));
+}
+
+// A record with more members than a sheet has columns.
+std::string WideRecord(int columns) {
+    std::string text = "{";
+    for (int i = 0; i < columns; ++i) text += (i ? ",\"c" : "\"c") + std::to_string(i) + "\":1";
+    return text + "}";
+}
+
+TEST_F(ExportFlowTest, AWorkbookWithTooManyColumnsIsNotWrittenAndTheMessageSaysWhatAndWhere) {
+    const std::string wide = folder.Write("wide.json", WideRecord(16385));
+    const std::string narrow = folder.Write("narrow.json", R"({"a":1})");
+    settings.format = OutputFormat::Workbook;
+    host.output = folder / "out.xlsx";
+    host.outputFormat = OutputFormat::Workbook;
+    const ExportResult single = tabulora::ExportToSingleFile({wide}, settings, host, control);
+    EXPECT_EQ(single.outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(single.error, "The workbook \"" + *host.output +
+                                "\" was not written: the table has 16,385 columns, more than the 16,384 a workbook "
+                                "sheet holds.");
+    EXPECT_TRUE(single.writtenFiles.empty());
+
+    // Each file by itself: the wide one is not written, the others are.
+    TempFolder target;
+    const ExportResult each = tabulora::ExportEachFileToFolder({wide, narrow}, target / "", settings, host, control);
+    ASSERT_EQ(each.outcome, ExportResult::Outcome::Saved);
+    EXPECT_EQ(target.Entries(), std::vector<std::string>{"narrow.xlsx"});
+    EXPECT_EQ(each.writtenFiles, std::vector<std::string>{target / "narrow.xlsx"});
+    EXPECT_EQ(each.notWritten, std::vector<std::string>{"The workbook of \"" + wide +
+                                                        "\" was not written: the table has 16,385 columns, more "
+                                                        "than the 16,384 a workbook sheet holds."});
+
+    // 16,384 columns fit.
+    const std::string widest = folder.Write("widest.json", WideRecord(16384));
+    EXPECT_EQ(tabulora::ExportToSingleFile({widest}, settings, host, control).outcome, ExportResult::Outcome::Saved);
+    EXPECT_TRUE(IsWorkbook(*host.output));
+}
+
+TEST_F(ExportFlowTest, TextsCutToFitAWorkbookCellAreCountedPerInput) {
+    const std::string longText(40000, 'x');
+    const std::string data = folder.Write("long.json", "[{\"a\":\"" + longText + "\"},{\"a\":\"" + longText +
+                                                           "\"},{\"a\":\"short\"}]");
+    settings.format = OutputFormat::Workbook;
+    host.output = folder / "out.xlsx";
+    host.outputFormat = OutputFormat::Workbook;
+    const ExportResult result = tabulora::ExportToSingleFile({data}, settings, host, control);
+    ASSERT_EQ(result.outcome, ExportResult::Outcome::Saved);
+    EXPECT_EQ(result.warnings,
+              std::vector<std::string>{"long.json: 2 texts were cut to the 32,767 characters a cell holds"});
+    // A CSV holds them whole.
+    host.output = folder / "out.csv";
+    host.outputFormat = OutputFormat::Csv;
+    EXPECT_TRUE(tabulora::ExportToSingleFile({data}, settings, host, control).warnings.empty());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ using tabulora::LookOf;
 using tabulora::MainWindowLook;
 using tabulora::TextEncoding;
 
-constexpr size_t kFlatten = 0, kBom = 1, kGuard = 2;  // the Options menu, in table order
+constexpr size_t kFlatten = 0, kBom = 1, kGuard = 2, kWorkbook = 3;  // the Options menu, in table order
 
 TEST(MainWindowLook, WithoutFilesOnlyLoadingAndTheMenusCanBeUsed) {
     const MainWindowLook look = LookOf(ExportOptions(), 0, false);
@@ -94,6 +94,57 @@ TEST(MainWindowLook, TheControlsAndTheMenuShowTheOptions) {
 
     options.encoding = TextEncoding::Utf8;
     EXPECT_TRUE(LookOf(options, 1, false).choices[kBom].enabled);
+}
+
+TEST(MainWindowLook, WorkbooksRenameTheExportsAndGrayWhatConcernsCsvOnly) {
+    ExportOptions options;
+    const MainWindowLook csv = LookOf(options, 2, false);
+    EXPECT_EQ(csv.exportCaption, "Export to CSV...");
+    EXPECT_EQ(csv.exportCommandCaption, "Export to CSV...");
+    EXPECT_EQ(csv.singleExportCaption, "Single CSV File...");
+    EXPECT_EQ(csv.multipleExportCaption, "Multiple CSV Files...");
+    EXPECT_TRUE(csv.csvOptionsEnabled);
+    EXPECT_FALSE(csv.choices[kWorkbook].checked);
+
+    options.excelWorkbook = true;
+    for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Ansi}) {
+        options.encoding = encoding;
+        const MainWindowLook workbook = LookOf(options, 2, false);
+        EXPECT_EQ(workbook.exportCaption, "Export to Excel...");
+        EXPECT_EQ(workbook.exportCommandCaption, "Export to Excel...");
+        EXPECT_EQ(workbook.singleExportCaption, "Single Excel Workbook...");
+        EXPECT_EQ(workbook.multipleExportCaption, "Multiple Excel Workbooks...");
+        EXPECT_TRUE(workbook.optionsEnabled);  // the header line and UTF-8 still apply
+        EXPECT_FALSE(workbook.csvOptionsEnabled);
+        EXPECT_TRUE(workbook.choices[kWorkbook].checked);
+        EXPECT_TRUE(workbook.choices[kWorkbook].enabled);
+        EXPECT_TRUE(workbook.choices[kFlatten].enabled);
+        EXPECT_FALSE(workbook.choices[kBom].enabled);
+        EXPECT_FALSE(workbook.choices[kGuard].enabled);
+    }
+    // Running, the button cancels; without files nothing of the panel can be used.
+    EXPECT_EQ(LookOf(options, 2, true).exportCaption, "Cancel");
+    EXPECT_EQ(LookOf(options, 2, true).exportCommandCaption, "Export to Excel...");
+    EXPECT_FALSE(LookOf(options, 2, true).choices[kWorkbook].enabled);
+    EXPECT_FALSE(LookOf(options, 0, false).csvOptionsEnabled);
+    EXPECT_TRUE(LookOf(options, 0, false).choices[kWorkbook].enabled);
+}
+
+TEST(MainWindowLook, TheSeparatorButtonIsNamedAsTheSeparatorNotByItsCaption) {
+    const struct {
+        const char* separator;
+        const char* name;
+    } cases[] = {
+        {"\t", "CSV Separator: Tab"},      {",", "CSV Separator: Comma"},
+        {";", "CSV Separator: Semicolon"}, {" ", "CSV Separator: Space"},
+        {"", "CSV Separator: None"},       {"|", "CSV Separator: |"},
+        {"\\", "CSV Separator: \\"},       {"\xC3\xA9", "CSV Separator: \xC3\xA9"},
+    };
+    for (const auto& c : cases) {
+        ExportOptions options;
+        options.separator = c.separator;
+        EXPECT_EQ(LookOf(options, 1, false).separatorName, c.name) << c.separator;
+    }
 }
 
 }  // namespace

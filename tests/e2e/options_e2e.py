@@ -18,10 +18,10 @@ EXPECTED = b"\xEF\xBB\xBFid,user.name,user.tags,formula\r\n1,x,\"[\"\"a\"\",\"\"
 
 
 class OptionsSession(Session):
-    def start_program(self, data):
+    def start_program(self, *inputs):
         self.app_log = os.path.join(self.work, "app.log")
         with open(self.app_log, "a") as log:
-            self.app = subprocess.Popen(["wine", self.args.exe, self.wine_path(data)],
+            self.app = subprocess.Popen(["wine", self.args.exe, *(self.wine_path(data) for data in inputs)],
                                         env=dict(self.env, WINEDEBUG="-all,+msgbox"), cwd=self.work,
                                         stdout=subprocess.DEVNULL, stderr=log)
         main = self.wait_window(MAIN_TITLE, timeout=40)

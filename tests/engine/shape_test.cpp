@@ -8,46 +8,11 @@
 #include "engine/conversion.h"
 #include "engine/csv_export.h"
 #include "export_helpers.h"
+#include "shape_args.h"
 #include "whole_text.h"
 
 namespace tabulora {
 namespace {
-
-// A paginated API answer: the records under "data", the page's facts under "meta".
-const std::string kPage = R"({"meta":{"page":1,"of":3},
- "data":[
-  {"id":1,"name":"Ann","tags":["x","y"],"items":[{"sku":"p","qty":2},{"sku":"q","qty":1}],"address":{"city":"Oslo"}},
-  {"id":2,"name":"Bob","tags":[],"items":[],"note":"late"}
- ]})";
-
-JsonPath Path(const std::string& text) {
-    JsonPath path;
-    std::string error;
-    EXPECT_TRUE(ParseJsonPath(text, path, error)) << text << ": " << error;
-    return path;
-}
-
-// Options as tabulora-cli takes them: --records, repeatable --explode, --join, --columns (split
-// at ","), repeatable --rename OLD=NEW, --flatten.
-struct ShapeArgs {
-    std::string records = {};
-    std::vector<std::string> explode = {};
-    std::string join = {};  // "" for none
-    std::vector<std::string> columns = {};
-    std::vector<std::pair<std::string, std::string>> renames = {};
-    bool flatten = false;
-};
-
-CsvOptions Shaped(const ShapeArgs& args) {
-    CsvOptions options;
-    options.flattenNested = args.flatten;
-    if (!args.records.empty()) options.shape.records = Path(args.records);
-    for (const std::string& path : args.explode) options.shape.explode.push_back(Path(path));
-    if (!args.join.empty()) options.shape.join = args.join;
-    options.shape.columns = args.columns;
-    options.shape.renames = args.renames;
-    return options;
-}
 
 struct ShapeCase {
     const char* name;

@@ -12,17 +12,11 @@
 
 #include "engine/csv_writer.h"
 #include "export_helpers.h"
+#include "shape_args.h"
 #include "temp_folder.h"
 
 namespace tabulora {
 namespace {
-
-// A paginated API answer: the records under "data", the page's facts under "meta".
-const std::string kPage = R"({"meta":{"page":1,"of":3},
- "data":[
-  {"id":1,"name":"Ann","tags":["x","y"],"items":[{"sku":"p","qty":2},{"sku":"q","qty":1}],"address":{"city":"Oslo"}},
-  {"id":2,"name":"Bob","tags":[],"items":[],"note":"late"}
- ]})";
 
 // JSON Lines whose texts need quoting or the formula guard, with records under "data" too.
 const std::string kLines =
@@ -30,37 +24,9 @@ const std::string kLines =
     "{\"data\":[{\"id\":-4,\"name\":\"@x\",\"note\":\"say \\\"hi\\\"\\r\\nbye\",\"items\":[{\"sku\":\"+t\"}]}]}\n"
     "{\"data\":[{\"id\":5,\"name\":\"-y\",\"note\":\"'q\",\"tags\":[1,2],\"=total\":9}],\"meta\":{\"page\":2}}\n";
 
-JsonPath Path(const std::string& text) {
-    JsonPath path;
-    std::string error;
-    EXPECT_TRUE(ParseJsonPath(text, path, error)) << text << ": " << error;
-    return path;
-}
-
-struct ShapeArgs {
-    std::string records = {};
-    std::vector<std::string> explode = {};
-    std::string join = {};  // "" for none
-    std::vector<std::string> columns = {};
-    std::vector<std::pair<std::string, std::string>> renames = {};
-    bool flatten = false;
-    bool formulaGuard = false;
-    std::string separator = ",";
-    bool header = true;
-};
-
 ExportSettings Settings(const ShapeArgs& args, size_t pieceSize = 1 << 20) {
     ExportSettings settings = TestSettings(pieceSize);
-    CsvOptions& options = settings.csv;
-    options.flattenNested = args.flatten;
-    options.formulaGuard = args.formulaGuard;
-    options.separator = args.separator;
-    options.includeHeader = args.header;
-    if (!args.records.empty()) options.shape.records = Path(args.records);
-    for (const std::string& path : args.explode) options.shape.explode.push_back(Path(path));
-    if (!args.join.empty()) options.shape.join = args.join;
-    options.shape.columns = args.columns;
-    options.shape.renames = args.renames;
+    settings.csv = Shaped(args);
     return settings;
 }
 

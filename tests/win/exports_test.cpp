@@ -193,6 +193,26 @@ TEST_F(ExportTest, UnwritableOutputReachesTheErrorBoxAndRestoresTheCursor) {
     EXPECT_FALSE(std::filesystem::exists(TempFolder::Native(winui::WideToUtf8(output))));
 }
 
+TEST_F(ExportTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
+    const std::wstring input = WriteFile("people.json", kPeople);
+    form.AddInputFile(input);
+    const size_t folderEnd = input.rfind(L'\\');
+    // The same file under the dialog's own spelling and under another one.
+    for (const std::wstring& output : {input, input.substr(0, folderEnd) + L"\\.\\people.json"}) {
+        effects.messages.clear();
+        effects.saveReplies.push_back(output);
+
+        Command(Form::SingleCsvFileCommand);
+
+        ASSERT_EQ(effects.messages.size(), 1u) << winui::WideToUtf8(output);
+        const FakeEffects::Message& box = effects.messages[0];
+        EXPECT_EQ(box.type, MB_OK | MB_ICONERROR);
+        EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + output + L"\". It is the input file ", 0), 0u)
+            << winui::WideToUtf8(box.text);
+        EXPECT_EQ(Read(input), kPeople);
+    }
+}
+
 TEST_F(ExportTest, TwoFilesOfferTheExportMenu) {
     form.AddInputFile(WriteFile("a.json", kPeople));
     form.AddInputFile(WriteFile("b.json", kMorePeople));
@@ -298,16 +318,6 @@ protected:
         EXPECT_EQ(menu, link) << "the menu item and the link disagree";
         return menu && link;
     }
-    // The key pressed with the focus on `control` and run through the program's message loop.
-    void PressKey(HWND control, WPARAM key) {
-        SetFocus(control);
-        ASSERT_EQ(GetFocus(), control);
-        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
-        PostMessageW(control, WM_KEYDOWN, key, scan | 1);
-        PostMessageW(control, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
-        PostQuitMessage(0);
-        winui::RunMessageLoop(form.Handle(), form.Accelerators());
-    }
     // A click as the mouse makes it, on the link's first word, with the window on the screen.
     void ClickLink() {
         ShowWindow(form.Handle(), SW_SHOW);
@@ -347,7 +357,7 @@ TEST_F(ShowInFolderTest, OffersTheWrittenFileAfterASavedExportByClickEnterAndMen
     const FakeEffects::FolderShown expected{folderPath, {output}};
     ClickLink();
     EXPECT_EQ(effects.foldersShown.size(), 1u) << "a click on the link";
-    PressKey(Link(), VK_RETURN);
+    PressKeyOn(Link(), VK_RETURN);
     EXPECT_EQ(effects.foldersShown.size(), 2u) << "Enter on the link";
     Command(Form::ShowExportedFileCommand);
     ASSERT_EQ(effects.foldersShown.size(), 3u);
@@ -572,6 +582,108 @@ TEST_F(ExportTest, WhatCanBeUsedFollowsTheFilesAndTheExport) {
     Command(Form::FileClearCommand);
     ExpectUsable({true, false, false, true, true, true, true}, "cleared");
     EXPECT_EQ(Caption(Form::LoadButton), L"Load JSON file...");
+}
+
+bool IsWorkbook(const std::wstring& path) {
+    return TempFolder::Read(winui::WideToUtf8(path)).rfind("PK\x03\x04", 0) == 0;
+}
+
+TEST_F(ExportTest, TheWorkbookSaveDialogOffersXlsxFirstAndThePickedTypeWins) {
+    form.AddInputFile(WriteFile("people.json", kPeople));
+    Command(Form::FirstChoiceCommand + 3);  // Export Excel Workbooks (.xlsx)
+    const std::wstring book = Path("out.xlsx"), csv = Path("picked.csv"), named = Path("named.xlsx");
+    effects.saveReplies = {book, csv, named};
+    effects.saveTypeReplies = {0, 1, 1};  // the workbook; then CSV, also under a workbook's name
+
+    Command(Form::ExportButton);
+    ASSERT_EQ(effects.saveRequests.size(), 1u);
+    const winui::SaveFileRequest& request = effects.saveRequests[0];
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0].name, L"Excel Workbook (*.xlsx)");
+    EXPECT_EQ(request.filters[0].pattern, L"*.xlsx");
+    EXPECT_EQ(request.filters[1].name, L"CSV File (*.csv)");
+    EXPECT_EQ(request.filters[1].pattern, L"*.csv");
+    EXPECT_EQ(request.defaultExtension, L"xlsx");
+    EXPECT_TRUE(IsWorkbook(book));
+    ExpectMessage(0, L"Operation completed. File saved: " + book, L"Success", MB_ICONINFORMATION);
+
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(csv), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\n");
+    ASSERT_EQ(effects.saveRequests.size(), 2u);
+    EXPECT_EQ(effects.saveRequests[1].initialFileName, book);
+    Command(Form::ExportButton);
+    EXPECT_EQ(Read(named), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\n");
+    // The last name comes back with the extension of the type offered first.
+    ASSERT_EQ(effects.saveRequests.size(), 3u);
+    EXPECT_EQ(effects.saveRequests[2].initialFileName, Path("picked.xlsx"));
+    EXPECT_EQ(effects.messages.size(), 3u);
+
+    // CSV files again: the CSV dialog, and the workbook's name offered as a CSV.
+    Command(Form::FirstChoiceCommand + 3);
+    effects.saveReplies = {Path("again.csv")};
+    Command(Form::ExportButton);
+    ASSERT_EQ(effects.saveRequests.size(), 4u);
+    EXPECT_EQ(effects.saveRequests[3].filters[0].name, L"CSV File (*.csv)");
+    EXPECT_EQ(effects.saveRequests[3].defaultExtension, L"csv");
+    EXPECT_EQ(effects.saveRequests[3].initialFileName, Path("named.csv"));
+    EXPECT_EQ(Read(Path("again.csv")), "name,city\r\nAnn,Oslo\r\nBob,Rome\r\n");
+}
+
+TEST_F(ExportTest, MultipleExcelWorkbooksAreWrittenOnePerInput) {
+    TempFolder first, second, target;
+    form.AddInputFile(winui::Utf8ToWide(first.Write("data.json", kPeople)));
+    form.AddInputFile(winui::Utf8ToWide(second.Write("data.json", kMorePeople)));
+    Command(Form::FirstChoiceCommand + 3);
+    const std::wstring folderPath = winui::Utf8ToWide(target / "");
+    effects.menuReplies.push_back(Form::MultipleCsvFilesCommand);
+    effects.folderReplies.push_back(folderPath);
+
+    Command(Form::ExportButton);
+
+    ASSERT_EQ(effects.menusShown.size(), 1u);
+    EXPECT_EQ(target.Entries(), (std::vector<std::string>{"data (2).xlsx", "data.xlsx"}));
+    EXPECT_TRUE(IsWorkbook(winui::Utf8ToWide(target / "data.xlsx")));
+    EXPECT_TRUE(IsWorkbook(winui::Utf8ToWide(target / "data (2).xlsx")));
+    ASSERT_EQ(effects.messages.size(), 1u);
+    ExpectMessage(0, L"Operation completed. Files saved: " + folderPath, L"Success", MB_ICONINFORMATION);
+    EXPECT_EQ(StatusText(form).rfind(L"Saved 2 files (3 rows) to ", 0), 0u) << winui::WideToUtf8(StatusText(form));
+}
+
+// A record with more members than a workbook sheet has columns.
+std::string WideRecord(int columns) {
+    std::string text = "{";
+    for (int i = 0; i < columns; ++i) text += (i ? ",\"c" : "\"c") + std::to_string(i) + "\":1";
+    return text + "}";
+}
+
+TEST_F(ExportTest, AWorkbookWithTooManyColumnsIsReportedWithItsPlaceAndWritesNothing) {
+    const std::wstring wide = WriteFile("wide.json", WideRecord(16385));
+    const std::wstring narrow = WriteFile("narrow.json", kPeople);
+    form.AddInputFile(wide);
+    Command(Form::FirstChoiceCommand + 3);
+    const std::wstring output = Path("wide.xlsx");
+    effects.saveReplies.push_back(output);
+    Command(Form::ExportButton);
+    const std::wstring reason =
+        L"was not written: the table has 16,385 columns, more than the 16,384 a workbook sheet holds.";
+    ASSERT_EQ(effects.messages.size(), 1u);
+    EXPECT_EQ(effects.messages[0].caption, L"Tabulora");
+    EXPECT_EQ(effects.messages[0].type, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(effects.messages[0].text, L"The workbook \"" + output + L"\" " + reason);
+    EXPECT_FALSE(std::filesystem::exists(TempFolder::Native(winui::WideToUtf8(output))));
+    EXPECT_EQ(winui::CurrentScreenCursor(), winui::ScreenCursor::Default);
+
+    // One workbook per input: the others are written, then the one that was not is named.
+    form.AddInputFile(narrow);
+    TempFolder target;
+    const std::wstring folderPath = winui::Utf8ToWide(target / "");
+    effects.menuReplies.push_back(Form::MultipleCsvFilesCommand);
+    effects.folderReplies.push_back(folderPath);
+    Command(Form::ExportButton);
+    EXPECT_EQ(target.Entries(), std::vector<std::string>{"narrow.xlsx"});
+    ASSERT_EQ(effects.messages.size(), 3u);
+    ExpectMessage(1, L"The workbook of \"" + wide + L"\" " + reason, L"ERROR", MB_ICONERROR);
+    ExpectMessage(2, L"Operation completed. Files saved: " + folderPath, L"Success", MB_ICONINFORMATION);
 }
 
 TEST(UnhandledErrorText, AddsAFinalPeriodUnlessTheTextEndsInPunctuation) {

@@ -32,6 +32,9 @@ public:
     // Replies, used in order; an empty queue means "cancelled".
     std::deque<std::vector<std::wstring>> openReplies;
     std::deque<std::wstring> saveReplies;
+    // The file type picked in the save dialog with each of saveReplies (index into its filters);
+    // the first type when there is none.
+    std::deque<size_t> saveTypeReplies;
     std::deque<std::wstring> folderReplies;
     std::deque<UINT> menuReplies;
     uint32_t tick = 1000;
@@ -63,10 +66,13 @@ public:
         openRequests.push_back(request);
         return Next(openReplies).value_or(std::vector<std::wstring>{});
     }
-    std::optional<std::wstring> ChooseFileToSave(HWND, const winui::SaveFileRequest& request) override {
+    std::optional<winui::SavedFile> ChooseFileToSave(HWND, const winui::SaveFileRequest& request) override {
         saveRequests.push_back(request);
         if (whileSaveDialogOpen) whileSaveDialogOpen();
-        return Next(saveReplies);
+        std::optional<std::wstring> path = Next(saveReplies);
+        const size_t type = Next(saveTypeReplies).value_or(0);
+        if (!path) return std::nullopt;
+        return winui::SavedFile{std::move(*path), type};
     }
     std::optional<std::wstring> ChooseFolder(HWND, const winui::FolderRequest& request) override {
         folderRequests.push_back(request);

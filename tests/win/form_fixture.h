@@ -10,6 +10,7 @@
 #include "fake_effects.h"
 #include "tests/engine/temp_folder.h"
 #include "tests/update/memory_settings.h"
+#include "winui/message_loop.h"
 #include "winui/program_folder.h"
 #include "winui/text.h"
 
@@ -31,6 +32,17 @@ protected:
     }
     bool Enabled(int id) const { return IsWindowEnabled(form.Control(id)) != FALSE; }
     bool Checked(int id) const { return SendMessageW(form.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // Presses `key` with the focus on `control`, as the keyboard does: the key's down and up
+    // messages go into the thread's queue and the program's own message loop handles them.
+    void PressKeyOn(HWND control, WPARAM key) {
+        SetFocus(control);
+        ASSERT_EQ(GetFocus(), control);
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+        PostMessageW(control, WM_KEYDOWN, key, scan | 1);
+        PostMessageW(control, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
+        PostQuitMessage(0);
+        winui::RunMessageLoop(form.Handle(), form.Accelerators());
+    }
     // A click as the user makes it: the control changes and tells the window.
     void Click(int id) { SendMessageW(form.Control(id), BM_CLICK, 0, 0); }
     // A command as the menu or a button sends it: errors reach the unhandled-error box. An export

@@ -223,6 +223,7 @@ TEST_F(FormTest, MenuHasTheCommandsAndTheUpdateItemStartsCheckedAndDisabled) {
     EXPECT_EQ(text(options, Form::FirstChoiceCommand), L"Flatten Nested Values");
     EXPECT_EQ(text(options, Form::FirstChoiceCommand + 1), L"Excel-Friendly UTF-8 (BOM)");
     EXPECT_EQ(text(options, Form::FirstChoiceCommand + 2), L"Guard Against Formula Injection");
+    EXPECT_EQ(text(options, Form::FirstChoiceCommand + 3), L"Export Excel Workbooks (.xlsx)");
     EXPECT_EQ(text(file, Form::FileClearCommand), L"Clear");
     EXPECT_EQ(text(file, Form::FileLoadCommand), L"Load JSON file...");
     EXPECT_EQ(text(file, Form::FileExportCommand), L"Export to CSV...");
@@ -242,7 +243,7 @@ UINT ChoiceState(const MainWindow& window, int index) {
 }
 
 TEST_F(FormTest, OptionsStartOffToggleAndAreStored) {
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(ChoiceState(form, i) & MF_CHECKED) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(ChoiceState(form, i) & MF_CHECKED) << i;
     Command(Form::FirstChoiceCommand);
     Command(Form::FirstChoiceCommand + 2);
     Command(Form::FirstChoiceCommand + 2);
@@ -263,13 +264,67 @@ TEST_F(FormTest, OptionsStartOffToggleAndAreStored) {
 TEST(Options, StoredChoicesComeBackAndUnreadableOnesCountAsOff) {
     FakeEffects effects;
     auto store = std::make_unique<tabulora::update::testing::MemorySettings>();
-    store->values = {{"Settings\\FlattenNested", "1"}, {"Settings\\Utf8Bom", "abc"}};
+    store->values = {{"Settings\\FlattenNested", "1"}, {"Settings\\Utf8Bom", "abc"}, {"Settings\\ExcelWorkbook", "1"}};
     store->foreignTyped = {"Settings\\FormulaGuard"};
     const MainWindow form(tabulora::MakeAppIdentity("BRIMTAL", "Tabulora", "1.1"), tabulora::MakerSite("x"),
                           std::move(store));
     EXPECT_TRUE(ChoiceState(form, 0) & MF_CHECKED);
     EXPECT_FALSE(ChoiceState(form, 1) & MF_CHECKED);
     EXPECT_FALSE(ChoiceState(form, 2) & MF_CHECKED);
+    EXPECT_TRUE(ChoiceState(form, 3) & MF_CHECKED);
+    EXPECT_TRUE(form.Options().excelWorkbook);
+    wchar_t caption[64] = {};
+    GetWindowTextW(form.Control(MainWindow::ExportButton), caption, 64);
+    EXPECT_EQ(std::wstring(caption), L"Export to Excel...");
+}
+
+// While workbooks are chosen the exports say so, and what concerns CSV only waits; the header line
+// and the input encoding UTF-8 still apply. The choice is stored like the others.
+TEST_F(FormTest, TheWorkbookChoiceRenamesTheExportsAndGraysTheCsvOnlyChoices) {
+    form.AddInputFile(WriteFile("a.json", "{}"));
+    HMENU file = GetSubMenu(GetMenu(form.Handle()), 0);
+    auto text = [](HMENU menu, UINT id) {
+        wchar_t buffer[64] = {};
+        GetMenuStringW(menu, id, buffer, 64, MF_BYCOMMAND);
+        return std::wstring(buffer);
+    };
+    struct Look {
+        const wchar_t *button, *single, *multiple;
+        bool csvOnlyUsable;
+    };
+    const Look csv{L"Export to CSV...", L"Single CSV File...", L"Multiple CSV Files...", true};
+    const Look workbook{L"Export to Excel...", L"Single Excel Workbook...", L"Multiple Excel Workbooks...", false};
+    auto expectLook = [&](const Look& look, const char* when) {
+        EXPECT_EQ(Caption(Form::ExportButton), look.button) << when;
+        EXPECT_EQ(text(file, Form::FileExportCommand), look.button) << when;
+        EXPECT_EQ(text(form.ExportMenu(), Form::SingleCsvFileCommand), look.single) << when;
+        EXPECT_EQ(text(form.ExportMenu(), Form::MultipleCsvFilesCommand), look.multiple) << when;
+        for (int id : {Form::AnsiRadio, Form::SeparatorLabel, Form::SeparatorButton})
+            EXPECT_EQ(Enabled(id), look.csvOnlyUsable) << when << ", control " << id;
+        EXPECT_EQ(!(ChoiceState(form, 1) & MF_GRAYED), look.csvOnlyUsable) << when;  // BOM
+        EXPECT_EQ(!(ChoiceState(form, 2) & MF_GRAYED), look.csvOnlyUsable) << when;  // formula guard
+        EXPECT_TRUE(Enabled(Form::HeaderCheckBox)) << when;
+        EXPECT_TRUE(Enabled(Form::Utf8Radio)) << when;
+        EXPECT_FALSE(ChoiceState(form, 0) & MF_GRAYED) << when;
+        EXPECT_FALSE(ChoiceState(form, 3) & MF_GRAYED) << when;
+    };
+    expectLook(csv, "at first");
+    Command(Form::FirstChoiceCommand + 3);
+    EXPECT_TRUE(ChoiceState(form, 3) & MF_CHECKED);
+    EXPECT_TRUE(form.Options().excelWorkbook);
+    EXPECT_EQ(settings->values["Settings\\ExcelWorkbook"], "1");
+    expectLook(workbook, "workbooks");
+    // ANSI stays as chosen for reading the inputs, grayed.
+    Command(Form::FirstChoiceCommand + 3);
+    Click(Form::AnsiRadio);
+    Command(Form::FirstChoiceCommand + 3);
+    EXPECT_TRUE(Checked(Form::AnsiRadio));
+    EXPECT_FALSE(Enabled(Form::AnsiRadio));
+    Click(Form::Utf8Radio);
+    Command(Form::FirstChoiceCommand + 3);
+    EXPECT_EQ(settings->values["Settings\\ExcelWorkbook"], "0");
+    EXPECT_FALSE(form.Options().excelWorkbook);
+    expectLook(csv, "CSV again");
 }
 
 TEST_F(FormTest, TheBomChoiceIsOffTheMenuWhileAnsiIsChosen) {

@@ -28,18 +28,6 @@ protected:
         return text;
     }
     static void Choose(SeparatorDialog& dialog, int id) { SendMessageW(dialog.Control(id), BM_CLICK, 0, 0); }
-
-    // Presses `key` with the focus on `control`, as the keyboard does: the key's down and up
-    // messages go into the thread's queue and the program's own message loop handles them.
-    void PressKey(HWND control, WPARAM key) {
-        SetFocus(control);
-        ASSERT_EQ(GetFocus(), control);
-        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
-        PostMessageW(control, WM_KEYDOWN, key, scan | 1);
-        PostMessageW(control, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
-        PostQuitMessage(0);
-        winui::RunMessageLoop(form.Handle(), form.Accelerators());
-    }
 };
 
 TEST_F(SeparatorTest, OpensWithTheSeparatorSelected) {
@@ -138,7 +126,7 @@ TEST_F(SeparatorTest, EnterPressesOnlyTheFocusedButtonAndEscapeCancelsFromAnywhe
             Choose(dialog, SeparatorDialog::OtherRadio);
             SetWindowTextW(dialog.Control(SeparatorDialog::OtherEdit), c.typed);
         }
-        PressKey(dialog.Control(c.focus), c.key);
+        PressKeyOn(dialog.Control(c.focus), c.key);
         EXPECT_EQ(dialog.IsOpen(), c.staysOpen);
         EXPECT_EQ(Caption(Form::SeparatorButton), c.caption);
         if (c.staysOpen) {
