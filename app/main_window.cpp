@@ -16,6 +16,7 @@
 #include "ui/about_box.h"
 #include "ui/feedback_window.h"
 #include "ui/new_version_notice.h"
+#include "ui/preview_window.h"
 #include "ui/separator_dialog.h"
 #include "update/checker_win.h"
 #include "update/settings.h"
@@ -42,6 +43,7 @@ constexpr int kBigButtonHeight = 49;
 constexpr int kButtonImageSize = 32;
 constexpr int kButtonImageMargin = 5;
 constexpr int kShowInFolderWidth = 90;  // the status bar's part that holds the link
+constexpr int kPreviewLinkWidth = 64;   // and the one for "Preview..."
 
 enum Fonts { kWindowFont, kLargeFont };
 const winui::FontSpec kFonts[] = {{L"Tahoma", 11}, {L"Tahoma", 19}};
@@ -86,12 +88,14 @@ const ControlSpec kControls[] = {
      L"<a>Show in Folder</a>",
      {0, 0, kShowInFolderWidth, 16},
      kWindowFont},  // hidden until offered; not made disabled, which leaves it unusable under Wine
+    {MainWindow::PreviewLink, ControlKind::Link, L"<a>Preview...</a>", {0, 0, kPreviewLinkWidth, 16}, kWindowFont},
 };
 
 const MenuItemSpec kFileMenu[] = {
     {MainWindow::FileClearCommand, L"Clear"},
     {MainWindow::FileLoadCommand, L"Load JSON file...", L"IMG_FOLDER48"},
     {MainWindow::FileExportCommand, L"Export to CSV...", L"IMG_SAVE48"},
+    {MainWindow::PreviewCommand, L"&Preview and Columns...\tCtrl+P", nullptr, MFS_DISABLED},
     {MainWindow::ShowExportedFileCommand, L"&Show Exported File", nullptr, MFS_DISABLED},
     {0, nullptr},
     {MainWindow::FileExitCommand, L"Exit", L"IMG_EXIT"},
@@ -136,8 +140,9 @@ HMENU BuildMainMenu(HMENU& fileMenu, HMENU& optionsMenu, HMENU& helpMenu) {
 }
 
 HACCEL BuildAccelerators() {
-    ACCEL keys[] = {{FVIRTKEY, VK_F1, MainWindow::OnlineHelpCommand}};
-    return CreateAcceleratorTableW(keys, 1);
+    ACCEL keys[] = {{FVIRTKEY, VK_F1, MainWindow::OnlineHelpCommand},
+                    {FVIRTKEY | FCONTROL, 'P', MainWindow::PreviewCommand}};
+    return CreateAcceleratorTableW(keys, 2);
 }
 
 // An item handed over by the shell counts when it is not a folder and its extension, from the
@@ -200,23 +205,42 @@ void MainWindow::LayoutControls() {
     LayoutStatusBar();
 }
 
-// One part for the texts; a second at the right holds "Show in Folder" while it is offered.
+// One part for the texts; at the right, parts for "Show in Folder" and "Preview..." while each
+// is offered.
 void MainWindow::LayoutStatusBar() {
     const HWND status = Control(StatusBar);
-    const HWND link = Control(ShowInFolderLink);
-    const bool offered = (GetWindowLongPtrW(link, GWL_STYLE) & WS_VISIBLE) != 0;
     RECT client{};
     GetClientRect(status, &client);
-    int edges[2] = {offered ? std::max(0, static_cast<int>(client.right) - Scale(kShowInFolderWidth)) : -1, -1};
-    SendMessageW(status, SB_SETPARTS, offered ? 2 : 1, reinterpret_cast<LPARAM>(edges));
-    if (!offered) return;
-    RECT part{};
-    SendMessageW(status, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
-    MapWindowPoints(status, Handle(), reinterpret_cast<POINT*>(&part), 2);
-    const int inset = Scale(3);
+    struct Offer {
+        HWND link;
+        int width;
+    };
+    std::vector<Offer> offers;
+    // Left to right as in the tab order: Show in Folder follows the export button at once.
+    for (const Offer& offer : {Offer{Control(ShowInFolderLink), Scale(kShowInFolderWidth)},
+                               Offer{Control(PreviewLink), Scale(kPreviewLinkWidth)}}) {
+        if (GetWindowLongPtrW(offer.link, GWL_STYLE) & WS_VISIBLE) offers.push_back(offer);
+    }
+    std::vector<int> edges;
+    int right = static_cast<int>(client.right);
+    for (const Offer& offer : offers) right -= offer.width;
+    edges.push_back(offers.empty() ? -1 : std::max(0, right));
+    for (size_t i = 0; i < offers.size(); ++i) {
+        right += offers[i].width;
+        edges.push_back(i + 1 == offers.size() ? -1 : right);
+    }
+    SendMessageW(status, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     // Right after the export button in the z-order: above the status bar, and next in the tab order.
-    SetWindowPos(link, Control(ExportButton), part.left + inset, part.top + Scale(1),
-                 part.right - part.left - 2 * inset, part.bottom - part.top - Scale(2), SWP_NOACTIVATE);
+    HWND after = Control(ExportButton);
+    for (size_t i = 0; i < offers.size(); ++i) {
+        RECT part{};
+        SendMessageW(status, SB_GETRECT, i + 1, reinterpret_cast<LPARAM>(&part));
+        MapWindowPoints(status, Handle(), reinterpret_cast<POINT*>(&part), 2);
+        const int inset = Scale(3);
+        SetWindowPos(offers[i].link, after, part.left + inset, part.top + Scale(1), part.right - part.left - 2 * inset,
+                     part.bottom - part.top - Scale(2), SWP_NOACTIVATE);
+        after = offers[i].link;
+    }
 }
 
 void MainWindow::AfterDpiChange() {
@@ -261,6 +285,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const auto& notice = *reinterpret_cast<const NMHDR*>(lParam);
         if (notice.idFrom == ShowInFolderLink && (notice.code == NM_CLICK || notice.code == NM_RETURN)) {
             ShowExportedFile();
+            return 0;
+        }
+        if (notice.idFrom == PreviewLink && (notice.code == NM_CLICK || notice.code == NM_RETURN)) {
+            OpenPreview();
             return 0;
         }
         break;
@@ -310,6 +338,7 @@ void MainWindow::RunCommand(UINT id) {
     case SingleCsvFileCommand: ExportSingleCsvFile(); break;
     case MultipleCsvFilesCommand: ExportMultipleCsvFiles(); break;
     case ShowExportedFileCommand: ShowExportedFile(); break;
+    case PreviewCommand: OpenPreview(); break;
     default:
         if (id >= FirstChoiceCommand && id < FirstChoiceCommand + kConversionChoices.size()) {
             ToggleChoice(kConversionChoices[id - FirstChoiceCommand].choice);
@@ -326,6 +355,7 @@ void MainWindow::AddInputFile(const std::wstring& path) {
     ++loadedFileCount_;
     winui::Effects().AddToRecentDocuments(path);
     UpdateControls();
+    RefreshPreview();
 }
 
 void MainWindow::ChooseInputFiles() {
@@ -363,8 +393,10 @@ void MainWindow::ClearInputFiles() {
     if (ExportRunning()) return;
     inputFiles_.clear();
     loadedFileCount_ = 0;
+    shape_.reset();  // a shape is made for the files it was chosen on
     SetStatusText(L"");
     UpdateControls();
+    RefreshPreview();
 }
 
 // ---- Exports
@@ -390,8 +422,7 @@ void MainWindow::ExportFromMenu() {
 }
 
 void MainWindow::ExportSingleCsvFile() {
-    StartExport([inputs = InputPaths(),
-                 settings = ToExportSettings(options_, SystemAnsiCodec())](ExportHost& host, ExportControl& control) {
+    StartExport([inputs = InputPaths(), settings = ShapedSettings()](ExportHost& host, ExportControl& control) {
         return tabulora::ExportToSingleFile(inputs, settings, host, control);
     });
 }
@@ -406,9 +437,15 @@ void MainWindow::ExportMultipleCsvFiles() {
 
 void MainWindow::ExportMultipleCsvFilesTo(const std::wstring& folder) {
     StartExport([inputs = InputPaths(), folder = winui::WideToUtf8(folder),
-                 settings = ToExportSettings(options_, SystemAnsiCodec())](ExportHost& host, ExportControl& control) {
+                 settings = ShapedSettings()](ExportHost& host, ExportControl& control) {
         return tabulora::ExportEachFileToFolder(inputs, folder, settings, host, control);
     });
+}
+
+// The options, and the shape of the Preview window while one is in force.
+ExportSettings MainWindow::ShapedSettings() const {
+    ExportSettings settings = ToExportSettings(options_, SystemAnsiCodec());
+    return shape_ ? ui::WithChoices(std::move(settings), *shape_) : settings;
 }
 
 void MainWindow::StartExport(ExportWorker::Job job) {
@@ -588,6 +625,7 @@ void MainWindow::ToggleHeader() {
 void MainWindow::ChooseEncoding(TextEncoding encoding) {
     options_.encoding = encoding;
     UpdateControls();
+    RefreshPreview();  // the inputs read another way
 }
 
 ui::SeparatorDialog* MainWindow::LastSeparatorDialog() const {
@@ -621,6 +659,7 @@ void MainWindow::ToggleChoice(ConversionChoice choice) {
                            MB_ICONERROR);
     }
     UpdateControls();
+    RefreshPreview();  // flattening and the formula guard change what the grid shows
 }
 
 // ---- The look of the window
@@ -670,6 +709,15 @@ void MainWindow::UpdateControls() {
     DragAcceptFiles(Handle(), look.acceptsDroppedFiles);
     EnableMenuItem(fileMenu_, ShowExportedFileCommand,
                    MF_BYCOMMAND | (look.showExportedOutput ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(fileMenu_, PreviewCommand, MF_BYCOMMAND | (look.previewEnabled ? MF_ENABLED : MF_GRAYED));
+    const HWND previewLink = Control(PreviewLink);
+    if (((GetWindowLongPtrW(previewLink, GWL_STYLE) & WS_VISIBLE) != 0) != look.previewEnabled) {
+        if (!look.previewEnabled && GetFocus() == previewLink)
+            SetFocus(Control(look.exportEnabled ? ExportButton : LoadButton));
+        EnableWindow(previewLink, look.previewEnabled);
+        ShowWindow(previewLink, look.previewEnabled ? SW_SHOWNA : SW_HIDE);
+        LayoutStatusBar();
+    }
     const HWND link = Control(ShowInFolderLink);
     if (((GetWindowLongPtrW(link, GWL_STYLE) & WS_VISIBLE) != 0) != look.showExportedOutput) {
         // The focus leaves the link before it goes, for a control that can take it.
@@ -689,6 +737,42 @@ void MainWindow::OpenFeedbackWindow() {
 void MainWindow::OpenAboutBox() {
     ui::AboutBox box(Handle(), identity_, site_);
     box.ShowModal();
+}
+
+// ---- Preview
+
+void MainWindow::OpenPreview() {
+    if (!Look().previewEnabled) return;
+    if (!preview_) {
+        ui::PreviewHost host{
+            [this](const std::optional<ui::PreviewChoices>& shape) { UseShape(shape); },
+            [this] {
+                if (Look().exportEnabled && !ExportRunning()) ExportOrCancel();
+            },
+        };
+        preview_ = std::make_unique<ui::PreviewWindow>(Handle(), std::move(host));
+    }
+    const bool open = preview_->IsOpen();
+    if (!open) RefreshPreview(true);
+    preview_->Show();
+}
+
+// The Preview window shows the files loaded now with the options in force.
+void MainWindow::RefreshPreview(bool evenIfHidden) {
+    if (!preview_ || (!evenIfHidden && !preview_->IsOpen())) return;
+    const ExportSettings settings = ToExportSettings(options_, SystemAnsiCodec());
+    preview_->SetInputs(InputPaths(), settings, shape_.value_or(ui::DefaultChoices(settings)));
+}
+
+// The status bar tells of a change of the shape; a reading that changes nothing it says (the
+// columns found, say) leaves the status bar, and an export's summary there, alone.
+void MainWindow::UseShape(const std::optional<ui::PreviewChoices>& shape) {
+    auto text = [this](const std::optional<ui::PreviewChoices>& value) {
+        return value ? winui::Utf8ToWide(ui::ShapedStatusText(*value, InputPaths())) : std::wstring();
+    };
+    const std::wstring before = text(shape_);
+    shape_ = shape;
+    if (text(shape_) != before) SetStatusText(text(shape_));
 }
 
 }  // namespace tabulora

@@ -14,7 +14,9 @@
 #include "app/main_window_look.h"
 #include "base/app_identity.h"
 #include "base/maker_site.h"
+#include "engine/csv_export.h"
 #include "engine/text_codec.h"
+#include "ui/preview_choices.h"
 #include "update/settings.h"
 #include "winui/busy_cursor.h"
 #include "winui/handles.h"
@@ -27,6 +29,7 @@ namespace tabulora {
 namespace ui {
 class SeparatorDialog;
 class NewVersionNotice;
+class PreviewWindow;
 }  // namespace ui
 
 // The main window: the input list, the options, the exports and the menus.
@@ -42,6 +45,7 @@ public:
         ExportButton,
         StatusBar,
         ShowInFolderLink,  // in the status bar, after a saved export
+        PreviewLink,       // in the status bar, while files are loaded
     };
     enum CommandId : UINT {
         FileClearCommand = 201,
@@ -56,6 +60,7 @@ public:
         SingleCsvFileCommand,  // the export button's drop-down menu
         MultipleCsvFilesCommand,
         ShowExportedFileCommand,
+        PreviewCommand,            // File: Preview and Columns... (Ctrl+P)
         FirstChoiceCommand = 301,  // the Options menu: one item per conversion choice, in order
     };
     static constexpr UINT_PTR kUpdateCheckTimer = 1;
@@ -118,6 +123,11 @@ public:
     void ToggleUpdateNotifications();
     void OpenFeedbackWindow();
     void OpenAboutBox();
+    // The Preview window, opened on the files loaded; its choices shape the exports until the
+    // files are cleared or the window's Reset.
+    void OpenPreview();
+    ui::PreviewWindow* Preview() const { return preview_.get(); }
+    const std::optional<ui::PreviewChoices>& Shape() const { return shape_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -139,6 +149,9 @@ private:
     void SetStatusText(const std::wstring& text);
     void LayoutStatusBar();
     void ShowFileLoadError(const std::string& path);
+    ExportSettings ShapedSettings() const;
+    void RefreshPreview(bool evenIfHidden = false);
+    void UseShape(const std::optional<ui::PreviewChoices>& shape);
     // The save dialog of the single-file export: where, and as what.
     std::optional<OutputChoice> ChooseOutputFile();
 
@@ -172,6 +185,8 @@ private:
     };
     std::optional<ExportedOutput> exported_;
     std::unique_ptr<ui::NewVersionNotice> notice_;
+    std::unique_ptr<ui::PreviewWindow> preview_;
+    std::optional<ui::PreviewChoices> shape_;  // chosen in the Preview window
 };
 
 }  // namespace tabulora

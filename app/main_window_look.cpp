@@ -37,6 +37,7 @@ MainWindowLook LookOf(const ExportOptions& options, int64_t filesLoaded, bool ex
     look.fileCommandsEnabled = !exportRunning;
     look.acceptsDroppedFiles = !exportRunning;
     look.showExportedOutput = exportSaved && !exportRunning;
+    look.previewEnabled = loaded;
     // The byte-order mark is a choice of UTF-8 CSV only, the formula guard of CSV.
     for (size_t i = 0; i < kConversionChoices.size(); ++i) {
         const ConversionChoiceInfo& info = kConversionChoices[i];

@@ -42,6 +42,8 @@ struct MainWindowLook {
     // "Show in Folder" in the status bar and File: "Show Exported File": while the status bar
     // shows the summary of an export that wrote its output.
     bool showExportedOutput = false;
+    // File: "Preview and Columns..." and "Preview..." in the status bar: while files are loaded.
+    bool previewEnabled = false;
     std::array<MenuItem, kConversionChoices.size()> choices{};  // the Options menu, in table order
 };
 

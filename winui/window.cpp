@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -58,6 +59,10 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Memo:
         return {WC_EDITW, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Link: return {WC_LINK, WS_TABSTOP, 0};
+    case ControlKind::ListView: return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::ProgressBar: return {PROGRESS_CLASSW, 0, 0};
+    case ControlKind::KeyLabel: return {WC_STATICW, SS_LEFT, 0};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -108,6 +113,16 @@ AccessibleDescription KindDescription(ControlKind kind, HWND control) {
         description.name = [control] { return WithoutMarkup(WindowText(control)); };
         break;
     case ControlKind::Panel: break;  // each window says what its panels are
+    case ControlKind::KeyLabel: description.role = ROLE_SYSTEM_STATICTEXT; break;
+    // Named by the label before them, as Windows names an edit box.
+    case ControlKind::ListView:
+    case ControlKind::ComboBox:
+    case ControlKind::ProgressBar:
+        description.role = kind == ControlKind::ListView   ? ROLE_SYSTEM_LIST
+                           : kind == ControlKind::ComboBox ? ROLE_SYSTEM_COMBOBOX
+                                                           : ROLE_SYSTEM_PROGRESSBAR;
+        description.name = [control] { return LabelBefore(control); };
+        break;
     }
     return description;
 }
@@ -225,15 +240,27 @@ void Window::OnColoursChanged() {
 }
 
 void Window::LayoutControls() {
+    // What a resizable window has beyond the client area it was laid out for.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int extraWidth = std::max(0, static_cast<int>(client.right) - Scale(client96_.cx));
+    const int extraHeight = std::max(0, static_cast<int>(client.bottom) - Scale(client96_.cy));
     for (const ControlSpec& item : controls_) {
         if (item.kind == ControlKind::StatusBar) {
             SendMessageW(Control(item.id), WM_SIZE, 0, 0);  // docks itself at the bottom
             continue;
         }
-        SetWindowPos(Control(item.id), nullptr, Scale(item.bounds.x), Scale(item.bounds.y), Scale(item.bounds.width),
-                     Scale(item.bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        const bool top = item.parent == 0;  // anchors follow the window, not a panel
+        const unsigned anchors = top ? item.anchors : 0;
+        const int x = Scale(item.bounds.x) + (anchors & kMoveRight ? extraWidth : 0);
+        const int y = Scale(item.bounds.y) + (anchors & kMoveDown ? extraHeight : 0);
+        const int width = Scale(item.bounds.width) + (anchors & kGrowWidth ? extraWidth : 0);
+        const int height = Scale(item.bounds.height) + (anchors & kGrowHeight ? extraHeight : 0);
+        SetWindowPos(Control(item.id), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
+
+SIZE Window::BaseClientSize() const { return {Scale(client96_.cx), Scale(client96_.cy)}; }
 
 void Window::ResizeToClient() {
     auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
@@ -263,6 +290,14 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (ApplyBusyCursor()) return TRUE;
         break;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_NEXTDLGCTL: {
+        // What the dialog manager asks of a dialog when an access key of a label moves the focus
+        // on to the control after it; DefWindowProc leaves it undone.
+        HWND target = reinterpret_cast<HWND>(wParam);
+        if (!LOWORD(lParam)) target = GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+        if (target) SetFocus(target);
+        return 0;
+    }
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             RememberFocus();

@@ -13,8 +13,30 @@ namespace winui {
 void InitCommonControls6();
 
 // Panel is the drawn container of winui/panel.h; Memo a multi-line edit with a vertical
-// scroll bar that wraps its lines; Link a SysLink control (its caption marks the link with <a>).
-enum class ControlKind { Button, CheckBox, RadioButton, Label, Edit, StatusBar, Panel, Memo, Link };
+// scroll bar that wraps its lines; Link a SysLink control (its caption marks the link with <a>);
+// KeyLabel a label whose "&" marks the access key of the control after it, which takes the
+// label's text as its accessible name; ListView a report-view list (winui/list_view.h); ComboBox a drop-down list to
+// pick from (winui/combo_box.h; its height is that of the open list).
+enum class ControlKind {
+    Button,
+    CheckBox,
+    RadioButton,
+    Label,
+    Edit,
+    StatusBar,
+    Panel,
+    Memo,
+    Link,
+    ListView,
+    ComboBox,
+    ProgressBar,
+    KeyLabel
+};
+
+// How a control follows a resizable window whose client area is larger than the one it was laid
+// out for: its left or top edge moves with the right or bottom edge of the window, and it grows
+// with it.
+enum Anchor : unsigned { kMoveRight = 1, kMoveDown = 2, kGrowWidth = 4, kGrowHeight = 8 };
 
 struct Bounds96 {
     int x, y, width, height;
@@ -38,6 +60,7 @@ struct ControlSpec {
     int font = 0;
     DWORD extraStyle = 0;
     int parent = 0;
+    unsigned anchors = 0;  // Anchor flags
 };
 
 struct FrameSpec {
@@ -66,6 +89,10 @@ public:
     UINT Dpi() const { return dpi_; }
     int Scale(int value96) const;
     HFONT Font(int index) const { return fonts_.at(static_cast<size_t>(index)).Get(); }
+
+    // The client area the controls were laid out for, at the window's DPI: the smallest a
+    // resizable window should be made.
+    SIZE BaseClientSize() const;
 
     // Centres the window on the monitor nearest to `neighbour` (the primary one when null).
     void CentreOnScreen(HWND neighbour = nullptr);

@@ -19,6 +19,7 @@ TEST(MainWindowLook, WithoutFilesOnlyLoadingAndTheMenusCanBeUsed) {
     EXPECT_TRUE(look.loadEnabled);
     EXPECT_FALSE(look.optionsEnabled);
     EXPECT_FALSE(look.exportEnabled);
+    EXPECT_FALSE(look.previewEnabled);
     EXPECT_EQ(look.exportCaption, "Export to CSV...");
     EXPECT_EQ(std::wstring(look.exportImage), L"IMG_SAVEBLACK48");
     EXPECT_TRUE(look.fileCommandsEnabled);
@@ -37,6 +38,7 @@ TEST(MainWindowLook, LoadedFilesEnableTheOptionsAndTheExport) {
     EXPECT_TRUE(look.loadEnabled);
     EXPECT_TRUE(look.optionsEnabled);
     EXPECT_TRUE(look.exportEnabled);
+    EXPECT_TRUE(look.previewEnabled);
     EXPECT_EQ(look.exportCaption, "Export to CSV...");
     EXPECT_EQ(std::wstring(look.exportImage), L"IMG_SAVE48");
     EXPECT_TRUE(look.fileCommandsEnabled);

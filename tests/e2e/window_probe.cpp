@@ -11,15 +11,17 @@
 // that prefix (a conversion can be over before a screenshot tool has started). Exit status: 0 when
 // the export ended within the time, 1 otherwise.
 //
-//   window_probe link <title>
+//   window_probe link <title> [<caption>]
 //
-// Prints the main window's status bar link as "link: shown <text>" or "link: hidden <text>"
-// (exit status 0), or "no link" (exit status 1).
+// Prints the main window's status bar link whose caption holds <caption> ("Show in Folder" when
+// not given) as "link: shown <text>" or "link: hidden <text>" (exit status 0), or "no link" (exit
+// status 1).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -136,15 +138,18 @@ int Watch(const wchar_t* title, double seconds, const wchar_t* cancelPrefix, con
     return ended ? 0 : 1;
 }
 
-int ShowLink(const wchar_t* title) {
+int ShowLink(const wchar_t* title, const wchar_t* caption) {
     HWND main = FindWindowW(nullptr, title);
-    HWND link = main ? FindWindowExW(main, nullptr, L"SysLink", nullptr) : nullptr;
+    wchar_t text[256] = {};
+    HWND link = nullptr;
+    while (main && (link = FindWindowExW(main, link, L"SysLink", nullptr)) != nullptr) {
+        GetWindowTextW(link, text, 256);
+        if (std::wcsstr(text, caption)) break;
+    }
     if (!link) {
         std::printf("no link\n");
         return 1;
     }
-    wchar_t text[256] = {};
-    GetWindowTextW(link, text, 256);
     const bool shown = IsWindowVisible(link) && IsWindowEnabled(link);
     PrintUtf8(std::wstring(L"link: ") + (shown ? L"shown " : L"hidden ") + text);
     return 0;
@@ -166,8 +171,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         return Watch(argv[2], _wtof(argv[3]), cancelPrefix, capturePrefix, capturePath);
     }
-    if (argc == 3 && std::wstring(argv[1]) == L"link") return ShowLink(argv[2]);
+    if ((argc == 3 || argc == 4) && std::wstring(argv[1]) == L"link")
+        return ShowLink(argv[2], argc == 4 ? argv[3] : L"Show in Folder");
     std::fprintf(stderr, "usage: window_probe watch <title> <seconds> [cancel-when <prefix>] "
-                         "[capture-when <prefix> <file.bmp>]\n       window_probe link <title>\n");
+                         "[capture-when <prefix> <file.bmp>]\n       window_probe link <title> [<caption>]\n");
     return 2;
 }

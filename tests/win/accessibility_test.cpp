@@ -20,6 +20,7 @@
 #include "ui/feedback_window.h"
 #include "ui/new_version_notice.h"
 #include "ui/palette.h"
+#include "ui/preview_window.h"
 #include "ui/separator_dialog.h"
 #include "winui/handles.h"
 #include "winui/panel.h"
@@ -56,6 +57,7 @@ const Row kRows[] = {
     {"main window", L"ANSI", ROLE_SYSTEM_RADIOBUTTON, Reach::Arrow},
     {"main window", L"CSV Separator: Comma", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
     {"main window", L"Export to CSV...", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"main window", L"Preview...", ROLE_SYSTEM_LINK, Reach::Tab},
 
     {"separator dialog", L"Tab", ROLE_SYSTEM_RADIOBUTTON, Reach::Arrow},
     {"separator dialog", L"Comma", ROLE_SYSTEM_RADIOBUTTON, Reach::Tab},  // the one checked
@@ -88,7 +90,23 @@ const Row kRows[] = {
     {"about box", L"tabulora.example", ROLE_SYSTEM_LINK, Reach::Tab},
     {"about box", L"Tabulora 1.1", ROLE_SYSTEM_GROUPING, Reach::None},
 
-    // The Preview window: its rows go here, with a case below that opens it.
+    // The join box is disabled while arrays are not joined; the progress bar hidden until a scan.
+    {"preview window", L"Records:", ROLE_SYSTEM_COMBOBOX, Reach::Tab},
+    {"preview window", L"Arrays:", ROLE_SYSTEM_COMBOBOX, Reach::Tab},
+    {"preview window", L"Rows as the export writes them:", ROLE_SYSTEM_LIST, Reach::Tab},
+    {"preview window", L"Columns:", ROLE_SYSTEM_LIST, Reach::Tab},
+    {"preview window", L"Move Up", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Move Down", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Rename", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Find All Columns", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Reset", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"One row per element of:", ROLE_SYSTEM_LIST, Reach::Tab},
+    {"preview window", L"Save Recipe...", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Load Recipe...", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Export...", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Close", ROLE_SYSTEM_PUSHBUTTON, Reach::Tab},
+    {"preview window", L"Column headers of the rows", ROLE_SYSTEM_LIST, Reach::None},
+    {"preview window", L"Column headers of the column list", ROLE_SYSTEM_LIST, Reach::None},
 };
 
 struct Spoken {
@@ -278,6 +296,18 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControlsAndTabReachesThemInOrder) {
 
     AboutBox about(form.Handle(), kApp, kSite);
     WhileModal(about, [&] { CheckWindow("about box", about.Handle()); });
+
+    Activate(form.Handle());
+    form.OpenPreview();
+    ASSERT_NE(form.Preview(), nullptr);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (form.Preview()->Reading() && std::chrono::steady_clock::now() < limit) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        RunMessages();
+    }
+    Activate(form.Preview()->Handle());
+    CheckWindow("preview window", form.Preview()->Handle());
+    form.Preview()->Close();
 }
 
 TEST_F(AccessibilityTest, TheArrowKeysStayInTheirRadioGroup) {
