@@ -13,13 +13,34 @@ namespace {
 // Bytes read at a time for a preview: a first screen needs little of a big input.
 constexpr size_t kPreviewPieceSize = 256 * 1024;
 
+// Counts the text on its way to the records finder.
+class TextCounter final : public TextWatcher {
+public:
+    explicit TextCounter(TextWatcher& next) : next_(next) {}
+    void BeginText(size_t input) override { next_.BeginText(input); }
+    void Feed(const char* data, size_t size) override {
+        bytes_ += size;
+        next_.Feed(data, size);
+    }
+    void EndText(bool whole) override { next_.EndText(whole); }
+    void TakeBackText() override { next_.TakeBackText(); }
+    uint64_t Bytes() const { return bytes_; }
+
+private:
+    TextWatcher& next_;
+    uint64_t bytes_ = 0;
+};
+
 // Keeps the first rows as the output would write their fields: in a CSV with the formula guard's
 // apostrophe, in a workbook cut to what a cell holds. One row more than wanted ends the reading,
 // so that a table of exactly `maxRows` rows is known to be complete.
 class PreviewRows final : public RowCollector {
 public:
-    PreviewRows(const ExportSettings& settings, size_t maxRows)
+    // `text` counts the text read, which ends the reading at `textLimit` bytes.
+    PreviewRows(const ExportSettings& settings, size_t maxRows, const TextCounter& text, uint64_t textLimit)
         : maxRows_(maxRows),
+          text_(text),
+          textLimit_(textLimit),
           workbook_(settings.format == OutputFormat::Workbook),
           formulaGuard_(settings.csv.formulaGuard && !workbook_) {}
 
@@ -44,13 +65,16 @@ public:
         rows_.resize(mark_);
         more_ = false;
     }
-    bool Enough() const override { return more_; }
+    bool Enough() const override { return more_ || TextLimitReached(); }
+    bool TextLimitReached() const { return text_.Bytes() >= textLimit_; }
 
     std::vector<std::vector<std::string>>& Rows() { return rows_; }
     bool More() const { return more_; }
 
 private:
     const size_t maxRows_;
+    const TextCounter& text_;
+    const uint64_t textLimit_;
     const bool workbook_;
     const bool formulaGuard_;
     std::vector<std::vector<std::string>> rows_;
@@ -74,13 +98,14 @@ std::vector<std::string> WarningsOf(const std::vector<InputOutcome>& inputs, con
 }  // namespace
 
 TablePreview PreviewTable(const std::vector<ExportInput>& inputs, const ExportSettings& settings, size_t maxRows,
-                          ExportControl* control) {
+                          ExportControl* control, uint64_t textLimit) {
     ExportSettings reading = settings;
     reading.pieceSize = std::min(settings.pieceSize, kPreviewPieceSize);
     reading.csv.shape.countColumns = false;
-    PreviewRows rows(reading, maxRows);
     RecordsFinder finder(settings.csv.shape.records.value_or(JsonPath{}), settings.skipBadLines);
-    RowsReading read = ReadIntoRows(inputs, reading, rows, &finder, control);
+    TextCounter text(finder);
+    PreviewRows rows(reading, maxRows, text, textLimit);
+    RowsReading read = ReadIntoRows(inputs, reading, rows, &text, control);
 
     TablePreview preview;
     preview.header = std::move(read.header);
@@ -93,6 +118,7 @@ TablePreview PreviewTable(const std::vector<ExportInput>& inputs, const ExportSe
     preview.warnings = WarningsOf(read.inputs, read.warnings, read.failure);
     preview.inputs = std::move(read.inputs);
     preview.cancelled = read.cancelled;
+    preview.textLimitReached = !read.ended && !read.cancelled && !rows.More() && rows.TextLimitReached();
     preview.bytesRead = read.bytesRead;
     return preview;
 }

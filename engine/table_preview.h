@@ -69,18 +69,24 @@ struct TablePreview {
     // kept, as for a preview cut short (a window may cancel a preview that takes long and show
     // what it has).
     bool cancelled = false;
+    // The reading stopped at its limit of text (kPreviewTextLimit) before `maxRows` rows came:
+    // the rows are those that ended in that part.
+    bool textLimitReached = false;
     uint64_t bytesRead = 0;  // of the inputs, over all of them
 };
 
+// How much text a preview reads at most: enough for the first screen of any table whose rows
+// come early, and a bound on the time of one whose rows come late or never (one record that is
+// the whole input, records the default reading leaves out).
+inline constexpr uint64_t kPreviewTextLimit = 32 << 20;
+
 // Reads the inputs from their beginning until `maxRows` rows are made (or the inputs end): it
 // stops once a row beyond them is made, so `complete` is exact. The reading goes in pieces of at
-// most 256 KiB and no further than the piece that makes that row, so its time does not grow with
-// the size of inputs whose rows come early; inputs that make fewer rows than asked for (records
-// the default reading leaves out, a record that an exploded array keeps whole) are read as far as
-// it takes. Progress and cancel through `control`. Throws only what ExportToOneCsv throws for
-// reading.
+// most 256 KiB and no further than the piece that makes that row, or than the piece that passes
+// `textLimit` bytes of text, so its time does not grow with the size of the inputs. Progress and
+// cancel through `control`. Throws only what ExportToOneCsv throws for reading.
 TablePreview PreviewTable(const std::vector<ExportInput>& inputs, const ExportSettings& settings, size_t maxRows,
-                          ExportControl* control = nullptr);
+                          ExportControl* control = nullptr, uint64_t textLimit = kPreviewTextLimit);
 
 // Every column of the whole inputs and what each held, in the order written, with their header
 // names (renamed): what tabulora-cli --schema lists. Reads everything, as the export does, writing

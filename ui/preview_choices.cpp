@@ -144,10 +144,15 @@ std::string LeftOutNote(const std::vector<RecordsChoice>& leftOut) {
 }
 
 std::string PreviewStatusText(const TablePreview& preview, const std::vector<std::string>& inputNames) {
-    if (preview.rows.empty()) return "No rows";
+    if (preview.rows.empty())
+        return preview.textLimitReached ? "No row ends in the first " + GroupedNumber(kPreviewTextLimit >> 20) +
+                                              " MiB of " + InputsText(inputNames)
+                                        : "No rows";
     if (preview.complete)
         return preview.rows.size() == 1 ? "The only row" : "All " + GroupedNumber(preview.rows.size()) + " rows";
-    return "First " + GroupedNumber(preview.rows.size()) + " rows of " + InputsText(inputNames);
+    const std::string first = preview.rows.size() == 1 ? "First row"
+                                                       : "First " + GroupedNumber(preview.rows.size()) + " rows";
+    return first + " of " + InputsText(inputNames);
 }
 
 std::string ShapedStatusText(const PreviewChoices& choices, const std::vector<std::string>& inputNames) {

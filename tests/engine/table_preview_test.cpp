@@ -418,6 +418,30 @@ TEST(TablePreview, Cancelled) {
     }
 }
 
+TEST(TablePreview, StopsAtItsLimitOfTextWhenTheRowsComeLate) {
+    std::string page = "{\"meta\":{\"page\":1},\"data\":[";
+    for (int i = 0; i < 20000; ++i) page += "{\"id\":" + std::to_string(i) + "},";
+    page += "{}]}";
+    const TablePreview cut = PreviewTable(MemoryInputs({page}), Settings({}, 1024), 1000, nullptr, 16 * 1024);
+    EXPECT_TRUE(cut.textLimitReached);
+    EXPECT_FALSE(cut.complete);
+    EXPECT_FALSE(cut.cancelled);
+    EXPECT_EQ(cut.rows, (std::vector<std::vector<std::string>>{{"1"}}));
+    EXPECT_GE(cut.bytesRead, 16u * 1024);
+    EXPECT_LT(cut.bytesRead, 18u * 1024);
+    ASSERT_EQ(cut.records.size(), 1u);
+    EXPECT_GT(cut.records[0].objects, 100u);
+    EXPECT_LT(cut.records[0].objects, 20001u);
+
+    // Within the limit the whole input is read; choosing the records gives rows at once.
+    const TablePreview whole = PreviewTable(MemoryInputs({page}), Settings({}, 1024), 1000, nullptr, page.size() + 1);
+    EXPECT_FALSE(whole.textLimitReached);
+    EXPECT_TRUE(whole.complete);
+    const TablePreview records = PreviewTable(MemoryInputs({page}), Settings({"data"}, 1024), 1000, nullptr, 16 * 1024);
+    EXPECT_FALSE(records.textLimitReached);
+    EXPECT_EQ(records.rows.size(), 1000u);
+}
+
 TEST(TablePreview, EmptyInputsGiveNoRows) {
     const TablePreview preview = PreviewTable(MemoryInputs({"", "  \n"}), Settings({}), 1000);
     EXPECT_TRUE(preview.complete);

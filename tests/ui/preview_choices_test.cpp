@@ -160,10 +160,15 @@ TEST(PreviewChoicesTest, Texts) {
 
     TablePreview preview;
     EXPECT_EQ(PreviewStatusText(preview, {"C:\\in\\data.json"}), "No rows");
+    preview.textLimitReached = true;
+    EXPECT_EQ(PreviewStatusText(preview, {"C:\\in\\data.json"}), "No row ends in the first 32 MiB of data.json");
+    preview.textLimitReached = false;
     preview.rows.assign(1000, {"x"});
     EXPECT_EQ(PreviewStatusText(preview, {"C:\\in\\data.json"}), "First 1,000 rows of data.json");
     EXPECT_EQ(PreviewStatusText(preview, {"/in/a.json", "b.json", "c.json"}),
               "First 1,000 rows of a.json and 2 more files");
+    preview.rows.resize(1);
+    EXPECT_EQ(PreviewStatusText(preview, {"data.json"}), "First row of data.json");
     preview.rows.resize(37);
     preview.complete = true;
     EXPECT_EQ(PreviewStatusText(preview, {"data.json"}), "All 37 rows");
