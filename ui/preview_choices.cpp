@@ -188,7 +188,9 @@ PreviewChoices ChoicesOfRecipe(const RecipeSettings& recipe) {
     if (shape.ChoosesColumns()) {
         choices.columnsChosen = !shape.columns.empty();
         for (const std::string& name : shape.columns) choices.columns.push_back({name, name, true, std::nullopt});
-        for (const auto& [name, header] : shape.renames) {
+        for (const auto& rename : shape.renames) {
+            const std::string& name = rename.first;
+            const std::string& header = rename.second;
             auto column = std::find_if(choices.columns.begin(), choices.columns.end(),
                                        [&](const ColumnChoice& c) { return c.name == name; });
             if (column != choices.columns.end()) {
