@@ -9,6 +9,9 @@ namespace tabulora {
 // characters included, stays as written, so a cell never holds CR, LF or TAB.
 void DecodeCellEscapes(std::string_view text, std::string& out);
 
+// The same in place: a decoded text is never longer than the text. Returns its length.
+size_t DecodeCellEscapesInPlace(char* text, size_t size);
+
 // The text itself when it holds no backslash, else its decoded form (DecodeCellEscapes) in
 // `scratch`.
 std::string_view DecodedCell(std::string_view text, std::string& scratch);

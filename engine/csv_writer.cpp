@@ -84,12 +84,28 @@ char* CsvFieldWriter::WriteSpecialField(char* out, std::string_view field) const
 
 char* CsvFieldWriter::WriteQuoted(char* out, std::string_view field) const {
     *out++ = '"';
-    for (const char c : field) {
+    out = WriteFieldPart(out, field, true);
+    *out++ = '"';
+    return out;
+}
+
+char* CsvFieldWriter::WriteFieldPart(char* out, std::string_view part, bool quoted) {
+    if (!quoted) {
+        std::memcpy(out, part.data(), part.size());
+        return out + part.size();
+    }
+    for (const char c : part) {
         if (c == '"') *out++ = '"';
         *out++ = c;
     }
-    *out++ = '"';
     return out;
+}
+
+CsvFieldWriter::Framing CsvFieldWriter::FramingOf(std::string_view field, bool guard) const {
+    Framing framing;
+    framing.guarded = guard && LooksLikeFormula(field);
+    framing.quoted = (framing.guarded && separator_ == "'") || NeedsQuotes(field);
+    return framing;
 }
 
 void CsvFieldWriter::AppendField(std::string& out, std::string_view field) const {
@@ -118,10 +134,7 @@ char* CsvFieldWriter::WriteGuardedField(char* out, std::string_view field) const
     const bool quoted = separator_ == "'" || NeedsQuotes(field);
     if (quoted) *out++ = '"';
     *out++ = '\'';
-    for (const char c : field) {
-        if (quoted && c == '"') *out++ = '"';
-        *out++ = c;
-    }
+    out = WriteFieldPart(out, field, quoted);
     if (quoted) *out++ = '"';
     return out;
 }

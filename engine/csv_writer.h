@@ -47,6 +47,16 @@ public:
     }
     static constexpr size_t kFieldSlack = 16;
 
+    // A field written in parts, too long to be written at once: whether it is quoted and whether an
+    // apostrophe guards it (with `guard`), decided on the whole field as the writers above decide.
+    struct Framing {
+        bool quoted = false;
+        bool guarded = false;
+    };
+    Framing FramingOf(std::string_view field, bool guard) const;
+    // A part of such a field, with its double quotes doubled when the field is quoted; room: 2 * size.
+    static char* WriteFieldPart(char* out, std::string_view part, bool quoted);
+
 private:
     bool NeedsQuotes(std::string_view field) const;
     // A field holding a double quote or the separator's first byte.

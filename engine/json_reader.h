@@ -10,6 +10,10 @@ namespace tabulora {
 // other unreadable text (what was read so far is kept).
 inline constexpr unsigned kMaxNestingDepth = 4096;
 
+// A string that runs on past the text at hand for at least this many bytes goes, to a consumer
+// that takes strings in parts, in parts as the text comes, so that it is never held whole here.
+inline constexpr size_t kStringPartBytes = 64 * 1024;
+
 // Why the reading of a text ended before its end.
 enum class StopReason : uint8_t {
     None,
@@ -58,6 +62,9 @@ public:
     // Offset in the whole text of the byte where reading stopped (the end of the text for
     // UnexpectedEnd).
     virtual uint64_t StopOffset() const = 0;
+    // Offset in the whole text of the string being reported in parts (its opening quote), or
+    // UINT64_MAX: a stop at the end of the text reports that place, which is no longer at hand.
+    virtual uint64_t PartedStringStart() const { return UINT64_MAX; }
 };
 
 // Reads JSON text, tolerantly: blanks are skipped, member names may be single-quoted or bare (a
@@ -75,6 +82,11 @@ public:
 //                                      written, `escapes` whether there are any); "," or "}" follows
 //   Scalar(kind, text, rawBreaks)      a string as written with its quotes (`rawBreaks`: it holds a
 //                                      raw CR or LF), a number, a literal, or "null" when unreadable
+//   StringPart(text, rawBreaks)        optional: a long string (kStringPartBytes) as written so far,
+//                                      the first part with its opening quote; the Scalar that
+//                                      follows its last part holds the rest with the closing quote.
+//                                      A string that the text ends inside gets no Scalar: ValueEnd
+//                                      follows its parts
 //   OpenObject(), EmptyObject(), CloseObject(), OpenArray(), EmptyArray(), CloseArray()
 //   Element()                          an element of the innermost array begins
 //   Separator(byte, inObject)          the byte after a value that does not close its container
@@ -92,6 +104,7 @@ public:
     bool Done() const override { return step_ == Step::Finished || step_ == Step::Stopped; }
     StopReason Stop() const override { return stop_; }
     uint64_t StopOffset() const override { return stopOffset_; }
+    uint64_t PartedStringStart() const override { return step_ == Step::StringRest ? stringStart_ : UINT64_MAX; }
 
 private:
     enum class Step : uint8_t {
@@ -102,6 +115,7 @@ private:
         ArrayElement,
         ObjectMember,
         NameColon,
+        StringRest,
         AfterValue,
         FieldEnd,
         ValueDone,
@@ -125,6 +139,7 @@ private:
     bool NameColon();
     bool MemberValue();
     bool AfterValue();
+    bool StringRest();
     bool ReadScalar();
     bool FieldEnd();
     bool ValueDone();
@@ -134,6 +149,7 @@ private:
     const char* SkipBlanks(const char* p) const;
     void KeepName();
     bool StopAt(const char* p, StopReason reason);
+    bool StopAtOffset(uint64_t offset, StopReason reason);
     bool NeedMore(const char* p);
 
     Events& events_;
@@ -158,6 +174,8 @@ private:
     std::string nameCopy_;  // a decoded name, or a name kept across pieces
     std::string rawCopy_;   // a double-quoted name's text kept across pieces
     std::string normalizedName_;
+
+    uint64_t stringStart_ = 0;  // offset of the string being reported in parts
 
     StopReason stop_ = StopReason::None;
     uint64_t stopOffset_ = 0;

@@ -11,22 +11,29 @@ namespace tabulora {
 // backslash steps over the next byte), and what stands in it.
 struct StringToken {
     const char* close = nullptr;
-    bool escapes = false;   // a backslash
-    bool controls = false;  // a byte below 0x20, raw or after a backslash
-    bool breaks = false;    // a raw CR or LF, or one after a backslash
+    const char* scanned = nullptr;  // no close: where the scan ended (`end`, or a backslash just before it)
+    bool escapes = false;           // a backslash
+    bool controls = false;          // a byte below 0x20, raw or after a backslash
+    bool breaks = false;            // a raw CR or LF, or one after a backslash
 };
 
 inline StringToken ScanString(const char* p, const char* end) {
     StringToken token;
     for (;;) {
         p = scan::FindEscapeNeeded(p, end);
-        if (p == end) return token;
+        if (p == end) {
+            token.scanned = end;
+            return token;
+        }
         if (*p == '"') {
             token.close = p;
             return token;
         }
         if (*p == '\\') {
-            if (p + 1 == end) return token;
+            if (p + 1 == end) {
+                token.scanned = p;
+                return token;
+            }
             token.escapes = true;
             ++p;
         }
@@ -87,6 +94,7 @@ bool JsonReader<Events>::RunStep() {
     case Step::ArrayElement: return ArrayElement();
     case Step::ObjectMember: return ObjectMember();
     case Step::NameColon: return NameColon();
+    case Step::StringRest: return StringRest();
     case Step::AfterValue: return AfterValue();
     case Step::FieldEnd: return FieldEnd();
     case Step::ValueDone: return ValueDone();
@@ -107,7 +115,13 @@ bool JsonReader<Events>::NeedMore(const char* p) {
 template <class Events>
 bool JsonReader<Events>::StopAt(const char* p, StopReason reason) {
     stop_ = reason;
-    stopOffset_ = consumed_ + static_cast<uint64_t>(p - data_);
+    return StopAtOffset(consumed_ + static_cast<uint64_t>(p - data_), reason);
+}
+
+template <class Events>
+bool JsonReader<Events>::StopAtOffset(uint64_t offset, StopReason reason) {
+    stop_ = reason;
+    stopOffset_ = offset;
     events_.ValueEnd();
     step_ = Step::Stopped;
     return false;
@@ -139,7 +153,18 @@ bool JsonReader<Events>::BeginValue() {
     switch (*p) {
     case '"': {
         const StringToken string = ScanString(p + 1, end_);
-        if (!string.close) return final_ ? StopAt(p, StopReason::UnexpectedEnd) : NeedMore(p);
+        if (!string.close) {
+            if (final_) return StopAt(p, StopReason::UnexpectedEnd);
+            if constexpr (requires(Events & events) { events.StringPart(std::string_view(), false); }) {
+                if (static_cast<size_t>(end_ - p) >= kStringPartBytes) {
+                    stringStart_ = consumed_ + static_cast<uint64_t>(p - data_);
+                    events_.StringPart(std::string_view(p, string.scanned - p), string.breaks);
+                    step_ = Step::StringRest;
+                    return NeedMore(string.scanned);
+                }
+            }
+            return NeedMore(p);
+        }
         events_.Scalar(ScalarKind::String, std::string_view(p, string.close + 1 - p), string.breaks);
         pos_ = string.close + 1;
         step_ = Step::AfterValue;
@@ -321,6 +346,24 @@ bool JsonReader<Events>::MemberValue() {
     if (options_.memberLines && !name_.needsEscaping && TryMemberLine()) return true;
     events_.Name(name_);
     step_ = Step::Value;
+    return true;
+}
+
+// The rest of a string reported in parts: another part, or its last one with the closing quote.
+template <class Events>
+bool JsonReader<Events>::StringRest() {
+    if constexpr (requires(Events & events) { events.StringPart(std::string_view(), false); }) {
+        const StringToken string = ScanString(pos_, end_);
+        if (!string.close) {
+            if (final_) return StopAtOffset(stringStart_, StopReason::UnexpectedEnd);
+            if (string.scanned != pos_)
+                events_.StringPart(std::string_view(pos_, string.scanned - pos_), string.breaks);
+            return NeedMore(string.scanned);
+        }
+        events_.Scalar(ScalarKind::String, std::string_view(pos_, string.close + 1 - pos_), string.breaks);
+        pos_ = string.close + 1;
+        step_ = Step::AfterValue;
+    }
     return true;
 }
 

@@ -10,6 +10,23 @@ namespace tabulora {
 template class JsonReader<LineLayout>;
 
 void ReformattedLines::MemberLine(size_t, std::string_view, ScalarKind, std::string_view, bool) {}
+void ReformattedLines::LinePart(size_t, std::string_view, bool) {}
+
+// A long string goes on to a receiver that takes it in parts, after the line before it; other
+// receivers get it whole in its line.
+void LineLayout::StringPart(std::string_view text, bool rawBreaks) {
+    if (!lines_.TakesLineParts()) {
+        Scalar(ScalarKind::String, text, rawBreaks);
+        return;
+    }
+    if (!lineInParts_) {
+        lines_.LinePart(lineTabs_, std::string_view(line_.Data(), line_.Size()), rawBreakInLine_);
+        line_.Clear();
+        rawBreakInLine_ = false;
+        lineInParts_ = true;
+    }
+    lines_.LinePart(lineTabs_, text, rawBreaks);
+}
 
 void LineLayout::Name(const MemberName& name) {
     char* p = line_.Reserve(name.decoded.size() * 6 + 4);
@@ -85,6 +102,7 @@ void LineLayout::FinishLine() {
     line_.Clear();
     lineHandedOver_ = false;
     rawBreakInLine_ = false;
+    lineInParts_ = false;
     lineTabs_ = 0;
 }
 

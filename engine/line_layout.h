@@ -22,6 +22,13 @@ public:
     virtual void MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value, bool escapes);
     // A top-level value has ended and its last line has been handed over.
     virtual void ValueEnd() {}
+
+    // Whether a line that a long string makes long is taken in parts (LinePart) instead of whole.
+    virtual bool TakesLineParts() const { return false; }
+    // Only when TakesLineParts(): parts of a line at `tabs` TABs, the first being the line up to the
+    // long string (possibly empty), the others the string as it comes. The Line() that follows
+    // ends the line with its rest; it is empty only when the text ended inside the string.
+    virtual void LinePart(size_t tabs, std::string_view text, bool mayHoldBreaks);
 };
 
 // Writes what a JsonReader reads in the line layout: one member or element per line, one TAB per
@@ -40,6 +47,7 @@ public:
         rawBreakInLine_ |= rawBreaks;
         line_.Append(text.data(), text.size());
     }
+    void StringPart(std::string_view text, bool rawBreaks);
     void OpenObject();
     void EmptyObject();
     void CloseObject() { Close('}'); }
@@ -67,6 +75,7 @@ private:
         line_.Clear();
         lineHandedOver_ = false;
         rawBreakInLine_ = false;
+        lineInParts_ = false;
         lineTabs_ = level_;
     }
 
@@ -76,6 +85,7 @@ private:
     unsigned lineTabs_ = 0;        // the indentation of the line being written
     bool lineHandedOver_ = false;  // the line being written went to the receiver already
     bool rawBreakInLine_ = false;  // the line being written copies a raw CR or LF
+    bool lineInParts_ = false;     // the line being written goes to the receiver in parts
 };
 
 // A JsonReader that writes the line layout.
@@ -87,6 +97,7 @@ public:
     bool Done() const override { return reader_.Done(); }
     StopReason Stop() const override { return reader_.Stop(); }
     uint64_t StopOffset() const override { return reader_.StopOffset(); }
+    uint64_t PartedStringStart() const override { return reader_.PartedStringStart(); }
 
 private:
     LineLayout layout_;

@@ -95,15 +95,64 @@ void LineTable::CloseObject(size_t tabs) {
 
 // Only members at the record depth, the depth of the first one, become cells. The first column's
 // name recurring in a row that already holds it starts the next record.
-inline void LineTable::AddCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
+inline bool LineTable::CellColumn(size_t tabs, std::string_view name, uint32_t& column) {
     if (recordDepth_ < 0) recordDepth_ = static_cast<long>(tabs);
-    if (static_cast<long>(tabs) != recordDepth_) return;
-    const uint32_t column = rows_.ColumnOf(name);
+    if (static_cast<long>(tabs) != recordDepth_) return false;
+    column = rows_.ColumnOf(name);
     if (column == 0 && rows_.CellSet(0)) rows_.EndRow();
-    rows_.SetCell(column, value, kind);
+    return true;
+}
+
+inline void LineTable::AddCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
+    uint32_t column;
+    if (CellColumn(tabs, name, column)) rows_.SetCell(column, value, kind);
+}
+
+// A value that lies in the rows' long value is decoded where it stands and becomes its cell there.
+void LineTable::AddLongCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
+    const size_t offset = static_cast<size_t>(value.data() - rows_.LongValue().data());
+    const size_t length = rows_.DecodeLongValue(offset, value.size());
+    uint32_t column;
+    if (CellColumn(tabs, name, column)) rows_.SetCellToLongValue(column, offset, length, kind);
+}
+
+void LineTable::LinePart(size_t tabs, std::string_view text, bool mayHoldBreaks) {
+    if (!partedLine_.active) {
+        partedLine_ = PartedLine{true, tabs, text.size(), mayHoldBreaks, false};
+    } else {
+        partedLine_.stringBreaks |= mayHoldBreaks;
+    }
+    rows_.AppendLongValue(text);
+}
+
+// The line is read as it would be read whole: from where it lies in the rows' long value when it
+// is the common member line, else from a copy. A text that ended inside the string leaves the
+// line as it stood before the string.
+void LineTable::EndPartedLine(std::string_view rest, bool mayHoldBreaks) {
+    const PartedLine line = partedLine_;
+    partedLine_ = PartedLine{};
+    if (rest.empty()) {
+        const std::string before(rows_.LongValue().substr(0, line.stringStart));
+        rows_.DropLongValue();
+        Line(line.tabs, before, line.startBreaks);
+        return;
+    }
+    rows_.AppendLongValue(rest);
+    if (line.startBreaks || line.stringBreaks || mayHoldBreaks) {
+        const std::string whole(rows_.LongValue());
+        rows_.DropLongValue();
+        Line(line.tabs, whole, true);
+        return;
+    }
+    AddIndentedLine(line.tabs, rows_.LongValue());
+    rows_.DropLongValue();  // when it made no cell
 }
 
 void LineTable::Line(size_t tabs, std::string_view text, bool mayHoldBreaks) {
+    if (partedLine_.active) {
+        EndPartedLine(text, mayHoldBreaks);
+        return;
+    }
     if (!mayHoldBreaks) {
         AddIndentedLine(tabs, text);
         return;
@@ -124,6 +173,10 @@ void LineTable::MemberLine(size_t tabs, std::string_view name, ScalarKind kind, 
 // A member whose name and value have been taken out of their line.
 void LineTable::AddMember(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
     if (name.empty() || value.empty() || value == "{") return;  // "{": a member that opens an object
+    if (rows_.HasLongValue()) {                                 // the value of a line that came in parts
+        AddLongCell(tabs, DecodedCell(name, scratchName_), value, kind);
+        return;
+    }
     AddCell(tabs, DecodedCell(name, scratchName_), DecodedCell(value, scratchValue_), kind);
 }
 

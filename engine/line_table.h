@@ -21,6 +21,8 @@ public:
     void AddLine(std::string_view line);
     void Line(size_t tabs, std::string_view text, bool mayHoldBreaks) override;
     void MemberLine(size_t tabs, std::string_view name, ScalarKind kind, std::string_view value, bool escapes) override;
+    bool TakesLineParts() const override { return true; }
+    void LinePart(size_t tabs, std::string_view text, bool mayHoldBreaks) override;
 
     std::unique_ptr<PieceReader> NewReader(const ReaderOptions& options) override;
     void MarkTextStart() override;
@@ -35,6 +37,9 @@ private:
     void AddIndentedLine(size_t tabs, std::string_view text);
     void AddMember(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
     void AddCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
+    void AddLongCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind);
+    bool CellColumn(size_t tabs, std::string_view name, uint32_t& column);
+    void EndPartedLine(std::string_view rest, bool mayHoldBreaks);
     void CloseObject(size_t tabs);
     void CloseContainer(size_t tabs);
     void ElementObject(size_t tabs);
@@ -50,6 +55,15 @@ private:
     std::vector<std::pair<size_t, std::string>> containerNames_;
     std::vector<std::pair<JsonPath, uint64_t>> leftOut_;
     bool openedContainer_ = false;  // the last line opened a member's container
+
+    // A line that comes in parts, gathered as the rows' long value and read as a line when it ends.
+    struct PartedLine {
+        bool active = false;
+        size_t tabs = 0;
+        size_t stringStart = 0;    // where the long string begins in it
+        bool startBreaks = false;  // the line before the string holds raw line breaks
+        bool stringBreaks = false;
+    } partedLine_;
 
     std::string scratchName_;
     std::string scratchValue_;

@@ -1,11 +1,15 @@
 #pragma once
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace tabulora {
 
-// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks.
+// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks. It grows
+// with realloc, which moves a large buffer by remapping its pages rather than copying them, so a
+// long value never needs room for two copies of itself.
 class OutputBuffer {
 public:
     static constexpr size_t kChunk = 64 * 1024;
@@ -27,6 +31,7 @@ public:
     }
 
     const char* Data() const { return data_.get(); }
+    char* Data() { return data_.get(); }
     size_t Size() const { return size_; }
 
     // Empties the buffer, keeping its memory.
@@ -40,13 +45,17 @@ private:
     void Grow(size_t count) {
         size_t capacity = capacity_ ? capacity_ * 2 : kChunk;
         while (capacity - size_ < count) capacity *= 2;
-        std::unique_ptr<char[]> bigger(new char[capacity]);
-        if (size_) std::memcpy(bigger.get(), data_.get(), size_);
-        data_ = std::move(bigger);
+        void* bigger = std::realloc(data_.get(), capacity);
+        if (!bigger) throw std::bad_alloc();
+        (void)data_.release();
+        data_.reset(static_cast<char*>(bigger));
         capacity_ = capacity;
     }
 
-    std::unique_ptr<char[]> data_;
+    struct FreeBytes {
+        void operator()(char* bytes) const { std::free(bytes); }
+    };
+    std::unique_ptr<char, FreeBytes> data_;
     size_t size_ = 0;
     size_t capacity_ = 0;
 };

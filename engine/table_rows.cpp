@@ -3,7 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/cell_escapes.h"
+
 namespace tabulora {
+namespace {
+
+// A row whose text is longer than this is written cell by cell, and its longer cells part by part
+// (each part ending where a character ends, for an output encoding that converts them), so that
+// it never needs room in the output for all of itself at once.
+constexpr size_t kLongBytes = 1 << 20;
+
+// The length of a part of at most `limit` bytes at the start of `text` that ends where a UTF-8
+// character ends.
+size_t CharacterPart(std::string_view text, size_t limit) {
+    if (text.size() <= limit) return text.size();
+    size_t size = limit;
+    while (size > limit - 4 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+    return size;
+}
+
+}  // namespace
 
 TableRows::TableRows(const CsvOptions& options, RowTarget rows)
     : fields_(options.separator, options.formulaGuard),
@@ -32,6 +51,7 @@ void TableRows::ColumnChoice::Learn(const std::string& name) {
 
 template <bool kGuard, bool kChosen>
 void TableRows::EndRowOf() {
+    if (rowText_.Size() > kLongBytes) return EndLongRow<kGuard, kChosen>();
     const std::string& separator = fields_.Separator();
     const uint32_t columnCount = ColumnCount();
     // Room for every cell quoted with all its bytes doubled (and an apostrophe before it), the
@@ -65,6 +85,83 @@ void TableRows::EndRowOf() {
     StartNextRow();
 }
 
+template <bool kGuard, bool kChosen>
+void TableRows::EndLongRow() {
+    const std::string& separator = fields_.Separator();
+    const uint32_t columnCount = ColumnCount();
+    for (uint32_t column = 0; column < columnCount; ++column) {
+        if (column > 0) {
+            std::memcpy(rows_->Reserve(separator.size()), separator.data(), separator.size());
+            rows_->Commit(separator.size());
+        }
+        const uint32_t source = kChosen ? choice_->columnAt[column] : column;
+        if (source == kNotWritten || !CellSet(source)) continue;
+        const Cell& cell = row_[source];
+        const std::string_view text(rowText_.Data() + cell.offset, cell.length);
+        if (text.size() > kLongBytes) {
+            WriteLongField(text, kGuard);
+            continue;
+        }
+        char* const start = rows_->Reserve(text.size() * 2 + 3 + CsvFieldWriter::kFieldSlack);
+        char* const end = kGuard && CsvFieldWriter::LooksLikeFormula(text) ? fields_.WriteGuardedField(start, text)
+                                                                           : fields_.WriteFieldWithSlack(start, text);
+        rows_->Commit(end - start);
+    }
+    std::memcpy(rows_->Reserve(2), "\r\n", 2);
+    rows_->Commit(2);
+    rows_->EndRow(columnCount);
+    StartNextRow();
+}
+
+void TableRows::WriteLongField(std::string_view text, bool guard) {
+    const CsvFieldWriter::Framing framing = fields_.FramingOf(text, guard);
+    char* out = rows_->Reserve(2);
+    if (framing.quoted) *out++ = '"';
+    if (framing.guarded) *out++ = '\'';
+    rows_->Commit(framing.quoted + framing.guarded);
+    while (!text.empty()) {
+        const size_t size = CharacterPart(text, kLongBytes);
+        char* const start = rows_->Reserve(2 * size);
+        rows_->Commit(CsvFieldWriter::WriteFieldPart(start, text.substr(0, size), framing.quoted) - start);
+        text.remove_prefix(size);
+    }
+    if (framing.quoted) {
+        *rows_->Reserve(1) = '"';
+        rows_->Commit(1);
+    }
+}
+
+void TableRows::AppendLongValue(std::string_view part) {
+    if (longValueStart_ == kNoLongValue) longValueStart_ = rowText_.Size();
+    std::memcpy(rowText_.Reserve(part.size() + CsvFieldWriter::kFieldSlack), part.data(), part.size());
+    rowText_.Commit(part.size());
+}
+
+size_t TableRows::DecodeLongValue(size_t offset, size_t length) {
+    char* const text = rowText_.Data() + longValueStart_ + offset;
+    if (std::memchr(text, '\\', length) == nullptr) return length;
+    return DecodeCellEscapesInPlace(text, length);
+}
+
+void TableRows::SetCellToLongValue(uint32_t column, size_t offset, size_t length, CellKind kind) {
+    if (column >= row_.size()) row_.resize(column + 1);
+    Cell& cell = row_[column];
+    const std::string_view value(rowText_.Data() + longValueStart_ + offset, length);
+    if (countColumns_) CountCell(column, cell, value, kind);
+    cell.generation = rowGeneration_;
+    cell.kind = kind;
+    cell.offset = longValueStart_ + offset;
+    cell.length = length;
+    rowHasCell_ = true;
+    longValueStart_ = kNoLongValue;
+}
+
+void TableRows::DropLongValue() {
+    if (longValueStart_ == kNoLongValue) return;
+    rowText_.Truncate(longValueStart_);
+    longValueStart_ = kNoLongValue;
+}
+
 // The cells of the row in the order written; a cell the row does not set is empty Null.
 void TableRows::EndRowAsCells() {
     const uint32_t columnCount = ColumnCount();
@@ -84,7 +181,14 @@ void TableRows::EndRowAsCells() {
 
 void TableRows::StartNextRow() {
     ++rowCount_;
-    rowText_.Clear();
+    if (longValueStart_ != kNoLongValue) {  // it moves to the front of the next row's text
+        const size_t size = rowText_.Size() - longValueStart_;
+        std::memmove(rowText_.Data(), rowText_.Data() + longValueStart_, size);
+        rowText_.Truncate(size);
+        longValueStart_ = 0;
+    } else {
+        rowText_.Clear();
+    }
     rowHasCell_ = false;
     if (++rowGeneration_ == 0) {  // after 2^32 rows: forget old generations explicitly
         for (Cell& cell : row_) cell.generation = 0;
@@ -189,6 +293,7 @@ void TableRows::Restore(const Mark& mark) {
     rowText_.Commit(mark.rowText.size());
     rowGeneration_ = mark.rowGeneration;
     rowHasCell_ = mark.rowHasCell;
+    longValueStart_ = kNoLongValue;
 }
 
 }  // namespace tabulora

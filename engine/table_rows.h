@@ -29,7 +29,7 @@ class TableRows final : public ColumnSource {
     // generation equals the row's.
     struct Cell {
         uint32_t generation = 0;
-        uint32_t length = 0;
+        size_t length = 0;
         size_t offset = 0;
         CellKind kind = CellKind::String;
     };
@@ -52,12 +52,27 @@ public:
         cell.generation = rowGeneration_;
         cell.kind = kind;
         cell.offset = rowText_.Size();
-        cell.length = static_cast<uint32_t>(value.size());
+        cell.length = value.size();
         CopyBytes(rowText_.Reserve(value.size() + CsvFieldWriter::kFieldSlack), value.data(), value.size());
         rowText_.Commit(value.size());
         rowHasCell_ = true;
     }
     bool CellSet(uint32_t column) const { return column < row_.size() && row_[column].generation == rowGeneration_; }
+
+    // A value too long to come at once is gathered part by part at the end of the row's text,
+    // before it is known which cell it fills, if any; it outlasts the end of the row. Its bytes
+    // can be decoded in place and then be made a cell where they stand, without a copy.
+    void AppendLongValue(std::string_view part);
+    bool HasLongValue() const { return longValueStart_ != kNoLongValue; }
+    std::string_view LongValue() const {
+        return std::string_view(rowText_.Data() + longValueStart_, rowText_.Size() - longValueStart_);
+    }
+    // Decodes the escapes of the long value's bytes [offset, offset + length) in place; returns
+    // their decoded length.
+    size_t DecodeLongValue(size_t offset, size_t length);
+    // Sets a cell to the long value's bytes [offset, offset + length); the long value ends.
+    void SetCellToLongValue(uint32_t column, size_t offset, size_t length, CellKind kind);
+    void DropLongValue();
     bool RowHasCell() const { return rowHasCell_; }
     // Writes the row being filled (as a CSV row line or as cells) and starts an empty row.
     void EndRow();
@@ -126,6 +141,9 @@ private:
     }
     template <bool kGuard, bool kChosen>
     void EndRowOf();
+    template <bool kGuard, bool kChosen>
+    void EndLongRow();
+    void WriteLongField(std::string_view text, bool guard);
     void EndRowAsCells();
     void StartNextRow();
     void CountCell(uint32_t column, const Cell& cell, std::string_view value, CellKind kind);
@@ -146,6 +164,8 @@ private:
     OutputBuffer rowText_;   // its cell values, with CsvFieldWriter::kFieldSlack bytes to spare after them
     uint32_t rowGeneration_ = 1;
     bool rowHasCell_ = false;
+    static constexpr size_t kNoLongValue = SIZE_MAX;
+    size_t longValueStart_ = kNoLongValue;  // where the long value begins in rowText_
 };
 
 }  // namespace tabulora

@@ -59,6 +59,11 @@ void TextFeeder::Run(char* begin, char* end, char* pieceStart, uint64_t pieceBre
         retryAt_ = 0;
         return;
     }
+    const uint64_t partedStart = reader_.PartedStringStart();
+    if (partedStart != UINT64_MAX && partedStart != partedStringStart_) {
+        partedStringStart_ = partedStart;
+        partedStringPlace_ = PlaceAt(partedStart, begin, end, pieceStart, pieceBreaks);
+    }
     used_ += used;
     usedPlace_.Advance(begin, begin + used);
     const size_t rest = static_cast<size_t>(end - begin) - used;
@@ -79,6 +84,16 @@ void TextFeeder::NoteStop(const char* begin, const char* end, const char* pieceS
         NoteTextEnd(begin, pieceStart, pieceBreaks, lastByteEndsLine_);
         return;
     }
+    if (offset < used_) {  // a string reported in parts, which began before the text at hand
+        stop_ = partedStringPlace_;
+        return;
+    }
+    stop_ = PlaceAt(offset, begin, end, pieceStart, pieceBreaks);
+}
+
+// The place of the byte at `offset`, which lies in the text at hand, [begin, end).
+TextPlace TextFeeder::PlaceAt(uint64_t offset, const char* begin, const char* end, const char* pieceStart,
+                              uint64_t pieceBreaks) const {
     const char* stop = begin + (offset - used_);
     if (stop > end) stop = end;
     const uint64_t breaks = stop >= pieceStart ? pieceBreaks + CountLineBreaks(pieceStart, stop)
@@ -87,8 +102,8 @@ void TextFeeder::NoteStop(const char* begin, const char* end, const char* pieceS
     place.Advance(begin, stop);
     // What follows the stop is only what has come so far: the end of the buffer at hand cuts a
     // long line's context short.
-    stop_ = TextPlace{breaks + 1, place.Column() + 1,
-                      LineAround(TextBefore(begin, stop, pieceStart), std::string_view(stop, end - stop))};
+    return TextPlace{breaks + 1, place.Column() + 1,
+                     LineAround(TextBefore(begin, stop, pieceStart), std::string_view(stop, end - stop))};
 }
 
 // The end of the text, [begin, textEnd) being its bytes not yet used. `onLastLine`: the place is

@@ -48,6 +48,8 @@ public:
 private:
     void Run(char* begin, char* end, char* pieceStart, uint64_t pieceBreaks, bool final, bool inCarry);
     void NoteStop(const char* begin, const char* end, const char* pieceStart, uint64_t pieceBreaks);
+    TextPlace PlaceAt(uint64_t offset, const char* begin, const char* end, const char* pieceStart,
+                      uint64_t pieceBreaks) const;
     void NoteTextEnd(const char* begin, const char* textEnd, uint64_t breaks, bool onLastLine);
     std::string TextBefore(const char* begin, const char* at, const char* pieceStart) const;
     void KeepTail(std::string_view piece);
@@ -64,6 +66,9 @@ private:
     LinePosition usedPlace_;  // where the first byte not yet used stands on its line
     std::string tail_;        // the last bytes of the text before the last piece
     TextPlace stop_;
+    // Where the string that the reader reports in parts begins, noted while it was at hand.
+    uint64_t partedStringStart_ = UINT64_MAX;
+    TextPlace partedStringPlace_;
 };
 
 }  // namespace tabulora

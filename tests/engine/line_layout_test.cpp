@@ -293,5 +293,41 @@ TEST(ReformatPieces, LongTokensSpanManyPieces) {
         EXPECT_EQ(LayoutInPieces(json, pieceSize, true), AllValuesLayout(json)) << "pieces of " << pieceSize;
 }
 
+// Records the parts of a line as they come, for a receiver that takes long lines in parts.
+class PartsCollector final : public ReformattedLines {
+public:
+    bool TakesLineParts() const override { return true; }
+    void LinePart(size_t tabs, std::string_view text, bool) override {
+        parted += text;
+        longestPart = std::max(longestPart, text.size());
+        lineTabs = tabs;
+        ++parts;
+    }
+    void Line(size_t, std::string_view text, bool) override {
+        if (parts > 0 && !ended) lastOfParted = text;
+        ended = parts > 0;
+    }
+    std::string parted, lastOfParted;
+    bool ended = false;
+    size_t parts = 0, longestPart = 0, lineTabs = 0;
+};
+
+// A long string is handed on as the pieces bring it, never held whole: the line before it, then
+// parts no longer than a piece and what the reader carries over, then the rest of the line.
+TEST(ReformatPieces, LongStringsGoOnInParts) {
+    const std::string longValue = Repeated("ab\\\"\u00e9", 100 * 1024);
+    const std::string json = "[{\"id\":1,\"a\":\"" + longValue + "\",\"b\":2}]";
+    for (size_t pieceSize : {size_t{4096}, size_t{65536 + 7}}) {
+        PartsCollector parts;
+        LayoutReader reader(parts, ReaderOptions{true, true, true});
+        TextFeeder feeder(reader, true);
+        FeedInPieces(json, pieceSize, feeder);
+        EXPECT_EQ(parts.parted + parts.lastOfParted, "\"a\": \"" + longValue + "\",") << "pieces of " << pieceSize;
+        EXPECT_EQ(parts.lineTabs, 2u);
+        EXPECT_GT(parts.parts, 3u) << "pieces of " << pieceSize;
+        EXPECT_LE(parts.longestPart, kStringPartBytes + pieceSize) << "pieces of " << pieceSize;
+    }
+}
+
 }  // namespace
 }  // namespace tabulora

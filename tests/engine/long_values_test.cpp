@@ -1,0 +1,104 @@
+// Values longer than a piece of text go through the export part by part; the CSV is the one the
+// whole text gives.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/json_reader.h"
+#include "export_helpers.h"
+
+namespace tabulora {
+namespace {
+
+// `unit` repeated until the text holds at least `size` bytes.
+std::string Repeated(std::string_view unit, size_t size) {
+    std::string text;
+    while (text.size() < size) text += unit;
+    return text;
+}
+
+// Longer than a string the reader takes whole, but not by a round number of pieces.
+const size_t kLong = kStringPartBytes * 2 + 12345;
+// Longer than the part a long row's cell is written in.
+const size_t kVeryLong = (1 << 20) + kStringPartBytes + 777;
+
+// Escapes of every length, a surrogate pair among them, so that the pieces cut through each.
+const std::string kEscapes = Repeated("ab\\\\\\\"c\\u00e9\\uD83D\\uDE00d\\n\\/xyz", kLong);
+
+struct LongCase {
+    const char* name;
+    std::string text;
+    CsvOptions options = {};
+    bool ansi = false;  // the text and the CSV in the system's ANSI code page
+};
+
+void PrintTo(const LongCase& c, std::ostream* out) { *out << c.name; }
+
+class LongValueTest : public testing::TestWithParam<LongCase> {};
+
+// Pieces of 4 KiB read the long strings in parts; a piece of 16 MiB holds every text whole.
+TEST_P(LongValueTest, GivesTheCsvOfTheWholeText) {
+    const LongCase& c = GetParam();
+    const AnsiCodec& ansi = SystemAnsiCodec();
+    const std::string expected = c.ansi ? ansi.FromUtf8(ReferenceCsv({c.text}, c.options))
+                                        : ReferenceCsv({c.text}, c.options);
+    const std::string text = c.ansi ? ansi.FromUtf8(c.text) : c.text;
+    for (size_t pieceSize : {size_t{4096}, size_t{65537}, size_t{16} << 20}) {
+        for (size_t rowsInMemory : {size_t{64}, size_t{4} << 20}) {
+            ExportSettings settings = TestSettings(pieceSize, rowsInMemory);
+            settings.csv = c.options;
+            if (c.ansi) settings.encoding = TextEncoding::Ansi;
+            EXPECT_TRUE(StreamedCsv({text}, settings) == expected)
+                << "pieces of " << pieceSize << ", rows in memory " << rowsInMemory;
+        }
+    }
+}
+
+CsvOptions Guarded(std::string separator) {
+    CsvOptions options;
+    options.separator = std::move(separator);
+    options.formulaGuard = true;
+    return options;
+}
+
+const std::string kPlain = Repeated("0123456789", kLong);
+const std::string kCsvSpecial = Repeated("a,b\\\"c;", kVeryLong);
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, LongValueTest,
+    testing::Values(
+        LongCase{"Member", "[{\"id\":1,\"a\":\"" + kPlain + "\",\"b\":2},{\"id\":2,\"a\":\"x\"}]"},
+        LongCase{"JsonLines", "{\"a\":\"" + kPlain + "\"}\n{\"b\":\"" + kPlain + "\"}\n{\"a\":1}\n"},
+        LongCase{"Escapes", "[{\"a\":\"" + kEscapes + "\"},{\"a\":\"" + kEscapes.substr(1) + "\"}]"},
+        LongCase{"QuotedInTheCsv", "[{\"a\":\"" + kCsvSpecial + "\",\"b\":1}]"},
+        LongCase{"GuardedFormula", "[{\"a\":\"=" + kCsvSpecial + "\",\"b\":\"-" + kPlain + "\"}]", Guarded(";")},
+        LongCase{"ApostropheSeparator", "[{\"a\":\"+" + Repeated("x", kVeryLong) + "\"}]", Guarded("'")},
+        LongCase{"AnsiCharacters", "[{\"a\":\"" + Repeated("\xC3\xA9z", kVeryLong) + "\"}]", {}, true},
+        LongCase{"FirstColumnRecurs", "{\"a\":\"x\",\"b\":1,\"a\":\"" + kPlain + "\",\"b\":2}"},
+        LongCase{"NotAtTheRecordDepth", "[{\"a\":{\"deep\":\"" + kPlain + "\"},\"b\":1}]"},
+        LongCase{"ArrayElements", "[{\"a\":[\"" + kPlain + "\",\"" + kPlain + "\"],\"b\":1}]"},
+        LongCase{"TopLevelString", "\"" + kPlain + "\"\n{\"a\":1}\n"},
+        LongCase{"ColonAfterAnElement", "[\"" + kPlain + "\":{\"a\":1}]"},
+        LongCase{"ByteAfterTheString", "[{\"a\":\"" + kPlain + "\"x \"b\":1}]"},
+        LongCase{"EmptyName", "[{\"\":\"" + kPlain + "\",\"b\":1}]"},
+        LongCase{"RawLineBreakInTheString", "[{\"a\":\"" + kPlain + "\n\"b\": 5, " + kPlain + "\",\"c\":1}]"},
+        LongCase{"RawLineBreakInTheFirstPart", "[{\"a\":\"x\r\n" + kPlain + "\",\"c\":1}]"},
+        LongCase{"TextEndsInTheString", "[{\"id\":1,\"a\":\"" + kPlain},
+        LongCase{"TextEndsAfterABackslash", "[{\"id\":1,\"a\":\"" + kPlain + "\\"}),
+    [](const testing::TestParamInfo<LongCase>& info) { return std::string(info.param.name); });
+
+TEST(LongValue, TextEndingInsideItStopsWhereItBegins) {
+    const std::string text = "[{\"id\":1,\n  \"a\":\"" + kPlain;
+    for (size_t pieceSize : {size_t{4096}, size_t{16} << 20}) {
+        ExportSummary summary;
+        StreamedCsv({text}, TestSettings(pieceSize), &summary);
+        ASSERT_EQ(summary.inputs.size(), 1u);
+        ASSERT_TRUE(summary.inputs[0].stop) << "pieces of " << pieceSize;
+        EXPECT_EQ(summary.inputs[0].stop->line, 2u) << "pieces of " << pieceSize;
+        EXPECT_EQ(summary.inputs[0].stop->column, 7u) << "pieces of " << pieceSize;
+        EXPECT_EQ(summary.inputs[0].stop->reason, StopReason::UnexpectedEnd);
+    }
+}
+
+}  // namespace
+}  // namespace tabulora
