@@ -38,6 +38,8 @@ void ShapedTable::ForgetReading() {
     memberValue_ = false;
     inRecord_ = false;
     inExploded_ = false;
+    parted_.Reset();
+    rows_.DropLongValue();
 }
 
 // Where the value that begins now stands, and outside the records how many names of the records
@@ -102,6 +104,10 @@ void ShapedTable::MemberLine(std::string_view name, ScalarKind kind, std::string
 // Strings are cells decoded as in the line layout (a raw line break written as its escape), the
 // other scalars as written ("null" for null).
 void ShapedTable::Scalar(ScalarKind kind, std::string_view text, bool rawBreaks) {
+    if (parted_.use != PartedString::Use::None) {
+        EndPartedString(kind, text, rawBreaks);
+        return;
+    }
     const Role role = frames_.empty() ? Role::Outside : frames_.back().role;
     if (role == Role::Cell || role == Role::InCell) {
         compact_.Scalar(text, rawBreaks);
@@ -128,6 +134,68 @@ void ShapedTable::Scalar(ScalarKind kind, std::string_view text, bool rawBreaks)
         Cell(cell, CellKindOf(kind));
     else
         CellNamed(PathColumnName(path_), cell, CellKindOf(kind));
+}
+
+// A long string that is a record's cell, or a record itself, is gathered in the rows; one that is
+// held with an exploded record, or that a line break in it makes escaped, is held whole.
+void ShapedTable::StringPart(std::string_view text, bool rawBreaks) {
+    using Use = PartedString::Use;
+    if (parted_.use == Use::None) {
+        const Role role = frames_.empty() ? Role::Outside : frames_.back().role;
+        int matched;
+        partedPlace_ = role == Role::Dropped ? Place::Ignored : PlaceOfValue(matched);
+        if (role == Role::Cell || role == Role::InCell || partedPlace_ == Place::ElementValue ||
+            !shape_.explode.empty())
+            parted_.use = Use::Whole;
+        else
+            parted_.use = partedPlace_ == Place::Ignored ? Use::Ignored : Use::InRow;
+    }
+    if (parted_.use == Use::InRow && rawBreaks) HoldPartedStringWhole();
+    if (parted_.use == Use::Whole) {
+        parted_.whole.append(text);
+        parted_.breaks |= rawBreaks;
+    } else if (parted_.use == Use::InRow) {
+        rows_.AppendLongValue(text);
+    }
+}
+
+void ShapedTable::HoldPartedStringWhole() {
+    parted_.whole.assign(rows_.LongValue());
+    rows_.DropLongValue();
+    parted_.use = PartedString::Use::Whole;
+}
+
+// The last part of a long string: the string whole as Scalar takes it, or its cell made in the rows.
+void ShapedTable::EndPartedString(ScalarKind kind, std::string_view text, bool rawBreaks) {
+    using Use = PartedString::Use;
+    if (parted_.use == Use::InRow && rawBreaks) HoldPartedStringWhole();
+    const Use use = parted_.use;
+    parted_.use = Use::None;
+    if (use == Use::Whole) {
+        std::string whole = std::move(parted_.whole);
+        whole.append(text);
+        const bool breaks = parted_.breaks || rawBreaks;
+        parted_.Reset();
+        Scalar(kind, whole, breaks);
+    } else if (use == Use::Ignored) {
+        Scalar(kind, text, rawBreaks);  // keeps nothing of it
+    } else {
+        rows_.AppendLongValue(text);
+        memberValue_ = false;
+        LongStringCell();
+    }
+}
+
+// The string gathered in the rows' long value, without its quotes and decoded where it stands.
+void ShapedTable::LongStringCell() {
+    const size_t length = rows_.DecodeLongValue(1, rows_.LongValue().size() - 2);
+    if (partedPlace_ == Place::RecordValue) {
+        ++recordsInText_;
+        rows_.SetCellToLongValue(rows_.ColumnOf(ScalarRecordName()), 1, length, CellKind::String);
+        rows_.EndRow();
+    } else {
+        rows_.SetCellToLongValue(rows_.ColumnOf(ColumnName()), 1, length, CellKind::String);
+    }
 }
 
 void ShapedTable::EmptyObject() {
@@ -294,6 +362,10 @@ void ShapedTable::Separator(char separator, bool) {
 
 // A top-level value has ended, or its reading stopped: a record read in part still gives its row.
 void ShapedTable::ValueEnd() {
+    if (parted_.use != PartedString::Use::None) {  // the text ended inside a long string: no value
+        parted_.Reset();
+        rows_.DropLongValue();
+    }
     if (inRecord_) {
         if (inExploded_) {
             Segment& segment = segments_.back();
@@ -329,9 +401,13 @@ void ShapedTable::EndRecord() {
 
 void ShapedTable::ScalarRecord(std::string_view value, CellKind kind) {
     ++recordsInText_;
-    SetCell(shape_.records->empty() ? std::string_view("value") : std::string_view(shape_.records->back()), value,
-            kind);
+    SetCell(ScalarRecordName(), value, kind);
     rows_.EndRow();
+}
+
+// The column of a record that is a scalar: the records path's last name.
+std::string_view ShapedTable::ScalarRecordName() const {
+    return shape_.records->empty() ? std::string_view("value") : std::string_view(shape_.records->back());
 }
 
 void ShapedTable::Cell(std::string_view value, CellKind kind) { CellNamed(ColumnName(), value, kind); }

@@ -6,6 +6,7 @@
 
 #include "engine/compact_text.h"
 #include "engine/json_table.h"
+#include "engine/parted_string.h"
 
 namespace tabulora {
 
@@ -36,6 +37,7 @@ public:
     void Name(const MemberName& name);
     void MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes);
     void Scalar(ScalarKind kind, std::string_view text, bool rawBreaks);
+    void StringPart(std::string_view text, bool rawBreaks);
     void OpenObject() { Open(true); }
     void EmptyObject();
     void CloseObject() { Close(); }
@@ -78,6 +80,10 @@ private:
     void BeginRecord();
     void EndRecord();
     void ScalarRecord(std::string_view value, CellKind kind);
+    std::string_view ScalarRecordName() const;
+    void EndPartedString(ScalarKind kind, std::string_view text, bool rawBreaks);
+    void HoldPartedStringWhole();
+    void LongStringCell();
     void Cell(std::string_view value, CellKind kind);
     void CellNamed(std::string_view name, std::string_view value, CellKind kind);
     const std::string& ColumnName();
@@ -98,6 +104,8 @@ private:
     bool memberValue_ = false;  // the next value is memberName_'s
     bool inRecord_ = false;
     bool inExploded_ = false;  // inside an exploded array: cells belong to its elements
+    PartedString parted_;
+    Place partedPlace_ = Place::Ignored;  // PartedString::Use::InRow: where the string stands
     // The names from the record to the value being read, as a column name ("address.city") and
     // one by one.
     std::vector<std::string> path_;

@@ -50,6 +50,8 @@ void StructuredTable::ForgetReading() {
     compact_.Clear();
     arrayNames_.clear();
     holding_ = Held::Nothing;
+    parted_.Reset();
+    rows_.DropLongValue();
 }
 
 void StructuredTable::Name(const MemberName& name) {
@@ -69,6 +71,10 @@ void StructuredTable::MemberLine(std::string_view name, ScalarKind kind, std::st
 // writes a separator other than "," on the value's line, where it is part of the value. A raw line
 // break in a string ends the value's line, so what stands before it is the value.
 void StructuredTable::Scalar(ScalarKind kind, std::string_view text, bool rawBreaks) {
+    if (parted_.use != PartedString::Use::None) {
+        EndPartedString(kind, text, rawBreaks);
+        return;
+    }
     if (Compacting()) compact_.Scalar(text, rawBreaks);
     if (!TakesMemberValue()) return;
     memberValue_ = false;
@@ -76,6 +82,53 @@ void StructuredTable::Scalar(ScalarKind kind, std::string_view text, bool rawBre
     holding_ = Held::Value;
     heldKind_ = CellKindOf(kind);
     valueEndsLine_ = rawBreaks;
+}
+
+// A member's long value is gathered in the rows up to its first raw line break; in an array read
+// as a cell it is held whole.
+void StructuredTable::StringPart(std::string_view text, bool rawBreaks) {
+    using Use = PartedString::Use;
+    if (parted_.use == Use::None)
+        parted_.use = Compacting() ? Use::Whole : TakesMemberValue() ? Use::InRow : Use::Ignored;
+    if (parted_.use == Use::Whole) {
+        parted_.whole.append(text);
+        parted_.breaks |= rawBreaks;
+    } else if (parted_.use == Use::InRow) {
+        AddToLongValue(text, rawBreaks);
+    }
+}
+
+void StructuredTable::AddToLongValue(std::string_view text, bool rawBreaks) {
+    if (parted_.breaks) return;  // the value ended at a line break
+    const size_t lineBreak = rawBreaks ? text.find_first_of("\r\n") : std::string_view::npos;
+    rows_.AppendLongValue(text.substr(0, lineBreak));
+    parted_.breaks = lineBreak != std::string_view::npos;
+}
+
+// The last part of a long string: the string whole as Scalar takes it, or the member's value
+// held in the rows.
+void StructuredTable::EndPartedString(ScalarKind kind, std::string_view text, bool rawBreaks) {
+    using Use = PartedString::Use;
+    const Use use = parted_.use;
+    parted_.use = Use::None;
+    if (use == Use::Whole) {
+        std::string whole = std::move(parted_.whole);
+        whole.append(text);
+        const bool breaks = parted_.breaks || rawBreaks;
+        parted_.Reset();
+        Scalar(kind, whole, breaks);
+        return;
+    }
+    if (use == Use::Ignored) {
+        Scalar(kind, text, rawBreaks);  // keeps nothing of it
+        return;
+    }
+    AddToLongValue(text, rawBreaks);
+    memberValue_ = false;
+    holding_ = Held::LongValue;
+    heldKind_ = CellKindOf(kind);
+    valueEndsLine_ = parted_.breaks;
+    parted_.Reset();
 }
 
 void StructuredTable::EmptyObject() {
@@ -102,16 +155,25 @@ void StructuredTable::HoldEmpty(std::string_view text, CellKind kind) {
 void StructuredTable::Release(char separator) {
     const Held held = holding_;
     holding_ = Held::Nothing;
-    if (held == Held::Value) {
+    if (held == Held::Value || held == Held::LongValue) {
+        const bool inRows = held == Held::LongValue;
         if (separator && separator != ',' && !valueEndsLine_) {
-            if (static_cast<unsigned char>(separator) >= 0x80)
-                heldValue_ += "\xEF\xBF\xBD";
+            const std::string_view text = static_cast<unsigned char>(separator) >= 0x80
+                                              ? "\xEF\xBF\xBD"
+                                              : std::string_view(&separator, 1);
+            if (inRows)
+                rows_.AppendLongValue(text);
             else
-                heldValue_ += separator;
+                heldValue_ += text;
         }
-        const std::string_view value = LineValue(heldValue_);
-        if (!memberName_.empty() && !value.empty())
-            AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
+        const std::string_view value = LineValue(inRows ? rows_.LongValue() : std::string_view(heldValue_));
+        if (!memberName_.empty() && !value.empty()) {
+            if (inRows)
+                AddLongCell(Depth(), memberName_, value, heldKind_);
+            else
+                AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
+        }
+        if (inRows) rows_.DropLongValue();  // when it made no cell
     } else if (held == Held::Close && (separator == 0 || separator == ',')) {
         CloseObjectAt(Depth());
     }
@@ -203,6 +265,10 @@ void StructuredTable::Separator(char separator, bool) {
 // whole but not to its end gives no cell), and when nothing in it decided the record depth, its
 // first array member does.
 void StructuredTable::ValueEnd() {
+    if (parted_.use != PartedString::Use::None) {  // the text ended inside a long string: no value
+        parted_.Reset();
+        rows_.DropLongValue();
+    }
     Release(0);
     ForgetReading();
     if (recordDepth_ < 0) {
@@ -221,17 +287,30 @@ void StructuredTable::ValueEnd() {
 // Only members at the record depth, the depth of the first one, become cells, and those of the
 // objects on the path, one level deeper for each. The first column's name recurring in a row that
 // already holds it starts the next record.
-void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_view value, CellKind kind) {
+bool StructuredTable::CellColumn(size_t depth, std::string_view name, uint32_t& column) {
     if (recordDepth_ < 0) DecideDepth(depth);
-    if (static_cast<long>(depth) != cellDepth_) return;
+    if (static_cast<long>(depth) != cellDepth_) return false;
     if (!path_.empty()) {
         pathName_.assign(path_);
         pathName_.append(name);
         name = pathName_;
     }
-    const uint32_t column = rows_.ColumnOf(name);
+    column = rows_.ColumnOf(name);
     if (column == 0 && rows_.CellSet(0)) rows_.EndRow();
-    rows_.SetCell(column, value, kind);
+    return true;
+}
+
+void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_view value, CellKind kind) {
+    uint32_t column;
+    if (CellColumn(depth, name, column)) rows_.SetCell(column, value, kind);
+}
+
+// A value that lies in the rows' long value is decoded where it stands and becomes its cell there.
+void StructuredTable::AddLongCell(size_t depth, std::string_view name, std::string_view value, CellKind kind) {
+    const size_t offset = static_cast<size_t>(value.data() - rows_.LongValue().data());
+    const size_t length = rows_.DecodeLongValue(offset, value.size());
+    uint32_t column;
+    if (CellColumn(depth, name, column)) rows_.SetCellToLongValue(column, offset, length, kind);
 }
 
 // A member that opens an object decides the record depth like any other; inside a record, its

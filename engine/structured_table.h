@@ -8,6 +8,7 @@
 #include "engine/compact_text.h"
 #include "engine/json_table.h"
 #include "engine/output_buffer.h"
+#include "engine/parted_string.h"
 
 namespace tabulora {
 
@@ -39,6 +40,7 @@ public:
     void Name(const MemberName& name);
     void MemberLine(std::string_view name, ScalarKind kind, std::string_view value, bool escapes);
     void Scalar(ScalarKind kind, std::string_view text, bool rawBreaks);
+    void StringPart(std::string_view text, bool rawBreaks);
     void OpenObject();
     void EmptyObject();
     void CloseObject();
@@ -68,6 +70,10 @@ private:
     void HoldEmpty(std::string_view text, CellKind kind);
     void Release(char separator);
     void AddCell(size_t depth, std::string_view name, std::string_view value, CellKind kind);
+    void AddLongCell(size_t depth, std::string_view name, std::string_view value, CellKind kind);
+    bool CellColumn(size_t depth, std::string_view name, uint32_t& column);
+    void EndPartedString(ScalarKind kind, std::string_view text, bool rawBreaks);
+    void AddToLongValue(std::string_view text, bool rawBreaks);
     void OpenObjectMember(size_t depth);
     void CloseObjectAt(size_t depth);
     void DecideDepth(size_t depth);
@@ -89,12 +95,14 @@ private:
     size_t compactArrays_ = 0;  // open Cell and Pending arrays
     CompactText compact_;
     std::string arrayNames_;
-    // A member's value or a closing brace, until the byte after it is known.
-    enum class Held : uint8_t { Nothing, Value, Close };
+    // A member's value (in heldValue_, or a long one in the rows' long value) or a closing brace,
+    // until the byte after it is known.
+    enum class Held : uint8_t { Nothing, Value, LongValue, Close };
     Held holding_ = Held::Nothing;
     std::string heldValue_;
     CellKind heldKind_ = CellKind::String;
     bool valueEndsLine_ = false;
+    PartedString parted_;
 
     // The records.
     long recordDepth_ = -1;

@@ -158,7 +158,10 @@ void TableRows::SetCellToLongValue(uint32_t column, size_t offset, size_t length
 
 void TableRows::DropLongValue() {
     if (longValueStart_ == kNoLongValue) return;
-    rowText_.Truncate(longValueStart_);
+    // Cells set while it was gathered (a table taking in what it kept aside) stand after it and stay.
+    bool cellsAfter = false;
+    for (const Cell& cell : row_) cellsAfter |= cell.generation == rowGeneration_ && cell.offset >= longValueStart_;
+    if (!cellsAfter) rowText_.Truncate(longValueStart_);
     longValueStart_ = kNoLongValue;
 }
 

@@ -61,6 +61,20 @@ CsvOptions Guarded(std::string separator) {
     return options;
 }
 
+CsvOptions Flattened() {
+    CsvOptions options;
+    options.flattenNested = true;
+    return options;
+}
+
+CsvOptions Shaped(JsonPath records, std::vector<JsonPath> explode = {}, std::vector<std::string> columns = {}) {
+    CsvOptions options;
+    options.shape.records = std::move(records);
+    options.shape.explode = std::move(explode);
+    options.shape.columns = std::move(columns);
+    return options;
+}
+
 const std::string kPlain = Repeated("0123456789", kLong);
 const std::string kCsvSpecial = Repeated("a,b\\\"c;", kVeryLong);
 
@@ -84,7 +98,29 @@ INSTANTIATE_TEST_SUITE_P(
         LongCase{"RawLineBreakInTheString", "[{\"a\":\"" + kPlain + "\n\"b\": 5, " + kPlain + "\",\"c\":1}]"},
         LongCase{"RawLineBreakInTheFirstPart", "[{\"a\":\"x\r\n" + kPlain + "\",\"c\":1}]"},
         LongCase{"TextEndsInTheString", "[{\"id\":1,\"a\":\"" + kPlain},
-        LongCase{"TextEndsAfterABackslash", "[{\"id\":1,\"a\":\"" + kPlain + "\\"}),
+        LongCase{"TextEndsAfterABackslash", "[{\"id\":1,\"a\":\"" + kPlain + "\\"},
+        // Nested values as columns: members, members of nested objects, arrays as their text.
+        LongCase{"FlattenedMembers",
+                 "[{\"id\":1,\"a\":{\"b\":\"" + kEscapes + "\"},\"c\":[\"" + kPlain + "\",{\"d\":\"" + kPlain +
+                     "\"}],\"e\":\"" + kCsvSpecial + "\"x,\"f\":1},{\"id\":2,\"a\":\"" + kPlain + "\"}]",
+                 Flattened()},
+        LongCase{"FlattenedRawLineBreak", "[{\"a\":\"" + kPlain + "\r\n" + kPlain + "\",\"b\":1}]", Flattened()},
+        LongCase{"FlattenedFirstColumnRecurs", "{\"a\":\"x\",\"b\":1,\"a\":\"" + kPlain + "\",\"b\":2}", Flattened()},
+        // The record depth is decided by the long member after arrays that were kept aside.
+        LongCase{"FlattenedAfterArraysKeptAside", "{\"x\":[1,2],\"a\":\"" + kPlain + "\"}", Flattened()},
+        LongCase{"FlattenedTextEnds", "[{\"id\":1,\"a\":{\"b\":\"" + kPlain, Flattened()},
+        // Records named by a path, exploded arrays, chosen columns.
+        LongCase{"Records", "{\"data\":[{\"a\":\"" + kEscapes + "\",\"b\":1},{\"a\":{\"c\":\"" + kPlain + "\"}}]}",
+                 Shaped({"data"})},
+        LongCase{"ScalarRecords", "{\"data\":[\"" + kPlain + "\",\"x\",\"" + kCsvSpecial + "\"]}", Shaped({"data"})},
+        LongCase{"RecordsRawLineBreak", "{\"data\":[{\"a\":\"" + kPlain + "\n" + kPlain + "\"}]}", Shaped({"data"})},
+        LongCase{"RecordsOffThePath", "{\"other\":\"" + kPlain + "\",\"data\":[{\"a\":1}]}", Shaped({"data"})},
+        LongCase{"Exploded",
+                 "[{\"id\":\"" + kPlain + "\",\"tags\":[\"" + kPlain + "\",\"x\",{\"t\":\"" + kEscapes + "\"}]}]",
+                 Shaped({}, {{"tags"}})},
+        LongCase{"ChosenColumns", "[{\"a\":\"" + kPlain + "\",\"b\":\"" + kEscapes + "\",\"c\":1}]",
+                 Shaped({}, {}, {"c", "b"})},
+        LongCase{"RecordsTextEnds", "{\"data\":[{\"a\":1},{\"a\":\"" + kPlain, Shaped({"data"})}),
     [](const testing::TestParamInfo<LongCase>& info) { return std::string(info.param.name); });
 
 TEST(LongValue, TextEndingInsideItStopsWhereItBegins) {
