@@ -133,7 +133,8 @@ void TableRows::WriteLongField(std::string_view text, bool guard) {
 
 void TableRows::AppendLongValue(std::string_view part) {
     if (longValueStart_ == kNoLongValue) longValueStart_ = rowText_.Size();
-    std::memcpy(rowText_.Reserve(part.size() + CsvFieldWriter::kFieldSlack), part.data(), part.size());
+    char* const end = rowText_.Reserve(part.size() + CsvFieldWriter::kFieldSlack);
+    if (!part.empty()) std::memcpy(end, part.data(), part.size());
     rowText_.Commit(part.size());
 }
 

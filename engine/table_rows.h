@@ -28,9 +28,9 @@ class TableRows final : public ColumnSource {
     // A cell of the row being filled: its value lives in `rowText_`; it counts as set when its
     // generation equals the row's.
     struct Cell {
-        uint32_t generation = 0;
-        size_t length = 0;
         size_t offset = 0;
+        size_t length = 0;
+        uint32_t generation = 0;
         CellKind kind = CellKind::String;
     };
 

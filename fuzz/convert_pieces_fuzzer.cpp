@@ -12,7 +12,9 @@
 // - reading a text as its lines gives the same CSV as making its line breaks CR LF beforehand;
 // - the CSV is valid UTF-8 whenever the input is;
 // - the preview of the whole input, its cells joined as CSV fields, is that CSV, and a preview of
-//   fewer rows is the start of the whole one when the input is readable (engine/table_preview.h).
+//   fewer rows is the start of the whole one when the input is readable (engine/table_preview.h);
+// - with its first "~" stretched to a run longer than the reader takes whole, so that a string
+//   around it goes on in parts (engine/json_reader.h), the input still gives its reference CSV.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +25,7 @@
 #include "engine/conversion.h"
 #include "engine/csv_export.h"
 #include "engine/csv_writer.h"
+#include "engine/json_reader.h"
 #include "engine/line_breaks.h"
 #include "engine/table_preview.h"
 #include "engine/utf.h"
@@ -110,6 +113,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool written = summary.anyLine && summary.failure.empty();
         if (written ? sink.text != expected : !sink.text.empty()) std::abort();
         CheckPreview(settings, text, summary, sink.text, size % 4);
+    }
+
+    if (const size_t tilde = text.find('~'); tilde != std::string::npos && readText && *readText == text) {
+        std::string stretched = text;
+        stretched.insert(tilde, tabulora::kStringPartBytes + size, '~');
+        tabulora::ExportSettings settings;
+        settings.csv = options;
+        settings.readAhead = false;
+        settings.pieceSize = 4096 + size % 4096;
+        tabulora::fuzz::StringSink sink;
+        const tabulora::ExportSummary summary =
+            tabulora::ExportToOneCsv({tabulora::ExportInput::Memory("in", stretched)}, sink, settings);
+        if (summary.anyLine && summary.failure.empty() && sink.text != tabulora::ReferenceCsv({stretched}, options))
+            std::abort();
     }
 
     (void)tabulora::FirstValueLayout(text);
