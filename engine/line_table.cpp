@@ -110,10 +110,9 @@ inline void LineTable::AddCell(size_t tabs, std::string_view name, std::string_v
 
 // A value that lies in the rows' long value is decoded where it stands and becomes its cell there.
 void LineTable::AddLongCell(size_t tabs, std::string_view name, std::string_view value, CellKind kind) {
-    const size_t offset = static_cast<size_t>(value.data() - rows_.LongValue().data());
-    const size_t length = rows_.DecodeLongValue(offset, value.size());
+    const TableRows::LongPart part = rows_.DecodeInLongValue(value);
     uint32_t column;
-    if (CellColumn(tabs, name, column)) rows_.SetCellToLongValue(column, offset, length, kind);
+    if (CellColumn(tabs, name, column)) rows_.SetCellToLongValue(column, part, kind);
 }
 
 void LineTable::LinePart(size_t tabs, std::string_view text, bool mayHoldBreaks) {

@@ -14,6 +14,15 @@ struct PartedString {
     bool breaks = false;  // a part held a raw CR or LF
     std::string whole;    // Whole: the parts so far
 
+    // Whole: the string with its last part `rest`; `breaks` tells whether any part held a raw
+    // line break. The string is done with.
+    std::string TakeWhole(std::string_view rest, bool& breaks) {
+        std::string text = std::move(whole);
+        text.append(rest);
+        breaks |= this->breaks;
+        Reset();
+        return text;
+    }
     void Reset() {
         use = Use::None;
         breaks = false;

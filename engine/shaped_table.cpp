@@ -172,10 +172,8 @@ void ShapedTable::EndPartedString(ScalarKind kind, std::string_view text, bool r
     const Use use = parted_.use;
     parted_.use = Use::None;
     if (use == Use::Whole) {
-        std::string whole = std::move(parted_.whole);
-        whole.append(text);
-        const bool breaks = parted_.breaks || rawBreaks;
-        parted_.Reset();
+        bool breaks = rawBreaks;
+        const std::string whole = parted_.TakeWhole(text, breaks);
         Scalar(kind, whole, breaks);
     } else if (use == Use::Ignored) {
         Scalar(kind, text, rawBreaks);  // keeps nothing of it
@@ -188,13 +186,14 @@ void ShapedTable::EndPartedString(ScalarKind kind, std::string_view text, bool r
 
 // The string gathered in the rows' long value, without its quotes and decoded where it stands.
 void ShapedTable::LongStringCell() {
-    const size_t length = rows_.DecodeLongValue(1, rows_.LongValue().size() - 2);
+    const std::string_view quoted = rows_.LongValue();
+    const TableRows::LongPart part = rows_.DecodeInLongValue(quoted.substr(1, quoted.size() - 2));
     if (partedPlace_ == Place::RecordValue) {
         ++recordsInText_;
-        rows_.SetCellToLongValue(rows_.ColumnOf(ScalarRecordName()), 1, length, CellKind::String);
+        rows_.SetCellToLongValue(rows_.ColumnOf(ScalarRecordName()), part, CellKind::String);
         rows_.EndRow();
     } else {
-        rows_.SetCellToLongValue(rows_.ColumnOf(ColumnName()), 1, length, CellKind::String);
+        rows_.SetCellToLongValue(rows_.ColumnOf(ColumnName()), part, CellKind::String);
     }
 }
 

@@ -112,10 +112,8 @@ void StructuredTable::EndPartedString(ScalarKind kind, std::string_view text, bo
     const Use use = parted_.use;
     parted_.use = Use::None;
     if (use == Use::Whole) {
-        std::string whole = std::move(parted_.whole);
-        whole.append(text);
-        const bool breaks = parted_.breaks || rawBreaks;
-        parted_.Reset();
+        bool breaks = rawBreaks;
+        const std::string whole = parted_.TakeWhole(text, breaks);
         Scalar(kind, whole, breaks);
         return;
     }
@@ -307,10 +305,9 @@ void StructuredTable::AddCell(size_t depth, std::string_view name, std::string_v
 
 // A value that lies in the rows' long value is decoded where it stands and becomes its cell there.
 void StructuredTable::AddLongCell(size_t depth, std::string_view name, std::string_view value, CellKind kind) {
-    const size_t offset = static_cast<size_t>(value.data() - rows_.LongValue().data());
-    const size_t length = rows_.DecodeLongValue(offset, value.size());
+    const TableRows::LongPart part = rows_.DecodeInLongValue(value);
     uint32_t column;
-    if (CellColumn(depth, name, column)) rows_.SetCellToLongValue(column, offset, length, kind);
+    if (CellColumn(depth, name, column)) rows_.SetCellToLongValue(column, part, kind);
 }
 
 // A member that opens an object decides the record depth like any other; inside a record, its

@@ -138,21 +138,22 @@ void TableRows::AppendLongValue(std::string_view part) {
     rowText_.Commit(part.size());
 }
 
-size_t TableRows::DecodeLongValue(size_t offset, size_t length) {
-    char* const text = rowText_.Data() + longValueStart_ + offset;
-    if (std::memchr(text, '\\', length) == nullptr) return length;
-    return DecodeCellEscapesInPlace(text, length);
+TableRows::LongPart TableRows::DecodeInLongValue(std::string_view text) {
+    const size_t offset = static_cast<size_t>(text.data() - (rowText_.Data() + longValueStart_));
+    char* const bytes = rowText_.Data() + longValueStart_ + offset;
+    if (std::memchr(bytes, '\\', text.size()) == nullptr) return {offset, text.size()};
+    return {offset, DecodeCellEscapesInPlace(bytes, text.size())};
 }
 
-void TableRows::SetCellToLongValue(uint32_t column, size_t offset, size_t length, CellKind kind) {
+void TableRows::SetCellToLongValue(uint32_t column, LongPart part, CellKind kind) {
     if (column >= row_.size()) row_.resize(column + 1);
     Cell& cell = row_[column];
-    const std::string_view value(rowText_.Data() + longValueStart_ + offset, length);
+    const std::string_view value(rowText_.Data() + longValueStart_ + part.offset, part.length);
     if (countColumns_) CountCell(column, cell, value, kind);
     cell.generation = rowGeneration_;
     cell.kind = kind;
-    cell.offset = longValueStart_ + offset;
-    cell.length = length;
+    cell.offset = longValueStart_ + part.offset;
+    cell.length = part.length;
     rowHasCell_ = true;
     longValueStart_ = kNoLongValue;
 }

@@ -67,11 +67,15 @@ public:
     std::string_view LongValue() const {
         return std::string_view(rowText_.Data() + longValueStart_, rowText_.Size() - longValueStart_);
     }
-    // Decodes the escapes of the long value's bytes [offset, offset + length) in place; returns
-    // their decoded length.
-    size_t DecodeLongValue(size_t offset, size_t length);
-    // Sets a cell to the long value's bytes [offset, offset + length); the long value ends.
-    void SetCellToLongValue(uint32_t column, size_t offset, size_t length, CellKind kind);
+    // Bytes of the long value: where they begin in it and how many.
+    struct LongPart {
+        size_t offset;
+        size_t length;
+    };
+    // Decodes the escapes of `text`, a part of LongValue(), in place; returns where it stands.
+    LongPart DecodeInLongValue(std::string_view text);
+    // Sets a cell to that part of the long value; the long value ends.
+    void SetCellToLongValue(uint32_t column, LongPart part, CellKind kind);
     void DropLongValue();
     bool RowHasCell() const { return rowHasCell_; }
     // Writes the row being filled (as a CSV row line or as cells) and starts an empty row.
