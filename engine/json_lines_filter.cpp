@@ -1,8 +1,10 @@
 #include "engine/json_lines_filter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/csv_output.h"
+#include "engine/line_breaks.h"
 #include "engine/strict_json.h"
 
 namespace tabulora {
@@ -100,12 +102,24 @@ void JsonLinesFilter::TakeHeldLine() {
     const bool ended = held_.back() == '\n';
     const std::string_view text(held_.data(), held_.size() - ended);
     switch (ClassifyJsonText(text)) {
-    case JsonTextKind::OneValue: feeder_.FeedCopy(held_, line_ - 1); break;
+    case JsonTextKind::OneValue: FeedHeldLine(); break;
     case JsonTextKind::Invalid: Skip(held_); break;
     case JsonTextKind::Blank: break;
     }
     held_.clear();
     line_ += ended;
+}
+
+// In pieces of the reading's size, so that a long string in the line goes on in parts instead of
+// being held a second time.
+void JsonLinesFilter::FeedHeldLine() {
+    constexpr size_t kPiece = 1 << 20;
+    uint64_t breaks = line_ - 1;
+    for (size_t start = 0; start < held_.size(); start += kPiece) {
+        const size_t size = std::min(kPiece, held_.size() - start);
+        feeder_.FeedCopy(std::string_view(held_.data() + start, size), breaks);
+        breaks += CountLineBreaks(held_.data() + start, held_.data() + start + size);
+    }
 }
 
 void JsonLinesFilter::Skip(std::string_view line) {

@@ -40,7 +40,8 @@ struct LineVerdicts {
 // Splits one input's text into lines as it comes, piece by piece, and hands the good lines to
 // `feeder` and the bad ones, exactly as they were with their line break, to `rejects` (when
 // given). Good lines pass straight from the piece; only a line cut by a piece boundary is
-// copied, so memory grows with the longest line, not with the text.
+// copied, so memory grows with the longest line, not with the text (such a line is held whole
+// until it is judged: a long value in it takes twice its size).
 class JsonLinesFilter {
 public:
     JsonLinesFilter(TextFeeder& feeder, ByteSink* rejects) : feeder_(feeder), rejects_(rejects) {}
@@ -58,6 +59,7 @@ public:
 private:
     void FeedGood(char* begin, char* end, uint64_t firstLine);
     void TakeHeldLine();
+    void FeedHeldLine();
     void Skip(std::string_view line);
 
     TextFeeder& feeder_;

@@ -87,6 +87,21 @@ INSTANTIATE_TEST_SUITE_P(
         BadLinesCase{"NoBadLine", "{\"a\":1}\n[2]\n\"s\"\n", "{\"a\":1}\n[2]\n\"s\"\n", {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A line longer than what the filter hands on at once (it holds the line until it is judged)
+// still gives its row whole.
+TEST(BadLines, LineLongerThanAPieceGivesItsRow) {
+    std::string value;
+    while (value.size() < (3 << 19)) value += "ab\\\"c\\u00e9\\r";
+    const std::string good = "{\"a\":\"" + value + "\",\"b\":1}\n{\"a\":2}\n";
+    for (size_t pieceSize : {size_t{4096}, size_t{1} << 20}) {
+        ExportSummary summary;
+        EXPECT_TRUE(StreamedCsv({"x\n" + good}, SkippingSettings(pieceSize), &summary) == ReferenceCsv({good}))
+            << "pieces of " << pieceSize;
+        ASSERT_EQ(summary.inputs.size(), 1u);
+        EXPECT_EQ(summary.inputs[0].skipped.first, std::vector<uint64_t>{1});
+    }
+}
+
 TEST(BadLines, WarningCountsThemAndNamesTheFirstFive) {
     std::string text;
     for (int line = 1; line <= 9; ++line) text += line % 3 == 0 ? "{\"a\":1}\n" : "bad\n";
