@@ -16,7 +16,10 @@ void ReformattedLines::LinePart(size_t, std::string_view, bool) {}
 // receivers get it whole in its line.
 void LineLayout::StringPart(std::string_view text, bool rawBreaks) {
     if (!lines_.TakesLineParts()) {
-        Scalar(ScalarKind::String, text, rawBreaks);
+        if (!partedString_) stringStart_ = line_.Size();
+        partedString_ = true;
+        rawBreakInLine_ |= rawBreaks;
+        line_.Append(text.data(), text.size());
         return;
     }
     if (!lineInParts_) {
@@ -25,6 +28,8 @@ void LineLayout::StringPart(std::string_view text, bool rawBreaks) {
         rawBreakInLine_ = false;
         lineInParts_ = true;
     }
+    partedString_ = true;
+    stringStart_ = 0;
     lines_.LinePart(lineTabs_, text, rawBreaks);
 }
 
@@ -82,7 +87,10 @@ void LineLayout::WriteSeparator(char separator, bool inObject) {
     if (inObject) BreakLine();
 }
 
+// A string that the text ended inside is no value: the line ends as it stood before it.
 void LineLayout::ValueEnd() {
+    if (partedString_) line_.Truncate(stringStart_);
+    partedString_ = false;
     FinishLine();
     lines_.ValueEnd();
     level_ = 0;

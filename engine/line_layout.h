@@ -45,6 +45,7 @@ public:
     }
     void Scalar(ScalarKind, std::string_view text, bool rawBreaks) {
         rawBreakInLine_ |= rawBreaks;
+        partedString_ = false;
         line_.Append(text.data(), text.size());
     }
     void StringPart(std::string_view text, bool rawBreaks);
@@ -86,6 +87,8 @@ private:
     bool lineHandedOver_ = false;  // the line being written went to the receiver already
     bool rawBreakInLine_ = false;  // the line being written copies a raw CR or LF
     bool lineInParts_ = false;     // the line being written goes to the receiver in parts
+    bool partedString_ = false;    // a string reported in parts has begun and not ended
+    size_t stringStart_ = 0;       // where it begins in line_
 };
 
 // A JsonReader that writes the line layout.

@@ -289,8 +289,13 @@ TEST(ReformatPieces, LongTokensSpanManyPieces) {
     const std::string longValue(300 * 1024, 'x');
     const std::string longName(100 * 1024, 'n');
     const std::string json = "[{\"" + longName + "\":\"" + longValue + "\",\"b\":12345678901234567890}]";
-    for (size_t pieceSize : {size_t{4096}, size_t{65536 + 7}})
+    // A text that ends inside a string gives the layout before it, however long the string is.
+    const std::string cutLong = json.substr(0, json.size() - 100000);
+    const std::string cutShort = "[{\"" + longName + "\":\"xx";
+    for (size_t pieceSize : {size_t{4096}, size_t{65536 + 7}}) {
         EXPECT_EQ(LayoutInPieces(json, pieceSize, true), AllValuesLayout(json)) << "pieces of " << pieceSize;
+        EXPECT_EQ(LayoutInPieces(cutLong, pieceSize, true), AllValuesLayout(cutShort)) << "pieces of " << pieceSize;
+    }
 }
 
 // Records the parts of a line as they come, for a receiver that takes long lines in parts.
