@@ -89,19 +89,12 @@ char* CsvFieldWriter::WriteQuoted(char* out, std::string_view field) const {
     return out;
 }
 
-char* CsvFieldWriter::WriteFieldPart(char* out, std::string_view part, bool quoted) {
+// A long part in runs up to each double quote, copied at once, and the quote twice.
+char* CsvFieldWriter::WriteLongFieldPart(char* out, std::string_view part, bool quoted) {
     if (!quoted) {
         std::memcpy(out, part.data(), part.size());
         return out + part.size();
     }
-    if (part.size() < 256) {  // the common short field: byte by byte
-        for (const char c : part) {
-            if (c == '"') *out++ = '"';
-            *out++ = c;
-        }
-        return out;
-    }
-    // A long one in runs up to each double quote, copied at once, and the quote twice.
     const char* p = part.data();
     const char* const end = p + part.size();
     while (p < end) {

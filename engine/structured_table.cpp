@@ -21,6 +21,12 @@ std::string_view LineValue(std::string_view text) {
     return text;
 }
 
+// A separator byte as the line layout writes it after a value: a byte that begins a multi-byte
+// character as U+FFFD.
+std::string_view SeparatorText(const char& separator) {
+    return static_cast<unsigned char>(separator) >= 0x80 ? "\xEF\xBF\xBD" : std::string_view(&separator, 1);
+}
+
 }  // namespace
 
 std::unique_ptr<PieceReader> StructuredTable::NewReader(const ReaderOptions& options) {
@@ -153,25 +159,16 @@ void StructuredTable::HoldEmpty(std::string_view text, CellKind kind) {
 void StructuredTable::Release(char separator) {
     const Held held = holding_;
     holding_ = Held::Nothing;
-    if (held == Held::Value || held == Held::LongValue) {
-        const bool inRows = held == Held::LongValue;
-        if (separator && separator != ',' && !valueEndsLine_) {
-            const std::string_view text = static_cast<unsigned char>(separator) >= 0x80
-                                              ? "\xEF\xBF\xBD"
-                                              : std::string_view(&separator, 1);
-            if (inRows)
-                rows_.AppendLongValue(text);
-            else
-                heldValue_ += text;
-        }
-        const std::string_view value = LineValue(inRows ? rows_.LongValue() : std::string_view(heldValue_));
-        if (!memberName_.empty() && !value.empty()) {
-            if (inRows)
-                AddLongCell(Depth(), memberName_, value, heldKind_);
-            else
-                AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
-        }
-        if (inRows) rows_.DropLongValue();  // when it made no cell
+    if (held == Held::Value) {
+        if (separator && separator != ',' && !valueEndsLine_) heldValue_ += SeparatorText(separator);
+        const std::string_view value = LineValue(heldValue_);
+        if (!memberName_.empty() && !value.empty())
+            AddCell(Depth(), memberName_, DecodedCell(value, scratchValue_), heldKind_);
+    } else if (held == Held::LongValue) {
+        if (separator && separator != ',' && !valueEndsLine_) rows_.AppendLongValue(SeparatorText(separator));
+        const std::string_view value = LineValue(rows_.LongValue());
+        if (!memberName_.empty() && !value.empty()) AddLongCell(Depth(), memberName_, value, heldKind_);
+        rows_.DropLongValue();  // when it made no cell
     } else if (held == Held::Close && (separator == 0 || separator == ',')) {
         CloseObjectAt(Depth());
     }
@@ -285,7 +282,7 @@ void StructuredTable::ValueEnd() {
 // Only members at the record depth, the depth of the first one, become cells, and those of the
 // objects on the path, one level deeper for each. The first column's name recurring in a row that
 // already holds it starts the next record.
-bool StructuredTable::CellColumn(size_t depth, std::string_view name, uint32_t& column) {
+inline bool StructuredTable::CellColumn(size_t depth, std::string_view name, uint32_t& column) {
     if (recordDepth_ < 0) DecideDepth(depth);
     if (static_cast<long>(depth) != cellDepth_) return false;
     if (!path_.empty()) {
