@@ -1,23 +1,22 @@
 #pragma once
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
+
+#include "engine/growing_memory.h"
 
 namespace tabulora {
 
-// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks. It grows
-// with realloc, which moves a large buffer by remapping its pages rather than copying them, so a
-// long value never needs room for two copies of itself.
+// A growing byte buffer that writers fill through Reserve/Commit without per-byte checks. Its
+// memory grows without a second copy of the bytes (GrowingMemory), so a long value never needs
+// room for itself twice.
 class OutputBuffer {
 public:
     static constexpr size_t kChunk = 64 * 1024;
 
     // Room for `count` more bytes at the end; Commit says how many were written.
     char* Reserve(size_t count) {
-        if (capacity_ - size_ < count) Grow(count);
-        return data_.get() + size_;
+        if (memory_.Capacity() - size_ < count) Grow(count);
+        return memory_.Data() + size_;
     }
     void Commit(size_t count) { size_ += count; }
 
@@ -30,8 +29,8 @@ public:
         ++size_;
     }
 
-    const char* Data() const { return data_.get(); }
-    char* Data() { return data_.get(); }
+    const char* Data() const { return memory_.Data(); }
+    char* Data() { return memory_.Data(); }
     size_t Size() const { return size_; }
 
     // Empties the buffer, keeping its memory.
@@ -43,21 +42,13 @@ public:
 
 private:
     void Grow(size_t count) {
-        size_t capacity = capacity_ ? capacity_ * 2 : kChunk;
+        size_t capacity = memory_.Capacity() ? memory_.Capacity() * 2 : kChunk;
         while (capacity - size_ < count) capacity *= 2;
-        void* bigger = std::realloc(data_.get(), capacity);
-        if (!bigger) throw std::bad_alloc();
-        (void)data_.release();
-        data_.reset(static_cast<char*>(bigger));
-        capacity_ = capacity;
+        memory_.Grow(size_, capacity);
     }
 
-    struct FreeBytes {
-        void operator()(char* bytes) const { std::free(bytes); }
-    };
-    std::unique_ptr<char, FreeBytes> data_;
+    GrowingMemory memory_;
     size_t size_ = 0;
-    size_t capacity_ = 0;
 };
 
 }  // namespace tabulora

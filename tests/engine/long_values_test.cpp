@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/growing_memory.h"
 #include "engine/json_reader.h"
 #include "export_helpers.h"
 
@@ -140,6 +141,22 @@ TEST(LongValue, TextEndingInsideItStopsWhereItBegins) {
         EXPECT_EQ(summary.inputs[0].stop->line, 2u) << "pieces of " << pieceSize;
         EXPECT_EQ(summary.inputs[0].stop->column, 7u) << "pieces of " << pieceSize;
         EXPECT_EQ(summary.inputs[0].stop->reason, StopReason::UnexpectedEnd);
+    }
+}
+
+// The bytes stay as the memory grows past the size from which a buffer lives apart (in reserved
+// address space on Windows) and on within it.
+TEST(LongValue, MemoryKeepsItsBytesAsItGrows) {
+    GrowingMemory memory;
+    size_t used = 0;
+    const auto byteAt = [](size_t i) { return static_cast<char>(i * 7 + i / 4093); };
+    for (size_t capacity = 1000; capacity <= (size_t{80} << 20); capacity = capacity * 3 / 2) {
+        memory.Grow(used, capacity);
+        ASSERT_GE(memory.Capacity(), capacity);
+        for (size_t i = used; i < capacity; ++i) memory.Data()[i] = byteAt(i);
+        used = capacity;
+        for (size_t i = 0; i < used; i += 4093) ASSERT_EQ(memory.Data()[i], byteAt(i)) << "at " << i << " of " << used;
+        ASSERT_EQ(memory.Data()[used - 1], byteAt(used - 1));
     }
 }
 
