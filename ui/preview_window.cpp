@@ -800,11 +800,13 @@ LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE: LayoutControls(); return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        // No smaller than the layout of the table: the controls only move and grow from it.
+        // No smaller than the layout of the table, unless the screen is lower: the controls move
+        // and grow from it, and give up height only to fit the work area.
         RECT frame{0, 0, BaseClientSize().cx, BaseClientSize().cy};
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
-        limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        const SIZE smallest = FittedToWorkArea({frame.right - frame.left, frame.bottom - frame.top});
+        limits->ptMinTrackSize = {smallest.cx, smallest.cy};
         return 0;
     }
     case WM_CLOSE: Close(); return 0;

@@ -77,13 +77,17 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, 
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-POINT CentredOnScreen(SIZE size, HWND neighbour) {
+RECT WorkAreaNear(HWND neighbour) {
     HMONITOR monitor = neighbour ? MonitorFromWindow(neighbour, MONITOR_DEFAULTTONEAREST)
                                  : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};
     info.cbSize = sizeof info;
     GetMonitorInfoW(monitor, &info);
-    const RECT& area = info.rcWork;
+    return info.rcWork;
+}
+
+POINT CentredOnScreen(SIZE size, HWND neighbour) {
+    const RECT area = WorkAreaNear(neighbour);
     return {area.left + (area.right - area.left - size.cx) / 2, area.top + (area.bottom - area.top - size.cy) / 2};
 }
 

@@ -35,6 +35,9 @@ UINT SystemFrameDpi(HWND window, const DpiFunctions& functions = SystemDpiFuncti
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, UINT frameDpi,
                          const DpiFunctions& functions = SystemDpiFunctions());
 
+// The work area of the monitor nearest to `neighbour` (the primary monitor when it is null).
+RECT WorkAreaNear(HWND neighbour);
+
 // Left-top corner that centres a window of `size` in the work area of the monitor nearest to
 // `neighbour` (the primary monitor when `neighbour` is null).
 POINT CentredOnScreen(SIZE size, HWND neighbour);

@@ -166,9 +166,15 @@ void Window::CreateFrame(const FrameSpec& frame) {
 void Window::CentreOnScreen(HWND neighbour) {
     RECT rect{};
     GetWindowRect(hwnd_, &rect);
-    SIZE size{rect.right - rect.left, rect.bottom - rect.top};
+    const SIZE size = FittedToWorkArea({rect.right - rect.left, rect.bottom - rect.top});
     POINT origin = CentredOnScreen(size, neighbour ? neighbour : hwnd_);
-    SetWindowPos(hwnd_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, origin.x, origin.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE Window::FittedToWorkArea(SIZE size) const {
+    if (!(GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_THICKFRAME)) return size;
+    const RECT area = WorkAreaNear(hwnd_);
+    return {size.cx, std::min(size.cy, area.bottom - area.top)};
 }
 
 void Window::CreateFonts() {
@@ -240,11 +246,14 @@ void Window::OnColoursChanged() {
 }
 
 void Window::LayoutControls() {
-    // What a resizable window has beyond the client area it was laid out for.
+    if (IsIconic(hwnd_)) return;
+    // What a resizable window has beyond the client area it was laid out for, or lacks of its
+    // height on a screen too low for it (FittedToWorkArea): the controls that grow give it up, and
+    // those below them move up.
     RECT client{};
     GetClientRect(hwnd_, &client);
     const int extraWidth = std::max(0, static_cast<int>(client.right) - Scale(client96_.cx));
-    const int extraHeight = std::max(0, static_cast<int>(client.bottom) - Scale(client96_.cy));
+    const int extraHeight = static_cast<int>(client.bottom) - Scale(client96_.cy);
     for (const ControlSpec& item : controls_) {
         if (item.kind == ControlKind::StatusBar) {
             SendMessageW(Control(item.id), WM_SIZE, 0, 0);  // docks itself at the bottom
@@ -255,7 +264,7 @@ void Window::LayoutControls() {
         const int x = Scale(item.bounds.x) + (anchors & kMoveRight ? extraWidth : 0);
         const int y = Scale(item.bounds.y) + (anchors & kMoveDown ? extraHeight : 0);
         const int width = Scale(item.bounds.width) + (anchors & kGrowWidth ? extraWidth : 0);
-        const int height = Scale(item.bounds.height) + (anchors & kGrowHeight ? extraHeight : 0);
+        const int height = std::max(0, Scale(item.bounds.height) + (anchors & kGrowHeight ? extraHeight : 0));
         SetWindowPos(Control(item.id), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -265,8 +274,8 @@ SIZE Window::BaseClientSize() const { return {Scale(client96_.cx), Scale(client9
 void Window::ResizeToClient() {
     auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    SIZE size = WindowSizeForClient({Scale(client96_.cx), Scale(client96_.cy)}, style, exStyle,
-                                    GetMenu(hwnd_) != nullptr, SystemFrameDpi(hwnd_));
+    const SIZE size = FittedToWorkArea(WindowSizeForClient({Scale(client96_.cx), Scale(client96_.cy)}, style, exStyle,
+                                                           GetMenu(hwnd_) != nullptr, SystemFrameDpi(hwnd_)));
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

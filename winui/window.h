@@ -94,8 +94,13 @@ public:
     // resizable window should be made.
     SIZE BaseClientSize() const;
 
-    // Centres the window on the monitor nearest to `neighbour` (the primary one when null).
+    // Centres the window on the monitor nearest to `neighbour` (the primary one when null); a
+    // resizable window taller than that monitor's work area is made to fit it first.
     void CentreOnScreen(HWND neighbour = nullptr);
+    // `size` of a window, no taller than the work area of the window's monitor when the window is
+    // resizable: the controls that grow in height then give up what the room lacks. (Screens are
+    // wider than the layouts, and a row of controls cannot give up width without overlapping.)
+    SIZE FittedToWorkArea(SIZE size) const;
 
     // Every control of the table speaks its kind's role (and, for edit boxes, the label before
     // it as its name); this adds to that what `description` sets.

@@ -13,6 +13,7 @@
 #include "engine/recipe.h"
 #include "form_fixture.h"
 #include "winui/combo_box.h"
+#include "winui/dpi.h"
 #include "winui/list_view.h"
 
 namespace {
@@ -515,6 +516,50 @@ TEST_F(PreviewTest, ResizingMovesThePanelsAndGrowsTheGrid) {
     EXPECT_EQ(gridAfter.bottom - gridAfter.top, gridBefore.bottom - gridBefore.top + 100);
     EXPECT_EQ(closeAfter.left - frame.left, closeBefore.left - frame.left + 200);
     EXPECT_EQ(closeAfter.top - frame.top, closeBefore.top - frame.top + 100);
+}
+
+// At 200 % the layout (1640 x 1040 and the frame) is taller than the 1280 x 1024 screen: the
+// window fits the work area's height and can be made no lower than it, and its lists give up the
+// height that is missing, so that every control stays whole inside the window and none overlaps.
+TEST_F(PreviewTest, AScreenTooSmallForTheLayoutShrinksTheGridToFit) {
+    Open();
+    const HWND window = Window().Handle();
+    RECT suggested{};
+    GetWindowRect(window, &suggested);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    ASSERT_EQ(Window().Dpi(), 192u);
+    const RECT area = winui::WorkAreaNear(window);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_LE(frame.bottom - frame.top, area.bottom - area.top);
+    MINMAXINFO limits{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_LE(limits.ptMinTrackSize.y, area.bottom - area.top);
+
+    RECT client{};
+    GetClientRect(window, &client);
+    const auto placeOf = [&](int id) {
+        RECT rect{};
+        GetWindowRect(Item(id), &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    for (const int id : {PreviewWindow::Grid, PreviewWindow::ColumnsList, PreviewWindow::ElementsList,
+                         PreviewWindow::ExportButton, PreviewWindow::CloseButton, PreviewWindow::ResetButton}) {
+        const RECT rect = placeOf(id);
+        EXPECT_GE(rect.left, 0) << "control " << id;
+        EXPECT_GE(rect.top, 0) << "control " << id;
+        EXPECT_LE(rect.right, client.right) << "control " << id;
+        EXPECT_LE(rect.bottom, client.bottom) << "control " << id;
+    }
+    const RECT grid = placeOf(PreviewWindow::Grid);
+    EXPECT_LT(grid.right, placeOf(PreviewWindow::ColumnsList).left);
+    EXPECT_LT(grid.bottom, placeOf(PreviewWindow::ExportButton).top);
+    EXPECT_LT(placeOf(PreviewWindow::ColumnsList).bottom, placeOf(PreviewWindow::MoveUpButton).top);
+    EXPECT_LT(placeOf(PreviewWindow::ElementsList).bottom, placeOf(PreviewWindow::ExportButton).top);
+    EXPECT_LT(placeOf(PreviewWindow::SaveRecipeButton).right, placeOf(PreviewWindow::LoadRecipeButton).left);
+    GetWindowRect(window, &suggested);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
 }
 
 // About 110 MB of JSON Lines: the first screen comes from its beginning only; the time it takes
