@@ -22,7 +22,7 @@ public:
 private:
     char* data_ = nullptr;
     size_t capacity_ = 0;
-    size_t reserved_ = 0;  // Windows: the address space reserved at data_, or 0 for a heap block
+    [[maybe_unused]] size_t reserved_ = 0;  // Windows: the address space reserved at data_, or 0 for a heap block
 };
 
 }  // namespace tabulora

@@ -7,6 +7,12 @@
 
 namespace tabulora {
 
+// Events that take a long string in parts (JsonReader's StringPart).
+template <class Events>
+concept TakesStringParts = requires(Events& events) {
+    events.StringPart(std::string_view(), false);
+};
+
 // A string whose contents begin at p: its closing quote (nullptr when `end` comes first; a
 // backslash steps over the next byte), and what stands in it.
 struct StringToken {
@@ -155,7 +161,7 @@ bool JsonReader<Events>::BeginValue() {
         const StringToken string = ScanString(p + 1, end_);
         if (!string.close) {
             if (final_) return StopAt(p, StopReason::UnexpectedEnd);
-            if constexpr (requires(Events & events) { events.StringPart(std::string_view(), false); }) {
+            if constexpr (TakesStringParts<Events>) {
                 if (static_cast<size_t>(end_ - p) >= kStringPartBytes) {
                     stringStart_ = consumed_ + static_cast<uint64_t>(p - data_);
                     events_.StringPart(std::string_view(p, string.scanned - p), string.breaks);
@@ -352,7 +358,7 @@ bool JsonReader<Events>::MemberValue() {
 // The rest of a string reported in parts: another part, or its last one with the closing quote.
 template <class Events>
 bool JsonReader<Events>::StringRest() {
-    if constexpr (requires(Events & events) { events.StringPart(std::string_view(), false); }) {
+    if constexpr (TakesStringParts<Events>) {
         const StringToken string = ScanString(pos_, end_);
         if (!string.close) {
             if (final_) return StopAtOffset(stringStart_, StopReason::UnexpectedEnd);

@@ -17,9 +17,8 @@ void ReformattedLines::LinePart(size_t, std::string_view, bool) {}
 void LineLayout::StringPart(std::string_view text, bool rawBreaks) {
     if (!lines_.TakesLineParts()) {
         if (!partedString_) stringStart_ = line_.Size();
+        Scalar(ScalarKind::String, text, rawBreaks);
         partedString_ = true;
-        rawBreakInLine_ |= rawBreaks;
-        line_.Append(text.data(), text.size());
         return;
     }
     if (!lineInParts_) {

@@ -151,12 +151,10 @@ void ShapedTable::StringPart(std::string_view text, bool rawBreaks) {
             parted_.use = partedPlace_ == Place::Ignored ? Use::Ignored : Use::InRow;
     }
     if (parted_.use == Use::InRow && rawBreaks) HoldPartedStringWhole();
-    if (parted_.use == Use::Whole) {
-        parted_.whole.append(text);
-        parted_.breaks |= rawBreaks;
-    } else if (parted_.use == Use::InRow) {
+    if (parted_.use == Use::Whole)
+        parted_.Hold(text, rawBreaks);
+    else if (parted_.use == Use::InRow)
         rows_.AppendLongValue(text);
-    }
 }
 
 void ShapedTable::HoldPartedStringWhole() {
@@ -167,21 +165,12 @@ void ShapedTable::HoldPartedStringWhole() {
 
 // The last part of a long string: the string whole as Scalar takes it, or its cell made in the rows.
 void ShapedTable::EndPartedString(ScalarKind kind, std::string_view text, bool rawBreaks) {
-    using Use = PartedString::Use;
-    if (parted_.use == Use::InRow && rawBreaks) HoldPartedStringWhole();
-    const Use use = parted_.use;
-    parted_.use = Use::None;
-    if (use == Use::Whole) {
-        bool breaks = rawBreaks;
-        const std::string whole = parted_.TakeWhole(text, breaks);
-        Scalar(kind, whole, breaks);
-    } else if (use == Use::Ignored) {
-        Scalar(kind, text, rawBreaks);  // keeps nothing of it
-    } else {
-        rows_.AppendLongValue(text);
-        memberValue_ = false;
-        LongStringCell();
-    }
+    if (parted_.use == PartedString::Use::InRow && rawBreaks) HoldPartedStringWhole();
+    if (parted_.EndInScalar(*this, kind, text, rawBreaks)) return;
+    parted_.Reset();
+    rows_.AppendLongValue(text);
+    memberValue_ = false;
+    LongStringCell();
 }
 
 // The string gathered in the rows' long value, without its quotes and decoded where it stands.

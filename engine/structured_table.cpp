@@ -96,12 +96,10 @@ void StructuredTable::StringPart(std::string_view text, bool rawBreaks) {
     using Use = PartedString::Use;
     if (parted_.use == Use::None)
         parted_.use = Compacting() ? Use::Whole : TakesMemberValue() ? Use::InRow : Use::Ignored;
-    if (parted_.use == Use::Whole) {
-        parted_.whole.append(text);
-        parted_.breaks |= rawBreaks;
-    } else if (parted_.use == Use::InRow) {
+    if (parted_.use == Use::Whole)
+        parted_.Hold(text, rawBreaks);
+    else if (parted_.use == Use::InRow)
         AddToLongValue(text, rawBreaks);
-    }
 }
 
 void StructuredTable::AddToLongValue(std::string_view text, bool rawBreaks) {
@@ -114,19 +112,7 @@ void StructuredTable::AddToLongValue(std::string_view text, bool rawBreaks) {
 // The last part of a long string: the string whole as Scalar takes it, or the member's value
 // held in the rows.
 void StructuredTable::EndPartedString(ScalarKind kind, std::string_view text, bool rawBreaks) {
-    using Use = PartedString::Use;
-    const Use use = parted_.use;
-    parted_.use = Use::None;
-    if (use == Use::Whole) {
-        bool breaks = rawBreaks;
-        const std::string whole = parted_.TakeWhole(text, breaks);
-        Scalar(kind, whole, breaks);
-        return;
-    }
-    if (use == Use::Ignored) {
-        Scalar(kind, text, rawBreaks);  // keeps nothing of it
-        return;
-    }
+    if (parted_.EndInScalar(*this, kind, text, rawBreaks)) return;
     AddToLongValue(text, rawBreaks);
     memberValue_ = false;
     holding_ = Held::LongValue;
