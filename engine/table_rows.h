@@ -65,6 +65,7 @@ public:
     void AppendLongValue(std::string_view part);
     bool HasLongValue() const { return longValueStart_ != kNoLongValue; }
     std::string_view LongValue() const {
+        if (!HasLongValue()) return {};  // no part came yet
         return std::string_view(rowText_.Data() + longValueStart_, rowText_.Size() - longValueStart_);
     }
     // Bytes of the long value: where they begin in it and how many.

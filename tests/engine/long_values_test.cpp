@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Shaped({"data"})},
         LongCase{"ScalarRecords", "{\"data\":[\"" + kPlain + "\",\"x\",\"" + kCsvSpecial + "\"]}", Shaped({"data"})},
         LongCase{"RecordsRawLineBreak", "{\"data\":[{\"a\":\"" + kPlain + "\n" + kPlain + "\"}]}", Shaped({"data"})},
+        LongCase{"RecordsRawLineBreakInTheFirstPart", "{\"data\":[{\"a\":\"x\n" + kPlain + "\"}]}", Shaped({"data"})},
         LongCase{"RecordsOffThePath", "{\"other\":\"" + kPlain + "\",\"data\":[{\"a\":1}]}", Shaped({"data"})},
         LongCase{"Exploded",
                  "[{\"id\":\"" + kPlain + "\",\"tags\":[\"" + kPlain + "\",\"x\",{\"t\":\"" + kEscapes + "\"}]}]",
