@@ -120,7 +120,6 @@ bool JsonReader<Events>::NeedMore(const char* p) {
 // Reading ends here; what was reported stays, open containers stay open.
 template <class Events>
 bool JsonReader<Events>::StopAt(const char* p, StopReason reason) {
-    stop_ = reason;
     return StopAtOffset(consumed_ + static_cast<uint64_t>(p - data_), reason);
 }
 

@@ -10,7 +10,6 @@ constexpr int kCharactersAround = 40;
 constexpr int kCharactersBefore = 20;
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
-bool ContinuesCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The bytes of the character that `lead` begins.
 size_t SequenceLength(char lead) {
@@ -45,17 +44,17 @@ std::string LineAround(std::string_view before, std::string_view after) {
     int taken = 0;
     while (taken < kCharactersBefore && start > 0 && !IsLineBreak(before[start - 1])) {
         --start;
-        if (!ContinuesCharacter(before[start])) ++taken;
+        if (!ContinuesUtf8Character(before[start])) ++taken;
     }
     // A character that `before` begins in the middle of is not shown.
-    while (start < before.size() && ContinuesCharacter(before[start])) ++start;
+    while (start < before.size() && ContinuesUtf8Character(before[start])) ++start;
     size_t stop = 0;
     for (; stop < after.size() && !IsLineBreak(after[stop]); ++stop) {
-        if (!ContinuesCharacter(after[stop]) && taken++ == kCharactersAround) break;
+        if (!ContinuesUtf8Character(after[stop]) && taken++ == kCharactersAround) break;
     }
     // Nor one that `after` ends in the middle of.
     size_t last = stop;
-    while (last > 0 && ContinuesCharacter(after[last - 1])) --last;
+    while (last > 0 && ContinuesUtf8Character(after[last - 1])) --last;
     if (last > 0 && last - 1 + SequenceLength(after[last - 1]) > stop) stop = last - 1;
     return std::string(before.substr(start)) + std::string(after.substr(0, stop));
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/cell_escapes.h"
+#include "engine/utf.h"
 
 namespace tabulora {
 namespace {
@@ -18,7 +19,7 @@ constexpr size_t kLongBytes = 1 << 20;
 size_t CharacterPart(std::string_view text, size_t limit) {
     if (text.size() <= limit) return text.size();
     size_t size = limit;
-    while (size > limit - 4 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+    while (size > limit - 4 && ContinuesUtf8Character(text[size])) --size;
     return size;
 }
 

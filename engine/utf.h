@@ -39,6 +39,9 @@ inline size_t Utf8SequenceLength(std::string_view bytes) {
     return length;
 }
 
+// A UTF-8 continuation byte (10xxxxxx): a character does not start or end before it.
+inline bool ContinuesUtf8Character(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 // The characters of UTF-8 text in [p, end): its bytes that do not continue a sequence.
 uint64_t CountUtf8Characters(const char* p, const char* end);
 
